@@ -1,0 +1,30 @@
+# Host build: the logic against in-memory fakes, unit and contract tests.
+file(GLOB_RECURSE ZV_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
+add_library(zv_fakes STATIC ${ZV_FAKE_SOURCES})
+target_include_directories(zv_fakes PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zv_fakes PUBLIC zv_logic)
+target_compile_options(zv_fakes PRIVATE ${ZV_WARNINGS})
+
+file(GLOB_RECURSE ZV_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${ZV_UNIT_SOURCES})
+target_link_libraries(unit_tests PRIVATE zv_fakes GTest::gmock GTest::gtest_main)
+target_compile_options(unit_tests PRIVATE ${ZV_WARNINGS})
+gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "host.")
+
+file(GLOB ZV_CONTRACT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp
+     ${CMAKE_SOURCE_DIR}/tests/contract/host/*.cpp)
+if(ZV_CONTRACT_SOURCES)
+    add_executable(contract_tests ${ZV_CONTRACT_SOURCES})
+    target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(contract_tests PRIVATE zv_fakes GTest::gtest_main)
+    target_compile_options(contract_tests PRIVATE ${ZV_WARNINGS})
+    gtest_discover_tests(contract_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "host.fake.")
+endif()
+
+# Logic files never include <windows.h>; only the Win32 seam does.
+add_test(NAME host.layout.no_windows_h_outside_win32
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_layout.py ${CMAKE_SOURCE_DIR})
+
+# The line-table generator's own rules.
+add_test(NAME host.tools.line_table_generator
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_gen_line_table.py)

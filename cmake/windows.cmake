@@ -1,0 +1,50 @@
+# Windows build: Zorvane.exe and the tests that run under Wine.
+enable_language(RC)
+
+# Every Wine run of the tests uses the prefix under this build folder, never a user's own.
+set(ZV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of the tests")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${ZV_WINEPREFIX})
+
+file(GLOB_RECURSE ZV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(zv_win32 STATIC ${ZV_WIN32_SOURCES})
+target_include_directories(zv_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet shell32 ole32 oleaut32 uuid user32 gdi32
+                      kernel32)
+target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
+
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+file(GLOB ZV_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
+add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES})
+target_include_directories(Zorvane PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/src/resources)
+target_link_libraries(Zorvane PRIVATE zv_win32)
+target_compile_options(Zorvane PRIVATE ${ZV_WARNINGS})
+target_link_options(Zorvane PRIVATE -s)
+
+function(zv_wine_tests target)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "wine."
+                         ${ARGN})
+endfunction()
+
+file(GLOB ZV_CONTRACT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp
+     ${CMAKE_SOURCE_DIR}/tests/contract/win32/*.cpp)
+if(ZV_CONTRACT_SOURCES)
+    add_executable(contract_tests ${ZV_CONTRACT_SOURCES})
+    target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(contract_tests PRIVATE zv_win32 GTest::gtest_main)
+    target_compile_options(contract_tests PRIVATE ${ZV_WARNINGS})
+    zv_wine_tests(contract_tests)
+endif()
+
+# Window and integration tests: the real controls under Wine, driven with scripted dialogs.
+file(GLOB_RECURSE ZV_WINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+if(ZV_WINE_SOURCES)
+    file(GLOB_RECURSE ZV_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
+    add_executable(wine_tests ${ZV_WINE_SOURCES} ${ZV_FAKE_SOURCES})
+    target_include_directories(wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(wine_tests PRIVATE zv_win32 GTest::gtest_main)
+    target_compile_options(wine_tests PRIVATE ${ZV_WARNINGS})
+    zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
+endif()
+
+include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12, and nothing when it is all there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ python3 googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64
+          xvfb xauth imagemagick x11-apps)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs a command inside one virtual display with one persistent wineserver for
+# the given prefix, so every Wine start inside it is fast and can open windows:
+#   scripts/wine-session.sh PREFIX COMMAND [ARGS...]
+set -euo pipefail
+
+if [ "${1:-}" = "--inner" ]; then
+    shift
+    wineserver -p
+    wineboot -i >/dev/null 2>&1 </dev/null
+    rc=0
+    "$@" || rc=$?
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    exit $rc
+fi
+
+prefix=$(realpath -m "$1")
+shift
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win32}" WINEDEBUG="${WINEDEBUG:--all,err+module}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
+
+# A server of this prefix left from a session without a display could not make windows.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+
+self=$(realpath "$0")
+if [ -n "${DISPLAY:-}" ] && [ -z "${ZV_FORCE_XVFB:-}" ]; then
+    exec "$self" --inner "$@"
+else
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$self" --inner "$@"
+fi

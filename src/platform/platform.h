@@ -1,0 +1,24 @@
+#pragma once
+// Everything the program asks of the operating system, bundled. Nothing reaches
+// the OS around it.
+#include "platform/filesystem.h"
+#include "platform/internet.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+
+namespace zv {
+
+struct Platform {
+    IRegistry& registry;
+    IProfile& profile;
+    ISystem& system;
+    IFileSystem& files;
+    IInternet& internet;
+    IShell& shell;
+    IUi& ui;
+};
+
+}  // namespace zv

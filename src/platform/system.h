@@ -1,0 +1,29 @@
+#pragma once
+// Folders, environment, error texts, starting and ending programs.
+#include <string>
+
+#include "platform/types.h"
+
+namespace zv {
+
+// Thrown by a fake ExitProgram so that tests see the end of the program; it is
+// deliberately not a std::exception, so no failure path can catch it.
+struct ProgramExit {
+    unsigned code = 0;
+};
+
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+    virtual Dword GetWindowsDirectory(char* buffer, Dword size) = 0;
+    virtual Dword GetSystemDirectory(char* buffer, Dword size) = 0;
+    virtual Dword ExpandEnvironmentStrings(const std::string& source, char* destination, Dword size) = 0;
+    // The system's message text for a Win32 error code, without trailing line breaks.
+    virtual std::string ErrorText(Dword error) = 0;
+    // Starts a program by its path with the given show command, without waiting.
+    // Returns false and sets lastError when it cannot be started.
+    virtual bool StartProgram(const std::string& path, int showCommand, Dword* lastError) = 0;
+    [[noreturn]] virtual void ExitProgram(unsigned code) = 0;
+};
+
+}  // namespace zv

@@ -1,0 +1,101 @@
+#pragma once
+// The platform's own scalar types and constants, spelt so that logic code
+// needs no <windows.h>. Names differ from the SDK macros on purpose: the
+// Win32 implementation includes both, and a macro would rewrite ours.
+#include <cstdint>
+
+namespace zv {
+
+using Dword = std::uint32_t;
+using Long = std::int32_t;
+using Hkey = std::uint32_t;       // predefined roots and opened keys, 32-bit as on i686
+using Hinternet = std::uint32_t;  // 0 is "no handle"
+using Hwnd = std::uint32_t;
+using Hfile = std::uint32_t;
+
+// Root keys.
+inline constexpr Hkey kHkeyClassesRoot = 0x80000000u;
+inline constexpr Hkey kHkeyCurrentUser = 0x80000001u;
+inline constexpr Hkey kHkeyLocalMachine = 0x80000002u;
+inline constexpr Hkey kHkeyUsers = 0x80000003u;
+
+// Access masks.
+inline constexpr Dword kKeyQueryValue = 0x0001;
+inline constexpr Dword kKeyRead = 0x20019;
+inline constexpr Dword kKeyAllAccess = 0xF003F;
+
+// Value types.
+inline constexpr Dword kRegNone = 0;
+inline constexpr Dword kRegSz = 1;
+inline constexpr Dword kRegExpandSz = 2;
+inline constexpr Dword kRegBinary = 3;
+inline constexpr Dword kRegDword = 4;
+inline constexpr Dword kRegMultiSz = 7;
+
+// Win32 error codes the program and its fakes use.
+inline constexpr Long kErrorSuccess = 0;
+inline constexpr Long kErrorInvalidFunction = 1;
+inline constexpr Long kErrorFileNotFound = 2;
+inline constexpr Long kErrorPathNotFound = 3;
+inline constexpr Long kErrorAccessDenied = 5;
+inline constexpr Long kErrorInvalidHandle = 6;
+inline constexpr Long kErrorNotReady = 21;
+inline constexpr Long kErrorSharingViolation = 32;
+inline constexpr Long kErrorDiskFull = 112;
+inline constexpr Long kErrorInsufficientBuffer = 122;
+inline constexpr Long kErrorInvalidName = 123;
+inline constexpr Long kErrorAlreadyExists = 183;
+inline constexpr Long kErrorMoreData = 234;
+inline constexpr Long kErrorNoMoreItems = 259;
+inline constexpr Long kErrorFileExists = 80;
+inline constexpr Long kErrorInternetTimeout = 12002;
+inline constexpr Long kErrorInternetNameNotResolved = 12007;
+inline constexpr Long kErrorInternetCannotConnect = 12029;
+inline constexpr Long kErrorInternetConnectionAborted = 12030;
+
+// File attributes.
+inline constexpr Dword kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr Dword kFileAttributeReadonly = 0x01;
+inline constexpr Dword kFileAttributeHidden = 0x02;
+inline constexpr Dword kFileAttributeSystem = 0x04;
+inline constexpr Dword kFileAttributeDirectory = 0x10;
+inline constexpr Dword kFileAttributeArchive = 0x20;
+inline constexpr Dword kFileAttributeNormal = 0x80;
+
+// Message-box styles and answers, as the message boxes of the program use them.
+inline constexpr Dword kMbOk = 0x0;
+inline constexpr Dword kMbYesNoCancel = 0x3;
+inline constexpr Dword kMbIconQuestion = 0x20;      // 32
+inline constexpr Dword kMbIconExclamation = 0x30;   // 48
+inline constexpr Dword kMbIconInformation = 0x40;   // 64
+inline constexpr Dword kMbDefButton1 = 0x0;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+// Show-window codes.
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShow = 5;
+
+// Mouse pointers of the main window.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
+
+// Folder browser option: only file-system folders.
+inline constexpr Dword kBifReturnOnlyFsDirs = 0x1;
+
+// WinINet.
+inline constexpr Dword kInternetOpenTypePreconfig = 0;
+inline constexpr Dword kInternetOpenTypeDirect = 1;
+inline constexpr Dword kInternetOptionConnectTimeout = 2;
+inline constexpr Dword kInternetOptionSendTimeout = 5;
+inline constexpr Dword kInternetOptionReceiveTimeout = 6;
+inline constexpr Dword kInternetOptionVersion = 40;
+inline constexpr std::uint16_t kInternetDefaultHttpPort = 80;
+inline constexpr Dword kInternetServiceHttp = 3;
+inline constexpr Dword kInternetFlagReload = 0x80000000u;
+inline constexpr Dword kHttpAddreqFlagAddIfNew = 0x10000000u;
+inline constexpr Dword kHttpQueryFlagRequestHeaders = 0x80000000u;
+
+}  // namespace zv

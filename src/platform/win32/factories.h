@@ -1,0 +1,16 @@
+#pragma once
+// The real implementations of the seams.
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace zv::win32 {
+
+std::unique_ptr<IRegistry> MakeRegistry();
+std::unique_ptr<IProfile> MakeProfile();
+std::unique_ptr<ISystem> MakeSystem();
+std::unique_ptr<IFileSystem> MakeFileSystem();
+std::unique_ptr<IInternet> MakeInternet();
+std::unique_ptr<IShell> MakeShell();
+
+}  // namespace zv::win32

@@ -1,0 +1,8 @@
+// Placeholder until the real implementation lands.
+#include "platform/win32/factories.h"
+
+namespace zv::win32 {
+
+std::unique_ptr<IInternet> MakeInternet() { return nullptr; }
+
+}  // namespace zv::win32

@@ -1,0 +1,8 @@
+// Placeholder until the real implementation lands.
+#include "platform/win32/factories.h"
+
+namespace zv::win32 {
+
+std::unique_ptr<IShell> MakeShell() { return nullptr; }
+
+}  // namespace zv::win32

@@ -1,0 +1,25 @@
+#include "support/runtime_error.h"
+
+namespace zv {
+
+const char* DescriptionOf(Long number) {
+    switch (number) {
+    case kErrInvalidCall: return "Invalid procedure call or argument";
+    case kErrOverflow: return "Overflow";
+    case kErrOutOfMemory: return "Out of memory";
+    case kErrSubscript: return "Subscript out of range";
+    case kErrBadFileName: return "Bad file name or number";
+    case kErrFileNotFound: return "File not found";
+    case kErrFileAlreadyOpen: return "File already open";
+    case kErrDiskFull: return "Disk full";
+    case kErrPermissionDenied: return "Permission denied";
+    case kErrDiskNotReady: return "Disk not ready";
+    case kErrPathFileAccess: return "Path/File access error";
+    case kErrPathNotFound: return "Path not found";
+    default: return "Application-defined or object-defined error";
+    }
+}
+
+void Raise(Long number) { throw RuntimeError(number, DescriptionOf(number)); }
+
+}  // namespace zv

@@ -1,0 +1,27 @@
+#pragma once
+// Small run-time rules the program relies on: 16-bit counters that overflow,
+// numbers read from the front of a text, and Win32 failures as run-time errors.
+#include <string>
+
+#include "platform/platform.h"
+#include "support/runtime_error.h"
+
+namespace zv {
+
+// A 16-bit signed counter: values outside -32768..32767 raise 6 Overflow.
+[[nodiscard]] short ToInteger(long long value);
+
+// The leading decimal number of a text: blanks, tabs and line breaks are ignored,
+// "." is the decimal point whatever the locale, reading stops at the first
+// character that cannot continue the number, 0 when there is none.
+[[nodiscard]] double Val(const std::string& text);
+
+// Raises the run-time error that stands for a Win32 error code: the program's own
+// number where it has one (53, 75, 76, ...), else the negative HRESULT with the
+// system's message text.
+[[noreturn]] void RaiseWin32(ISystem& system, Dword win32Error);
+
+[[nodiscard]] std::string ToLower(std::string text);
+[[nodiscard]] bool EqualsNoCase(const std::string& a, const std::string& b);
+
+}  // namespace zv

@@ -1,0 +1,87 @@
+#pragma once
+// Plain models of the main window's controls for host tests.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+
+namespace zv::fakes {
+
+struct Row {
+    std::string text;
+    std::string sub[6];
+    bool checked = false;
+};
+
+class FakeDriverList : public IDriverList {
+public:
+    void clear() override { rows.clear(); }
+    void add(const std::string& text) override { rows.push_back(Row{text, {}, false}); }
+    long count() const override { return static_cast<long>(rows.size()); }
+    std::string text(long row) const override { return at(row).text; }
+    std::string subItem(long row, int k) const override { return at(row).sub[k]; }
+    void setSubItem(long row, int k, const std::string& text) override { at(row).sub[k] = text; }
+    bool checked(long row) const override { return at(row).checked; }
+    void setChecked(long row, bool on) override { at(row).checked = on; }
+
+    std::vector<Row> rows;
+
+private:
+    Row& at(long row) { return rows.at(static_cast<std::size_t>(row - 1)); }
+    const Row& at(long row) const { return rows.at(static_cast<std::size_t>(row - 1)); }
+};
+
+class FakeCheckBox : public ICheckBox {
+public:
+    int value() const override { return ticked; }
+    int ticked = 0;
+};
+
+class FakeProgressBar : public IProgressBar {
+public:
+    void setMax(long m) override { maxValue = m; }
+    void setValue(long v) override { values.push_back(v); }
+    long max() const override { return maxValue; }
+    long value() const override { return values.empty() ? 0 : values.back(); }
+    long maxValue = 100;
+    std::vector<long> values;  // every value set, in order
+};
+
+class FakeStatusBar : public IStatusBar {
+public:
+    void setSimpleText(const std::string& t) override { text = t; }
+    std::string simpleText() const override { return text; }
+    std::string text;
+};
+
+class FakeForm : public IFormWindow {
+public:
+    void setMousePointer(int p) override { pointers.push_back(p); }
+    int mousePointer() const override { return pointers.empty() ? 0 : pointers.back(); }
+    Hwnd handle() const override { return hwnd; }
+    void setCaption(const std::string& c) override { captionText = c; }
+    std::string caption() const override { return captionText; }
+    void setAboutItemCaption(const std::string& c) override { aboutCaption = c; }
+    std::string aboutItemCaption() const override { return aboutCaption; }
+    void showAbout() override { ++aboutShown; }
+    void unload() override { ++unloads; }
+
+    Hwnd hwnd = 0x1234;
+    std::vector<int> pointers;
+    std::string captionText = "Zorvane";
+    std::string aboutCaption = "&About Zorvane";
+    int aboutShown = 0;
+    int unloads = 0;
+};
+
+struct FakeControls {
+    FakeForm form;
+    FakeDriverList list;
+    FakeCheckBox check;
+    FakeProgressBar bar;
+    FakeStatusBar status;
+    MainControls controls{form, list, check, bar, status};
+};
+
+}  // namespace zv::fakes

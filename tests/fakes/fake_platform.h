@@ -1,0 +1,37 @@
+#pragma once
+// One of every fake, bundled as the Platform the modules take, with an error
+// reporter and application values: what a host test hands to the code under test.
+#include "fakes/fake_filesystem.h"
+#include "fakes/fake_internet.h"
+#include "fakes/fake_profile.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_ui.h"
+#include "support/env.h"
+
+namespace zv::fakes {
+
+struct FakePlatform {
+    FakeRegistry registry;
+    FakeFileSystem files;
+    FakeProfile profile{};
+    FakeSystem system;
+    FakeInternet internet;
+    FakeShell shell;
+    FakeUi ui;
+    Platform os{registry, profile, system, files, internet, shell, ui};
+    ModError::Reporter errors{ui};
+    AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://updates.example/AppVersions/ZorvaneVersion.txt"};
+    Env env{os, errors, app};
+
+    // The error reports shown so far (message boxes titled "Error").
+    [[nodiscard]] std::vector<ShownMessage> reports() const {
+        std::vector<ShownMessage> out;
+        for (const auto& m : ui.shown)
+            if (m.title == "Error") out.push_back(m);
+        return out;
+    }
+};
+
+}  // namespace zv::fakes

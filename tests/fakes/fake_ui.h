@@ -1,0 +1,38 @@
+#pragma once
+// Scripted message boxes and a counted message pump.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace zv::fakes {
+
+struct ShownMessage {
+    std::string text;
+    std::string title;
+    Dword style = 0;
+    int answer = 0;
+};
+
+class FakeUi : public IUi {
+public:
+    int MessageBox(const std::string& text, const std::string& title, Dword style) override;
+    void DoEvents() override;
+
+    // Answers for the next boxes, in order; when none is queued a box answers
+    // kIdOk for OK-only styles and kIdYes otherwise.
+    void queueAnswer(int answer) { m_answers.push_back(answer); }
+    // Runs inside DoEvents: lets a test act "while messages are processed".
+    std::function<void(int call)> onDoEvents;
+    std::function<void(const ShownMessage&)> onMessageBox;
+
+    std::vector<ShownMessage> shown;
+    int doEventsCalls = 0;
+
+private:
+    std::deque<int> m_answers;
+};
+
+}  // namespace zv::fakes
