@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "net/clsHTTP.h"
 #include "support/guard.h"
 
 namespace zv {
