@@ -115,11 +115,17 @@ void StatusBar::setSimpleText(const std::string& text) {
 }
 
 std::string StatusBar::simpleText() const {
-    const auto length = LOWORD(SendMessageA(m_hwnd, SB_GETTEXTLENGTHA, kSimplePart, 0));
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(m_hwnd, SB_GETTEXTA, kSimplePart, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::char_traits<char>::length(text.c_str()));
-    return text;
+    // Wine answers SB_GETTEXTLENGTH / SB_GETTEXT for the simple part only under
+    // index 0, not 255. We never set the other parts, so index 0 is a safe second try.
+    for (WPARAM part : {kSimplePart, WPARAM{0}}) {
+        const auto length = LOWORD(SendMessageA(m_hwnd, SB_GETTEXTLENGTHA, part, 0));
+        if (length == 0) continue;
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(m_hwnd, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(std::char_traits<char>::length(text.c_str()));
+        return text;
+    }
+    return "";
 }
 
 }  // namespace zv::win32
