@@ -9,6 +9,8 @@ namespace zv {
 frmMain::frmMain(Env& env, MainControls& controls)
     : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
 
+// One statement per marked line: the line table takes each line as written.
+// clang-format off
 void frmMain::Form_Load() {
     Guard(m_env, [&](int& erl) {
         LN(302) StartUp(m_env, m_controls.form, m_startUp);
@@ -55,14 +57,20 @@ void frmMain::mnuExit_Click() {
     End();
 }
 
+// clang-format on
+
 void frmMain::chkMicrosoft_Click() {
     if (m_backupRunning) return;
     zv::chkMicrosoft_Click(m_env, m_controls);
 }
 
-void frmMain::cmdSelect_Click() { zv::cmdSelect_Click(m_env, m_controls); }
+void frmMain::cmdSelect_Click() {
+    zv::cmdSelect_Click(m_env, m_controls);
+}
 
-void frmMain::cmdInvert_Click() { zv::cmdInvert_Click(m_env, m_controls); }
+void frmMain::cmdInvert_Click() {
+    zv::cmdInvert_Click(m_env, m_controls);
+}
 
 void frmMain::cmdBackup_Click() {
     if (m_backupRunning) return;

@@ -48,9 +48,10 @@ void ReadDrivers(Env& env, MainControls& c) {
     Skip([&] { classes = md_registry::ListKey(env, kHkeyLocalMachine, kClassKey); });
     for (const std::string& cls : classes) {
         std::vector<std::string> instances;
-        Skip([&] { instances = md_registry::ListKey(env, kHkeyLocalMachine, std::string(kClassKey) + "\\" + cls); });
-        for (const std::string& inst : instances)
-            Skip([&] { DriverKeys.push_back(cls + "\\" + inst); });
+        Skip([&] {
+            instances = md_registry::ListKey(env, kHkeyLocalMachine, std::string(kClassKey) + "\\" + cls);
+        });
+        for (const std::string& inst : instances) Skip([&] { DriverKeys.push_back(cls + "\\" + inst); });
     }
 
     // Phase two: each read opens its key anew; nothing is cached between IDs.
@@ -89,6 +90,8 @@ void ReadDrivers(Env& env, MainControls& c) {
     Skip([&] { c.form.setMousePointer(kPointerDefault); });
 }
 
+// One statement per marked line: the line table takes each line as written.
+// clang-format off
 void chkMicrosoft_Click(Env& env, MainControls& c) {
     Guard(env, [&](int& erl) {
         LN(204) ReadDrivers(env, c);
@@ -118,5 +121,7 @@ void cmdSelect_Click(Env& env, MainControls& c) {
         }
     });
 }
+
+// clang-format on
 
 }  // namespace zv

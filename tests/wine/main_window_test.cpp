@@ -49,7 +49,8 @@ std::vector<bool> Ticks(HWND list) {
     std::vector<bool> out;
     const int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < n; ++i)
-        out.push_back((SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12) == 2);
+        out.push_back(
+            (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12) == 2);
     return out;
 }
 
@@ -123,7 +124,8 @@ TEST_F(MainWindowTest, LoadSetsCaptionAboutItemAndListsTheDrivers) {
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"Acme Gigabit", "Network adapters", "Acme Networks",
                                                       "Net\\0000", "Net", "oem4.inf"}));
-    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"Tonwerk HD Audio", "", "Tonwerk", "Sound\\0000", "", "oem9.inf"}));
+    EXPECT_EQ(Row(list, 1),
+              (std::vector<std::string>{"Tonwerk HD Audio", "", "Tonwerk", "Sound\\0000", "", "oem9.inf"}));
     EXPECT_EQ(Ticks(list), (std::vector<bool>{false, false}));
     EXPECT_TRUE(p.reports().empty());
 }
@@ -140,7 +142,8 @@ TEST_F(MainWindowTest, ColumnsAndClientSize) {
         col.mask = LVCF_TEXT | LVCF_WIDTH;
         col.pszText = text;
         col.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col)));
+        ASSERT_TRUE(
+            SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col)));
         EXPECT_STREQ(text, headers[i]);
         EXPECT_EQ(col.cx, MulDiv(twips[i], dpi, 1440));
     }

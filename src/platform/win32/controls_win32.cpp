@@ -24,7 +24,9 @@ void DriverListView::addColumn(int index, const char* header, int widthPx) {
     SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
 }
 
-void DriverListView::clear() { SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0); }
+void DriverListView::clear() {
+    SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+}
 
 void DriverListView::add(const std::string& text) {
     LVITEMA item{};
@@ -34,7 +36,9 @@ void DriverListView::add(const std::string& text) {
     if (SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) Raise(kErrOutOfMemory);
 }
 
-long DriverListView::count() const { return static_cast<long>(SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0)); }
+long DriverListView::count() const {
+    return static_cast<long>(SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0));
+}
 
 int DriverListView::index(long row) const {
     if (row < 1 || row > count()) Raise(kErrSubscript);
@@ -57,7 +61,9 @@ std::string DriverListView::cell(long row, int k) const {
     }
 }
 
-std::string DriverListView::text(long row) const { return cell(row, 0); }
+std::string DriverListView::text(long row) const {
+    return cell(row, 0);
+}
 
 std::string DriverListView::subItem(long row, int k) const {
     if (k < 1 || k > 5) Raise(kErrSubscript);
@@ -73,7 +79,8 @@ void DriverListView::setSubItem(long row, int k, const std::string& text) {
 }
 
 bool DriverListView::checked(long row) const {
-    const auto state = SendMessageA(m_hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(index(row)), LVIS_STATEIMAGEMASK);
+    const auto state =
+        SendMessageA(m_hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(index(row)), LVIS_STATEIMAGEMASK);
     return ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
@@ -84,13 +91,17 @@ void DriverListView::setChecked(long row, bool on) {
     SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index(row)), reinterpret_cast<LPARAM>(&item));
 }
 
-int CheckBox::value() const { return SendMessageA(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
+int CheckBox::value() const {
+    return SendMessageA(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
 
 void CheckBox::setValue(int value) {
     SendMessageA(m_hwnd, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void PushButton::click() const { SendMessageA(m_hwnd, BM_CLICK, 0, 0); }
+void PushButton::click() const {
+    SendMessageA(m_hwnd, BM_CLICK, 0, 0);
+}
 
 void ProgressBar::setMax(long max) {
     SendMessageA(m_hwnd, PBM_SETRANGE32, 0, static_cast<LPARAM>(max));
@@ -104,11 +115,17 @@ void ProgressBar::setValue(long value) {
     SendMessageA(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(clamped), 0);
 }
 
-long ProgressBar::max() const { return static_cast<long>(SendMessageA(m_hwnd, PBM_GETRANGE, FALSE, 0)); }
+long ProgressBar::max() const {
+    return static_cast<long>(SendMessageA(m_hwnd, PBM_GETRANGE, FALSE, 0));
+}
 
-long ProgressBar::value() const { return static_cast<long>(SendMessageA(m_hwnd, PBM_GETPOS, 0, 0)); }
+long ProgressBar::value() const {
+    return static_cast<long>(SendMessageA(m_hwnd, PBM_GETPOS, 0, 0));
+}
 
-void StatusBar::setSimple() { SendMessageA(m_hwnd, SB_SIMPLE, TRUE, 0); }
+void StatusBar::setSimple() {
+    SendMessageA(m_hwnd, SB_SIMPLE, TRUE, 0);
+}
 
 void StatusBar::setSimpleText(const std::string& text) {
     SendMessageA(m_hwnd, SB_SETTEXTA, kSimplePart, reinterpret_cast<LPARAM>(text.c_str()));

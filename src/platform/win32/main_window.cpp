@@ -20,8 +20,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
 HICON LoadAppIcon(HINSTANCE instance, int metricX, int metricY) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, GetSystemMetrics(metricX),
-                                         GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                         GetSystemMetrics(metricX), GetSystemMetrics(metricY),
+                                         LR_DEFAULTCOLOR));
 }
 
 HMENU BuildMenu() {
@@ -95,16 +96,17 @@ bool MainWindow::create() {
     const int dw = scale.px(layout::kClientWidth) - client.right;
     const int dh = scale.px(layout::kClientHeight) - client.bottom;
     if (dw || dh)
-        SetWindowPos(m_hwnd, nullptr, x - dw / 2, y - dh / 2, width + dw, height + dh, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(m_hwnd, nullptr, x - dw / 2, y - dh / 2, width + dw, height + dh,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 
     createControls();
     return true;
 }
 
 HWND MainWindow::child(const char* cls, const char* text, DWORD style, DWORD exStyle, int id, const RECT& r) {
-    HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance,
-                             nullptr);
+    HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, m_hwnd,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     return h;
 }
@@ -119,11 +121,13 @@ void MainWindow::createControls() {
     if (!m_font) m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
     // Created in tab order, so the z-order is the tab order.
-    m_list = DriverListView(child(WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                                  WS_EX_CLIENTEDGE, kIdList, scale.rect(layout::kList)));
+    m_list =
+        DriverListView(child(WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                             WS_EX_CLIENTEDGE, kIdList, scale.rect(layout::kList)));
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     SendMessageA(m_list.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
-    for (int i = 0; i < 6; ++i) m_list.addColumn(i, layout::kColumns[i].header, scale.px(layout::kColumns[i].width));
+    for (int i = 0; i < 6; ++i)
+        m_list.addColumn(i, layout::kColumns[i].header, scale.px(layout::kColumns[i].width));
 
     m_check = CheckBox(child("BUTTON", "Include Microsoft drivers", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kIdCheck,
                              scale.rect(layout::kCheck)));
@@ -134,8 +138,8 @@ void MainWindow::createControls() {
     m_status.setSimple();
     m_select = PushButton(
         child("BUTTON", "Select all", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdSelect, scale.rect(layout::kSelect)));
-    m_invert = PushButton(
-        child("BUTTON", "Invert selection", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdInvert, scale.rect(layout::kInvert)));
+    m_invert = PushButton(child("BUTTON", "Invert selection", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdInvert,
+                                scale.rect(layout::kInvert)));
     m_bar = ProgressBar(child(PROGRESS_CLASSA, "", 0, 0, kIdBar, scale.rect(layout::kBar)));
     m_bar.setMax(100);
     m_bar.setValue(0);
@@ -182,44 +186,39 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 
 LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_NOTIFY:
-        return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case WM_SETCURSOR:
-        if (m_pointer == kPointerHourglass && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-            return TRUE;
-        }
-        break;
-    case WM_CLOSE: {
-        // Close box, system menu and Alt+F4. Closing is never refused.
-        int cancel = 0;
-        dispatch([&] { m_logic->Form_QueryUnload(cancel, 0); });
-        return 0;
-    }
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam) {
+        case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+        case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_SETCURSOR:
+            if (m_pointer == kPointerHourglass && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE: {
+            // Close box, system menu and Alt+F4. Closing is never refused.
             int cancel = 0;
-            dispatch([&] { m_logic->Form_QueryUnload(cancel, 2); });
+            dispatch([&] { m_logic->Form_QueryUnload(cancel, 0); });
+            return 0;
         }
-        return 0;
-    case WM_DESTROY:
-        m_unloading = true;
-        if (!m_tearingDown) {
-            int cancel = 0;
-            dispatch([&] { m_logic->Form_Unload(cancel); });
-        }
-        return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-        m_hwnd = nullptr;
-        break;
-    default:
-        break;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) {
+                int cancel = 0;
+                dispatch([&] { m_logic->Form_QueryUnload(cancel, 2); });
+            }
+            return 0;
+        case WM_DESTROY:
+            m_unloading = true;
+            if (!m_tearingDown) {
+                int cancel = 0;
+                dispatch([&] { m_logic->Form_Unload(cancel); });
+            }
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+            m_hwnd = nullptr;
+            break;
+        default: break;
     }
     return DefWindowProcA(m_hwnd, msg, wParam, lParam);
 }
@@ -228,26 +227,28 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     if (!control) {
         // Menu items (code 0) and accelerators (code 1).
         switch (id) {
-        case IDM_BACKUP: dispatch([&] { m_logic->mnuBackup_Click(); }); break;
-        case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
-        case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
-        default: break;
+            case IDM_BACKUP: dispatch([&] { m_logic->mnuBackup_Click(); }); break;
+            case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
+            case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
+            default: break;
         }
         return;
     }
     if (code != BN_CLICKED) return;
     switch (id) {
-    case kIdCheck: dispatch([&] { m_logic->chkMicrosoft_Click(); }); break;
-    case kIdBackup: dispatch([&] { m_logic->cmdBackup_Click(); }); break;
-    case kIdSelect: dispatch([&] { m_logic->cmdSelect_Click(); }); break;
-    case kIdInvert: dispatch([&] { m_logic->cmdInvert_Click(); }); break;
-    default: break;
+        case kIdCheck: dispatch([&] { m_logic->chkMicrosoft_Click(); }); break;
+        case kIdBackup: dispatch([&] { m_logic->cmdBackup_Click(); }); break;
+        case kIdSelect: dispatch([&] { m_logic->cmdSelect_Click(); }); break;
+        case kIdInvert: dispatch([&] { m_logic->cmdInvert_Click(); }); break;
+        default: break;
     }
 }
 
 // The list's own notifications need no handler: ticks are read from the control
 // when they are wanted.
-LRESULT MainWindow::onNotify(const NMHDR&) { return 0; }
+LRESULT MainWindow::onNotify(const NMHDR&) {
+    return 0;
+}
 
 void MainWindow::setMousePointer(int pointer) {
     m_pointer = pointer;
@@ -255,12 +256,17 @@ void MainWindow::setMousePointer(int pointer) {
     if (!m_hwnd || !GetCursorPos(&pt)) return;
     HWND under = WindowFromPoint(pt);
     if (under == m_hwnd || IsChild(m_hwnd, under))
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
+        SetCursor(LoadCursorA(nullptr,
+                              reinterpret_cast<LPCSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
 }
 
-Hwnd MainWindow::handle() const { return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(m_hwnd)); }
+Hwnd MainWindow::handle() const {
+    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(m_hwnd));
+}
 
-void MainWindow::setCaption(const std::string& caption) { SetWindowTextA(m_hwnd, caption.c_str()); }
+void MainWindow::setCaption(const std::string& caption) {
+    SetWindowTextA(m_hwnd, caption.c_str());
+}
 
 std::string MainWindow::caption() const {
     const int n = GetWindowTextLengthA(m_hwnd);
@@ -280,7 +286,9 @@ std::string MainWindow::aboutItemCaption() const {
     return text;
 }
 
-void MainWindow::showAbout() { ShowAbout(m_env, m_iconBig); }
+void MainWindow::showAbout() {
+    ShowAbout(m_env, m_iconBig);
+}
 
 // Unload Me: the window goes, and its unload handler runs from WM_DESTROY.
 void MainWindow::unload() {

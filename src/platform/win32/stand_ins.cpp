@@ -10,12 +10,18 @@ namespace {
 
 class Registry : public IRegistry {
 public:
-    Long OpenKeyEx(Hkey, const std::string&, Dword, Dword, Hkey* r) override { return *r = 0, kErrorFileNotFound; }
+    Long OpenKeyEx(Hkey, const std::string&, Dword, Dword, Hkey* r) override {
+        return *r = 0, kErrorFileNotFound;
+    }
     Long OpenKey(Hkey, const std::string&, Hkey* r) override { return *r = 0, kErrorFileNotFound; }
     Long CreateKey(Hkey, const std::string&, Hkey* r) override { return *r = 0, kErrorAccessDenied; }
     Long EnumKey(Hkey, Dword, char*, Dword) override { return kErrorInvalidHandle; }
-    Long EnumValue(Hkey, Dword, char*, Dword*, Dword*, std::uint8_t*, Dword*) override { return kErrorInvalidHandle; }
-    Long QueryValueEx(Hkey, const std::string&, Dword*, std::uint8_t*, Dword*) override { return kErrorInvalidHandle; }
+    Long EnumValue(Hkey, Dword, char*, Dword*, Dword*, std::uint8_t*, Dword*) override {
+        return kErrorInvalidHandle;
+    }
+    Long QueryValueEx(Hkey, const std::string&, Dword*, std::uint8_t*, Dword*) override {
+        return kErrorInvalidHandle;
+    }
     Long SetValueEx(Hkey, const std::string&, Dword, const std::uint8_t*, Dword) override {
         return kErrorInvalidHandle;
     }
@@ -25,8 +31,8 @@ public:
 
 class Profile : public IProfile {
 public:
-    Dword GetPrivateProfileString(const std::string&, const std::string&, const std::string&, char* b, Dword n,
-                                  const std::string&) override {
+    Dword GetPrivateProfileString(const std::string&, const std::string&, const std::string&, char* b,
+                                  Dword n, const std::string&) override {
         if (n) b[0] = 0;
         return 0;
     }
@@ -70,12 +76,12 @@ public:
     Hinternet InternetOpen(const std::string&, Dword, const char*, const char*, Dword) override { return 0; }
     bool InternetQueryOption(Hinternet, Dword, void*, Dword*) override { return false; }
     bool InternetSetOption(Hinternet, Dword, const void*, Dword) override { return false; }
-    Hinternet InternetConnect(Hinternet, const std::string&, std::uint16_t, const char*, const char*, Dword, Dword,
-                              std::uintptr_t) override {
+    Hinternet InternetConnect(Hinternet, const std::string&, std::uint16_t, const char*, const char*, Dword,
+                              Dword, std::uintptr_t) override {
         return 0;
     }
-    Hinternet HttpOpenRequest(Hinternet, const std::string&, const std::string&, const std::string&, const char*,
-                              const char**, Dword, std::uintptr_t) override {
+    Hinternet HttpOpenRequest(Hinternet, const std::string&, const std::string&, const std::string&,
+                              const char*, const char**, Dword, std::uintptr_t) override {
         return 0;
     }
     bool HttpAddRequestHeaders(Hinternet, const std::string&, Dword, Dword) override { return false; }
@@ -87,20 +93,34 @@ public:
 
 class Shell : public IShell {
 public:
-    std::intptr_t ShellExecute(Hwnd, const std::string&, const std::string&, const std::string&, const std::string&,
-                               int) override {
+    std::intptr_t ShellExecute(Hwnd, const std::string&, const std::string&, const std::string&,
+                               const std::string&, int) override {
         return 2;
     }
-    std::optional<std::string> BrowseForFolder(Hwnd, const std::string&, Dword) override { return std::nullopt; }
+    std::optional<std::string> BrowseForFolder(Hwnd, const std::string&, Dword) override {
+        return std::nullopt;
+    }
 };
 
 }  // namespace
 
-std::unique_ptr<IRegistry> FailingRegistry() { return std::make_unique<Registry>(); }
-std::unique_ptr<IProfile> FailingProfile() { return std::make_unique<Profile>(); }
-std::unique_ptr<ISystem> MinimalSystem() { return std::make_unique<System>(); }
-std::unique_ptr<IFileSystem> FailingFileSystem() { return std::make_unique<FileSystem>(); }
-std::unique_ptr<IInternet> FailingInternet() { return std::make_unique<Internet>(); }
-std::unique_ptr<IShell> FailingShell() { return std::make_unique<Shell>(); }
+std::unique_ptr<IRegistry> FailingRegistry() {
+    return std::make_unique<Registry>();
+}
+std::unique_ptr<IProfile> FailingProfile() {
+    return std::make_unique<Profile>();
+}
+std::unique_ptr<ISystem> MinimalSystem() {
+    return std::make_unique<System>();
+}
+std::unique_ptr<IFileSystem> FailingFileSystem() {
+    return std::make_unique<FileSystem>();
+}
+std::unique_ptr<IInternet> FailingInternet() {
+    return std::make_unique<Internet>();
+}
+std::unique_ptr<IShell> FailingShell() {
+    return std::make_unique<Shell>();
+}
 
 }  // namespace zv::win32::temporary

@@ -24,7 +24,8 @@ protected:
         for (const char* name : {"0000", "0001", "0002"}) {
             const std::string path = kClass + "\\Net\\" + name;
             p.registry.setString(kHkeyLocalMachine, path, "DriverDesc", std::string("Adapter ") + name);
-            p.registry.setString(kHkeyLocalMachine, path, "ProviderName", name[3] == '1' ? "Microsoft" : "Acme");
+            p.registry.setString(kHkeyLocalMachine, path, "ProviderName",
+                                 name[3] == '1' ? "Microsoft" : "Acme");
         }
     }
 };
@@ -32,7 +33,9 @@ protected:
 TEST_F(FrmMainTest, LoadRunsStartUpThenReadsTheListThenSetsTheCaption) {
     frmMain form(p.env, ui.controls);
     std::vector<std::string> atDoEvents;
-    p.ui.onDoEvents = [&](int) { atDoEvents.push_back(ui.form.aboutItemCaption() + "|" + ui.form.caption()); };
+    p.ui.onDoEvents = [&](int) {
+        atDoEvents.push_back(ui.form.aboutItemCaption() + "|" + ui.form.caption());
+    };
     form.Form_Load();
     // StartUp had named the About item before the list was read; the caption came last.
     ASSERT_FALSE(atDoEvents.empty());
@@ -87,8 +90,18 @@ TEST_F(FrmMainTest, EveryWayOfClosingEndsTheProgramAtOnce) {
         const char* line;
     };
     const Case cases[] = {
-        {"close box", [](frmMain& f) { int cancel = 0; f.Form_QueryUnload(cancel, 0); }, "Error Line: 318."},
-        {"unload", [](frmMain& f) { int cancel = 0; f.Form_Unload(cancel); }, "Error Line: 319."},
+        {"close box",
+         [](frmMain& f) {
+             int cancel = 0;
+             f.Form_QueryUnload(cancel, 0);
+         },
+         "Error Line: 318."},
+        {"unload",
+         [](frmMain& f) {
+             int cancel = 0;
+             f.Form_Unload(cancel);
+         },
+         "Error Line: 319."},
         {"File, Exit", [](frmMain& f) { f.mnuExit_Click(); }, "Error Line: 322."},
     };
     for (const Case& c : cases) {

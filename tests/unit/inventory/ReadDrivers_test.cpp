@@ -239,7 +239,8 @@ TEST_F(ReadDriversTest, MoreThan32767RowsOverflowAtTheLoopHead) {
         void (*command)(Env&, MainControls&);
         const char* line;
     };
-    for (const Case& c : {Case{cmdSelect_Click, "Error Line: 299."}, Case{cmdInvert_Click, "Error Line: 296."}}) {
+    for (const Case& c :
+         {Case{cmdSelect_Click, "Error Line: 299."}, Case{cmdInvert_Click, "Error Line: 296."}}) {
         HugeList list(32768);
         MainControls controls{ui.form, list, ui.check, ui.bar, ui.status};
         p.ui.shown.clear();
