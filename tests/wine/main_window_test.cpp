@@ -197,6 +197,19 @@ TEST_F(MainWindowTest, CheckBoxAndListCommandsActOnTheRealList) {
     EXPECT_TRUE(p.reports().empty());
 }
 
+TEST_F(MainWindowTest, BackupButtonAndMenuItemStartTheSameRun) {
+    load();
+    int runs = 0;
+    window->logic().setBackupRun([&](Env&, MainControls& c) {
+        ++runs;
+        EXPECT_EQ(c.lstDrivers.count(), 2);
+    });
+    click(kIdBackup);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDM_BACKUP, 0), 0);
+    Pump();
+    EXPECT_EQ(runs, 2);
+}
+
 TEST_F(MainWindowTest, ProgressAndStatusBarThroughTheirWrappers) {
     MainControls& c = window->controls();
     c.pbBar.setMax(7);

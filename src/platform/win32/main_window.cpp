@@ -194,6 +194,17 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
+        case WM_ACTIVATE:
+            // A plain window forgets its focused control when it loses activation;
+            // keep it so that the keyboard picks up where it left off.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(m_hwnd, focus)) m_lastFocus = focus;
+            } else if (m_lastFocus && IsWindow(m_lastFocus)) {
+                SetFocus(m_lastFocus);
+                return 0;
+            }
+            break;
         case WM_CLOSE: {
             // Close box, system menu and Alt+F4. Closing is never refused.
             int cancel = 0;

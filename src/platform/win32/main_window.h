@@ -70,6 +70,7 @@ private:
     HFONT m_font = nullptr;
     HICON m_iconBig = nullptr;
     HICON m_iconSmall = nullptr;
+    HWND m_lastFocus = nullptr;
     int m_pointer = kPointerDefault;
     bool m_unloading = false;
     bool m_tearingDown = false;
