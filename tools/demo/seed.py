@@ -6,6 +6,7 @@ import os
 import sys
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import population as pop  # noqa: E402
 
