@@ -91,8 +91,8 @@ TEST_F(AboutTest, OkUnloadsTheBox) {
 }
 
 TEST_F(AboutTest, FixedTexts) {
-    EXPECT_EQ(AboutVisitText(), std::string("Please visit ") + kMakerWebAddress + " for updates and other applications.");
-    EXPECT_EQ(std::string(kAboutDisclaimer).back(), ' ');
+    EXPECT_EQ(AboutVisitText(), "Please visit www.fenwright.example for updates and other applications.");
+    EXPECT_EQ(std::string(kAboutDisclaimer), "Warning: Use this program at your own risk. ");
 }
 
 TEST_F(AboutTest, SystemInformationIsFoundAndStarted) {
