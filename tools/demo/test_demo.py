@@ -11,9 +11,9 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 import population as pop  # noqa: E402
 
-spec = importlib.util.spec_from_file_location("expected_backup", HERE / "expected-backup.py")
-eb = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(eb)
+definition = importlib.util.spec_from_file_location("expected_backup", HERE / "expected-backup.py")
+eb = importlib.util.module_from_spec(definition)
+definition.loader.exec_module(eb)
 
 
 class Population(unittest.TestCase):
