@@ -57,3 +57,9 @@ if(ZV_WINE_SOURCES)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)
+
+# The end-to-end suite's automation program: drives Zorvane.exe from outside, as a person would.
+add_executable(zvauto ${CMAKE_SOURCE_DIR}/tests/e2e/zvauto.cpp)
+target_compile_definitions(zvauto PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(zvauto PRIVATE comctl32 user32)
+target_compile_options(zvauto PRIVATE ${ZV_WARNINGS})
