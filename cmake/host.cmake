@@ -28,3 +28,7 @@ add_test(NAME host.layout.no_windows_h_outside_win32
 # The line-table generator's own rules.
 add_test(NAME host.tools.line_table_generator
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_gen_line_table.py)
+
+# The demo machine's data and the expected-backup lister.
+add_test(NAME host.tools.demo_population
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/demo/test_demo.py)

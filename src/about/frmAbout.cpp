@@ -1,0 +1,150 @@
+#include "about/frmAbout.h"
+
+#include <exception>
+
+#include "support/guard.h"
+#include "support/vbrt.h"
+
+namespace zv {
+namespace {
+
+// Owns a key opened by GetKeyValue, so that a failure in the middle never leaks it.
+class OpenedKey {
+public:
+    explicit OpenedKey(IRegistry& registry) : m_registry(registry) {}
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    ~OpenedKey() { close(); }
+    Hkey* put() { return &m_key; }
+    [[nodiscard]] Hkey get() const { return m_key; }
+    // A key that was never opened is not handed to RegCloseKey.
+    void close() {
+        if (m_key != 0) static_cast<void>(m_registry.CloseKey(m_key));
+        m_key = 0;
+    }
+
+private:
+    IRegistry& m_registry;
+    Hkey m_key = 0;
+};
+
+// The character at a 1-based position; a position outside the text is an invalid argument,
+// which is what a value stored with size 0 runs into.
+char CharAt(const std::string& text, Dword position) {
+    if (position < 1 || position > text.size()) Raise(kErrInvalidCall);
+    return text[position - 1];
+}
+
+// A REG_DWORD as signed decimal text. The NUL cut may have taken a zero high byte off,
+// so missing bytes count as zero.
+std::string DwordText(const std::string& bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    return std::to_string(static_cast<std::int32_t>(value));
+}
+
+// A file that a plain directory listing would show: not a folder, not hidden, not a system file.
+bool FileExists(IFileSystem& files, const std::string& path) {
+    const Dword attributes = files.GetFileAttributes(path);
+    if (attributes == kInvalidFileAttributes) return false;
+    return (attributes & (kFileAttributeDirectory | kFileAttributeHidden | kFileAttributeSystem)) == 0;
+}
+
+}  // namespace
+
+std::string AboutVisitText() {
+    return std::string("Please visit ") + kMakerWebAddress + " for updates and other applications.";
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    Guard(m_env, [&](int& erl) {
+        LN(658) StartSysInfo();
+    });
+}
+
+void frmAbout::cmdOK_Click() {
+    Guard(m_env, [&](int& erl) {
+        LN(659) m_view.close();
+    });
+}
+
+void frmAbout::Form_Load() {
+    Guard(m_env, [&](int& erl) {
+        LN(660) m_view.setIcon(m_mainIcon);
+        LN(661) m_view.setCaption("About " + m_env.app.Appname);
+        LN(662) m_view.setTitle(m_env.app.Appname);
+        LN(663) m_view.setVersion(m_env.app.CurrentVersion);
+    });
+}
+
+void frmAbout::StartSysInfo() {
+    // No line numbers and no error report here: whatever goes wrong, the user is told that
+    // System Information cannot be started.
+    try {
+        std::string SysInfoPath;
+        if (!GetKeyValue(kHkeyLocalMachine, kSysInfoKey, "PATH", SysInfoPath)) {
+            if (!GetKeyValue(kHkeyLocalMachine, kSysInfoLocationKey, "MSINFO", SysInfoPath)) {
+                m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
+                return;
+            }
+            SysInfoPath += "\\MSINFO32.EXE";
+            if (!FileExists(m_env.os.files, SysInfoPath)) {
+                m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
+                return;
+            }
+        }
+        // The path of the first key is taken as it stands; a path that names nothing startable
+        // fails here.
+        Dword error = 0;
+        if (!m_env.os.system.StartProgram(SysInfoPath, kSwShowNormal, &error)) RaiseWin32(m_env.os.system, error);
+    } catch (const RuntimeError&) {
+        m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
+    } catch (const std::exception&) {
+        m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
+    }
+}
+
+bool frmAbout::GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                           std::string& KeyVal) {
+    bool result = false;
+    IRegistry& registry = m_env.os.registry;
+    OpenedKey hKey(registry);
+    Guard(m_env, [&](int& erl) {
+        LN(664) Long rc = registry.OpenKeyEx(KeyRoot, KeyName, 0, kAboutKeyAccess, hKey.put());
+        LN(665) if (rc == kErrorSuccess) {
+            LN(666) std::string tmpVal(kKeyValueBuffer, '\0');
+            LN(667) Dword KeyValSize = kKeyValueBuffer;
+            LN(668) Dword KeyValType = kRegNone;
+            LN(669) rc = registry.QueryValueEx(hKey.get(), SubKeyRef, &KeyValType, reinterpret_cast<std::uint8_t*>(tmpVal.data()), &KeyValSize);
+            LN(670) if (rc == kErrorSuccess) {
+                // Drops the NUL a string normally carries, and keeps a string stored without one.
+                LN(671) const char last = CharAt(tmpVal, KeyValSize);
+                LN(672) if (last == '\0') {
+                    LN(673) tmpVal.resize(KeyValSize - 1);
+                } else {
+                    LN(674) tmpVal.resize(KeyValSize);
+                }
+                LN(675) switch (KeyValType) {
+                case kRegSz:
+                    LN(676) KeyVal = tmpVal;
+                    LN(677) break;
+                case kRegDword:
+                    LN(678) KeyVal = DwordText(tmpVal);
+                    LN(679) break;
+                default:
+                    break;
+                }
+                LN(680) result = true;
+                LN(681) hKey.close();
+                LN(682) return;
+            }
+        }
+        LN(683) KeyVal.clear();
+        LN(684) result = false;
+        LN(685) hKey.close();
+    });
+    return result;
+}
+
+}  // namespace zv

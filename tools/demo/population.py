@@ -1,0 +1,132 @@
+"""The demo machine's invented driver population, shared by the prefix maker and
+the expected-backup lister.
+
+Every class GUID below starts with 5a1f: they are ours, so re-seeding can delete
+and re-create exactly these keys and leave Wine's own classes alone. Names of
+vendors, products and files are invented.
+"""
+
+CLASS_KEY = r"SYSTEM\CurrentControlSet\Control\Class"
+
+# The catalog store's sub-folders (below C:\windows\system32\CatRoot).
+CATROOT_MAIN = "{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"
+CATROOT_SECOND = "{127D0A1D-4EF2-11D1-8608-00C04FC295EE}"
+
+NET = "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}"
+DISPLAY = "{5a1f0002-7c3e-4b1a-9d2f-0e5b8c6a1002}"
+USB = "{5a1f0003-7c3e-4b1a-9d2f-0e5b8c6a1003}"
+PRINTER = "{5a1f0004-7c3e-4b1a-9d2f-0e5b8c6a1004}"
+MEDIA = "{5a1f0005-7c3e-4b1a-9d2f-0e5b8c6a1005}"
+KEYBOARD = "{5a1f0006-7c3e-4b1a-9d2f-0e5b8c6a1006}"
+EMPTY = "{5a1f0007-7c3e-4b1a-9d2f-0e5b8c6a1007}"
+
+# class GUID -> (default value or None, "Class" value)
+CLASSES = {
+    NET: ("Zorvane Demo Network adapters", "Net"),
+    DISPLAY: ("Zorvane Demo Display adapters", "Display"),
+    USB: ("Zorvane Demo USB controllers", "USB"),
+    PRINTER: ("Zorvane Demo Printers", "Printer"),
+    MEDIA: (None, "MEDIA"),  # a class key without a default value
+    KEYBOARD: ("Zorvane Demo Keyboards", "Keyboard"),
+    EMPTY: ("Zorvane Demo Class without devices", "DemoEmpty"),
+}
+
+# Instance keys: (class GUID, subkey, values). A value of None is left out of the key.
+# "Properties" carries no DriverDesc: it is no driver and never gives a row.
+INSTANCES = [
+    (NET, "0000", {"DriverDesc": "Fenlake Gigabit Ethernet 5120", "ProviderName": "Fenlake Networks",
+                   "InfPath": "oem3.inf", "InfSection": "FNL5120.ndi", "DriverVersion": "5.120.2.0",
+                   "DriverDate": "3-14-2025", "MatchingDeviceId": "pci\\ven_1f9a&dev_5120",
+                   "Characteristics": 0x84}),
+    (NET, "0001", {"DriverDesc": "Fenlake Wireless AX Demo", "ProviderName": "Fenlake Networks",
+                   "InfPath": "oem4.inf", "InfSection": "FNLWIFI.ndi", "DriverVersion": "22.40.0.7",
+                   "DriverDate": "1-9-2026", "Characteristics": 0x84}),
+    (NET, "0002", {"DriverDesc": "Microsoft Kernel Debug Network Demo Adapter", "ProviderName": "Microsoft",
+                   "InfPath": "kdnetdemo.inf", "InfSection": "KdNic", "DriverVersion": "10.0.1.0"}),
+    (NET, "Properties", {"Security": "demo, not a driver"}),
+    (DISPLAY, "0000", {"DriverDesc": "Quillon Graphics QX 900", "ProviderName": "Quillon Graphics Inc.",
+                       "InfPath": "oem5.inf", "InfSection": "QX900_Install", "DriverVersion": "31.0.15.1"}),
+    # The same description again, from another INF: two rows, two IDs, one backup folder.
+    (DISPLAY, "0001", {"DriverDesc": "Quillon Graphics QX 900", "ProviderName": "Quillon Graphics Inc.",
+                       "InfPath": "oem6.inf", "InfSection": "QX900_Install", "DriverVersion": "30.0.9.4"}),
+    (DISPLAY, "0002", {"DriverDesc": "Basic Display Demo Adapter", "ProviderName": "MICROSOFT",
+                       "InfPath": "dispdemo.inf", "InfSection": "BasicDisplay"}),
+    (USB, "0000", {"DriverDesc": "USB 3.0 Hub: Root/Port <A>?", "ProviderName": "Tessar Silicon",
+                   "InfPath": "oem7.inf", "InfSection": "TSXHUB.Dev", "DriverVersion": "1.2.0.40"}),
+    # Only starts with the word Microsoft: listed whether or not Microsoft drivers are shown.
+    (USB, "0001", {"DriverDesc": "Generic USB Demo Hub", "ProviderName": "Microsoft Corporation",
+                   "InfPath": "usbdemo.inf", "InfSection": "UsbDemoHub.Dev"}),
+    # No provider at all: counts as Microsoft's.
+    (USB, "0002", {"DriverDesc": "USB Demo Composite Device", "InfPath": "usbcdemo.inf",
+                   "InfSection": "Composite.Dev"}),
+    (PRINTER, "0000", {"DriverDesc": "Orrin LaserWrite 4200 PS", "ProviderName": "Orrin Imaging",
+                       "InfPath": "oem8.inf", "InfSection": "ORRIN4200"}),
+    (PRINTER, "0001", {"DriverDesc": "Orrin Colour Profile Pack", "ProviderName": "Orrin Imaging",
+                       "InfPath": "oem9.inf", "InfSection": "ORRINICM"}),
+    (MEDIA, "0000", {"DriverDesc": "Brisa HD Audio Demo", "ProviderName": "Brisa Audio",
+                     "InfPath": "oem10.inf", "InfSection": "BrisaHD"}),
+    # No InfPath: listed with an empty "Inf Path" cell; backing it up fails on the INF copy.
+    (MEDIA, "0001", {"DriverDesc": "Brisa Legacy Wave Device", "ProviderName": "Brisa Audio",
+                     "InfSection": "BrisaWave"}),
+    (KEYBOARD, "0000", {"DriverDesc": "Standard PS/2 Demo Keyboard", "ProviderName": "Microsoft",
+                        "InfPath": "kbddemo.inf", "InfSection": "PS2Demo"}),
+    (KEYBOARD, "0001", {"DriverDesc": "Kestrel Gaming Keyboard K7", "ProviderName": "Kestrel Peripherals",
+                        "InfPath": "oem11.inf", "InfSection": "K7"}),
+    # Ends in a character folder names cannot hold: the folder loses the trailing blank.
+    (KEYBOARD, "0002", {"DriverDesc": "Kestrel Macro Pad|Pro?", "ProviderName": "Kestrel Peripherals",
+                        "InfPath": "oem12.inf", "InfSection": "MacroPad"}),
+]
+
+# Installed files, by their path below C:\ (Windows' own spelling; the maker finds the
+# prefix's folders whatever their letter case). The INF files themselves come from
+# tools/demo/inf. Catalogs are listed here too.
+INSTALLED = [
+    r"windows\system32\drivers\fnl5120.sys",
+    r"windows\system32\fnl5120.dll",
+    r"windows\system32\drivers\fnl5120x.sys",  # named only in a decorated section: never copied
+    r"windows\system32\drivers\fnlwifi.sys",
+    r"windows\help\fnlwifi.hlp",
+    r"windows\system32\fnlwifi.dll",
+    r"windows\system32\drivers\kdnetdemo.sys",
+    r"windows\system32\qx900um.dll",
+    r"windows\system32\drivers\qx900km.sys",
+    r"windows\system32\qx900old.dll",
+    r"windows\system32\dispdemo.dll",
+    r"windows\system32\drivers\tsxhub.sys",
+    r"windows\system32\drivers\usbdemohub.sys",
+    r"windows\system32\drivers\usbcdemo.sys",
+    r"windows\system32\spool\drivers\w32x86\orrin42.ppd",
+    r"windows\system32\spool\drivers\w32x86\2\orrin42ui.dll",
+    r"windows\system32\spool\drivers\w32x86\3\orrin42ui.dll",
+    r"windows\system32\spool\drivers\w32x86\3\orrin42.ppd",
+    r"windows\help\orrin42.hlp",
+    r"windows\system32\spool\drivers\color\orrin-cmyk.icm",
+    r"windows\system32\drivers\brisahd.sys",
+    r"windows\system32\brisahd.dll",
+    r"windows\system32\drivers\kbddemo.sys",
+    r"windows\system32\drivers\kestrelk7.sys",
+    r"windows\system32\kestrelk7.dat",
+    r"windows\system32\drivers\kestrelmp.sys",
+    # Catalogs; fnl5120.cat sits in both store folders.
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\fnl5120.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_SECOND + "\\fnl5120.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\fnlwifi.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\kdnetdemo.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\qx900.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\tsxhub.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\orrin.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisahd.cat",
+]
+
+
+def file_content(path):
+    """Small contents of our own: a text line naming the file, then a few bytes that
+    differ per file, so copies can be told apart."""
+    name = path.replace("\\", "/")
+    if "/catroot/" in name.lower():
+        # A catalog reads the same in every store folder, so which copy a backup keeps
+        # does not depend on the order in which the folders are listed.
+        name = "windows/system32/CatRoot/" + name.rsplit("/", 1)[1]
+    body = ("Zorvane demo file: C:/%s\r\nInvented for the demo machine; not a real driver.\r\n" % name).encode()
+    seed = sum(name.encode()) & 0xFF
+    return body + bytes((seed + i * 37) & 0xFF for i in range(16))

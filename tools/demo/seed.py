@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Writes the demo population: `seed.py reg OUT.reg [--agreed]` writes the REGEDIT4
+file to import, `seed.py files DRIVE_C` writes the INF, catalog and installed files
+into a prefix's drive_c. Both give the same result however often they run."""
+import os
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep the source folder clean
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import population as pop  # noqa: E402
+
+HERE = Path(__file__).resolve().parent
+HKLM = "HKEY_LOCAL_MACHINE"
+
+
+def reg_string(s):
+    return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def reg_value(name, value):
+    left = "@" if name == "" else reg_string(name)
+    if isinstance(value, int):
+        return "%s=dword:%08x" % (left, value & 0xFFFFFFFF)
+    return "%s=%s" % (left, reg_string(value))
+
+
+def write_reg(out, agreed):
+    lines = ["REGEDIT4", ""]
+    base = HKLM + "\\" + pop.CLASS_KEY
+    # Our class keys only: dropping them first makes a re-run give the same keys.
+    for guid in pop.CLASSES:
+        lines += ["[-%s\\%s]" % (base, guid), ""]
+    for guid, (default, cls) in pop.CLASSES.items():
+        lines.append("[%s\\%s]" % (base, guid))
+        if default is not None:
+            lines.append(reg_value("", default))
+        lines += [reg_value("Class", cls), ""]
+    for guid, sub, values in pop.INSTANCES:
+        lines.append("[%s\\%s\\%s]" % (base, guid, sub))
+        lines += [reg_value(k, v) for k, v in values.items() if v is not None]
+        lines.append("")
+    if agreed:
+        # The first-run agreement, already accepted: the demo starts straight into the list.
+        lines += ["[HKEY_CURRENT_USER\\SOFTWARE\\FI]", reg_value("ZorvaneFirstTime", "No"), ""]
+    Path(out).write_bytes("\r\n".join(lines).encode("cp1252") + b"\r\n")
+
+
+def resolve(root, windows_path):
+    """The prefix path for a Windows path below C:\\, reusing the prefix's existing folders
+    whatever their letter case (Wine looks names up without regard to case, and two
+    spellings of one folder would confuse it)."""
+    here = Path(root)
+    parts = windows_path.split("\\")
+    for i, part in enumerate(parts):
+        match = None
+        if here.is_dir():
+            for entry in os.listdir(here):
+                if entry.lower() == part.lower():
+                    match = entry
+                    break
+        here = here / (match or part)
+        if i < len(parts) - 1:
+            here.mkdir(exist_ok=True)
+    return here
+
+
+def write_files(drive_c):
+    for inf in sorted((HERE / "inf").glob("*.inf")):
+        resolve(drive_c, "windows\\inf\\" + inf.name).write_bytes(inf.read_bytes())
+    for path in pop.INSTALLED:
+        resolve(drive_c, path).write_bytes(pop.file_content(path))
+
+
+def main(argv):
+    if len(argv) >= 3 and argv[1] == "reg":
+        write_reg(argv[2], "--agreed" in argv[3:])
+        return 0
+    if len(argv) == 3 and argv[1] == "files":
+        write_files(argv[2])
+        return 0
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
