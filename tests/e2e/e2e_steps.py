@@ -1,5 +1,6 @@
 """The scenario: what a person does with Zorvane, step by step."""
 import subprocess
+import sys
 import time
 from pathlib import Path
 
@@ -93,11 +94,18 @@ def run_steps(s, VersionServer, free_port):
         server.body = b"1.04,http://www.zorvane.example/download.html"
         s.set_proxy(server.port)
         s.start_app()
-        s.answer("New Version", "No", "New version is available at: http://www.zorvane.example/download.html. "
-                                      "Do you wish to go there now?")
+        s.answer("New Version", "Yes", "New version is available at: http://www.zorvane.example/download.html. "
+                                       "Do you wish to go there now?")
         s.expect(s.find(MAIN_TITLE), "no main window after declining the new version")
         s.expect(any("/AppVersions/ZorvaneVersion.txt" in r for r in server.requests),
                  f"the server saw {server.requests}")
+        opened = s.out / "opened.log"
+        for _ in range(50):
+            if opened.exists() and "http://www.zorvane.example/download.html" in opened.read_text():
+                break
+            time.sleep(0.1)
+        s.expect(opened.exists() and "http://www.zorvane.example/download.html" in opened.read_text(),
+                 "Yes did not hand the page's address to the browser")
         s.auto_("command", MAIN_TITLE, IDM_EXIT)
         s.expect(s.app_ended(10), "File, Exit did not end the program")
 
@@ -107,6 +115,74 @@ def run_steps(s, VersionServer, free_port):
         s.answer("New Version", "No")
         s.expect(s.app_ended(10), "must-download did not end the program")
         s.set_proxy(refused)
+
+    backup_dir = s.prefix / "drive_c" / "e2e-backup"
+    cancel_dir = s.prefix / "drive_c" / "e2e-cancelled"
+    ticks = ["Fenlake Gigabit Ethernet 5120", "Orrin LaserWrite 4200 PS", "Kestrel Macro Pad|Pro?",
+             "Quillon Graphics QX 900", "USB 3.0 Hub: Root/Port <A>?"]
+
+    def ensure_main():
+        if s.app is None or s.app.poll() is not None:
+            s.start_app()
+            s.expect(s.find(MAIN_TITLE), f"no main window; windows: {s.windows()}")
+
+    def backup_without_tick():
+        ensure_main()
+        s.expect(all(r[0] == "0" for r in s.rows()), "rows are ticked")
+        s.auto_("press", MAIN_TITLE, "Backup")
+        s.answer("Driver", "OK", "Please select at least one driver to backup.")
+        s.auto_("command", MAIN_TITLE, IDM_BACKUP)
+        s.answer("Driver", "OK", "Please select at least one driver to backup.")
+        rc, _ = s.auto_("find", "Install", 300)
+        s.expect(rc != 0, "the Install notice appeared without a tick")
+
+    def tick(names):
+        rows = s.rows()
+        for i, r in enumerate(rows):
+            if r[1] in names:
+                s.auto_("check", MAIN_TITLE, i, 1)
+        ticked = [r[1] for r in s.rows() if r[0] == "1"]
+        s.expect(sorted(set(ticked)) == sorted(set(names)), f"ticked {ticked}, wanted {names}")
+        return len(ticked)
+
+    def cancelled_browser():
+        ensure_main()
+        count = tick(ticks)
+        cancel_dir.mkdir(exist_ok=True)
+        s.auto_("press", MAIN_TITLE, "Backup")
+        s.answer("Install", "OK", "Please be aware that some providers require you to use their own driver "
+                                  "install package.")
+        s.expect(s.find("Browse for Folder"), f"no folder browser; windows: {s.windows()}")
+        s.auto_("browse", "Browse for Folder", "C:\\e2e-cancelled")
+        s.answer("Browse for Folder", "Cancel")
+        time.sleep(0.5)
+        s.expect(not any(cancel_dir.iterdir()), f"cancelling wrote {list(cancel_dir.iterdir())}")
+        rc, out = s.auto_("progress", MAIN_TITLE)
+        s.expect(out.split() == ["0", str(count)], f"progress after cancel: {out.strip()}, wanted 0 of {count}")
+
+    def backup_into_chosen_folder():
+        ensure_main()
+        count = len([r for r in s.rows() if r[0] == "1"]) or tick(ticks)
+        backup_dir.mkdir(exist_ok=True)
+        s.auto_("press", MAIN_TITLE, "Backup")
+        s.answer("Install", "OK")
+        s.expect(s.find("Browse for Folder"), f"no folder browser; windows: {s.windows()}")
+        rc, out = s.auto_("browse", "Browse for Folder", "C:\\e2e-backup")
+        s.expect(rc == 0, out)
+        time.sleep(0.3)
+        s.screenshot("folder-browser")
+        s.answer("Browse for Folder", "OK")
+        s.answer("Backup", "OK", "Backup successfully created.")
+        rc, out = s.auto_("status", MAIN_TITLE)
+        s.expect(out.strip() == "Searching and saving driver files...", f"status bar says {out.strip()!r}")
+        rc, out = s.auto_("progress", MAIN_TITLE)
+        s.expect(out.split() == [str(count), str(count)], f"progress {out.strip()}, wanted {count} of {count}")
+        compare_tree(s, backup_dir, ticks)
+
+    def exit_by_menu():
+        ensure_main()
+        s.auto_("command", MAIN_TITLE, IDM_EXIT)
+        s.expect(s.app_ended(10), "File, Exit did not end the program")
 
     for name, fn in [
         ("first start offline: Agreement, No ends the program", first_start_declined),
@@ -118,9 +194,48 @@ def run_steps(s, VersionServer, free_port):
         ("close box with the About box open ends the program", close_box_with_about_open),
         ("version check: a newer version is offered", newer_version_offered),
         ("version check: must-download ends the program", must_download_ends),
+        ("Backup and File, Backup with no tick: the Driver message", backup_without_tick),
+        ("Backup with a cancelled folder browser writes nothing", cancelled_browser),
+        ("Backup into a chosen folder writes the expected tree", backup_into_chosen_folder),
+        ("File, Exit ends the program", exit_by_menu),
     ]:
         s.step(name, fn)
     server.close()
 
 
 SETTINGS = r"HKCU\SOFTWARE\FI"
+ROOT = Path(__file__).resolve().parents[2]
+
+
+def windows_path(prefix, path):
+    """The prefix's file for a C:\\ path, matching each part without regard to case as Windows does."""
+    here = prefix / "drive_c"
+    for part in path[3:].split("\\"):
+        match = [p for p in here.iterdir() if p.name.lower() == part.lower()] if here.is_dir() else []
+        if not match:
+            return None
+        here = match[0]
+    return here
+
+
+def compare_tree(s, written_root, ticks):
+    r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--sources", *ticks],
+                       capture_output=True, text=True)
+    s.expect(r.returncode == 0, f"expected-backup failed: {r.stdout}{r.stderr}")
+    expected = {}
+    for line in r.stdout.splitlines():
+        name, _, source = line.partition("  <- ")
+        expected[name.rstrip("\\")] = source or None
+    written = {}
+    for p in written_root.rglob("*"):
+        written[str(p.relative_to(written_root)).replace("/", "\\")] = p
+    missing = sorted(set(expected) - set(written))
+    extra = sorted(set(written) - set(expected))
+    s.expect(not missing and not extra, f"tree differs: missing {missing}, unexpected {extra}")
+    for name, source in expected.items():
+        if source is None:
+            s.expect(written[name].is_dir(), f"{name} should be a folder")
+            continue
+        src = windows_path(s.prefix, source)
+        s.expect(src is not None, f"source {source} is not in the prefix")
+        s.expect(written[name].read_bytes() == src.read_bytes(), f"{name} differs from {source}")
