@@ -144,7 +144,9 @@ std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
     Guard(env, [&](int& erl) {
         IRegistry& registry = env.os.registry;
         OpenedKey key(registry);
-        // Full access, not just read rights: a key the user may only read is not listed.
+        // Full access, not just read rights, on purpose: a key the user may only read (on
+        // Windows, HKEY_LOCAL_MACHINE for a user without administrator rights) is not listed.
+        // Wine has no registry ACLs, so only the fake can show that path.
         LN(5) Long lResult = registry.OpenKeyEx(root, path, 0, kKeyAllAccess, key.out());
         LN(6) if (lResult != kErrorSuccess) {
             LN(7) env.os.ui.MessageBox("Cannot Open Key", kProgramTitle, kMbOk);
