@@ -55,6 +55,11 @@ std::string HexBytes(const std::vector<std::uint8_t>& data, Dword size) {
     return out;
 }
 
+// ExpandEnvironmentStringsA into the whole of buffer; the size it needs, with the NUL.
+Dword ExpandInto(ISystem& system, const std::string& source, std::string& buffer) {
+    return system.ExpandEnvironmentStrings(source, buffer.data(), static_cast<Dword>(buffer.size()));
+}
+
 }  // namespace
 
 std::string ValueText(const RegValue& value) {
@@ -68,9 +73,9 @@ void RegistryValues::Add(std::string name, std::string text) {
 }
 
 const std::string* RegistryValues::Find(const std::string& name) const {
-    for (const auto& item : m_items)
-        if (EqualsNoCase(item.first, name)) return &item.second;
-    return nullptr;
+    const auto it = std::find_if(m_items.begin(), m_items.end(),
+                                 [&](const Item& item) { return EqualsNoCase(item.first, name); });
+    return it == m_items.end() ? nullptr : &it->second;
 }
 
 RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name) {
@@ -89,11 +94,11 @@ RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string
 }
 
 Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& value) {
-    IRegistry& registry = env.os.registry;
     // No failure path of its own: a failure inside ends the function quietly with the
     // status of the last query (-1 before any) and the value as it was.
     Long status = -1;
     try {
+        IRegistry& registry = env.os.registry;
         Dword type = kRegNone;
         Dword size = 0;
         status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
@@ -119,7 +124,8 @@ Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& va
             // ERROR_MORE_DATA instead of writing past the number.
             std::int32_t number = 0;
             size = sizeof number;
-            status = registry.QueryValueEx(key, valueName, nullptr, reinterpret_cast<std::uint8_t*>(&number), &size);
+            auto* bytes = reinterpret_cast<std::uint8_t*>(&number);
+            status = registry.QueryValueEx(key, valueName, nullptr, bytes, &size);
             if (status == kErrorSuccess) value = number;
             return status;
         }
@@ -138,7 +144,9 @@ std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
     Guard(env, [&](int& erl) {
         IRegistry& registry = env.os.registry;
         OpenedKey key(registry);
-        // Full access, not just read rights: a key the user may only read is not listed.
+        // Full access, not just read rights, on purpose: a key the user may only read (on
+        // Windows, HKEY_LOCAL_MACHINE for a user without administrator rights) is not listed.
+        // Wine has no registry ACLs, so only the fake can show that path.
         LN(5) Long lResult = registry.OpenKeyEx(root, path, 0, kKeyAllAccess, key.out());
         LN(6) if (lResult != kErrorSuccess) {
             LN(7) env.os.ui.MessageBox("Cannot Open Key", kProgramTitle, kMbOk);
@@ -170,6 +178,7 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
         IRegistry& registry = env.os.registry;
         ISystem& system = env.os.system;
         OpenedKey key(registry);
+        Hkey hKey = root;
         std::string sName;
         std::vector<std::uint8_t> abData;
         Dword cchName = 0;
@@ -177,37 +186,42 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
         Dword cbData = 0;
         Dword lIndex = 0;
         Long lResult = kErrorSuccess;
-        LN(22) Hkey hKey = root;
+        std::string sText;
+        const auto enumValue = [&] {
+            return registry.EnumValue(hKey, lIndex, sName.data(), &cchName, &lType, abData.data(), &cbData);
+        };
         // An empty path lists the root's own values; the root is not opened or closed.
-        LN(23) if (!path.empty()) {
-            LN(24) Long lOpen = registry.OpenKeyEx(root, path, 0, kKeyRead, key.out());
-            LN(25) if (lOpen != kErrorSuccess) return;
-            LN(26) hKey = key.get();
+        LN(22) if (!path.empty()) {
+            LN(23) Long lOpen = registry.OpenKeyEx(root, path, 0, kKeyRead, key.out());
+            LN(24) if (lOpen != kErrorSuccess) return;
+            LN(25) hKey = key.get();
         }
-        LN(27) do {
-            LN(28) sName.assign(kValueNameSize, '\0');
-            LN(29) abData.assign(kFirstDataSize, 0);
-            LN(30) cchName = kValueNameSize;
-            LN(31) lType = kRegNone;
-            LN(32) cbData = kFirstDataSize;
-            LN(33) lResult = registry.EnumValue(hKey, lIndex, sName.data(), &cchName, &lType, abData.data(), &cbData);
+        LN(26) do {
+            LN(27) sName.assign(kValueNameSize, '\0');
+            LN(28) abData.assign(kFirstDataSize, 0);
+            LN(29) cchName = kValueNameSize;
+            LN(30) lType = kRegNone;
+            LN(31) cbData = kFirstDataSize;
+            LN(32) lResult = enumValue();
             // The data (or the name) did not fit: the call told us the data's size, so ask
             // for the same value again with room for both.
-            LN(34) if (lResult == kErrorMoreData) {
-                LN(35) abData.assign(std::max<Dword>(cbData, kFirstDataSize), 0);
-                LN(36) sName.assign(kLongestValueName, '\0');
-                LN(37) cchName = kLongestValueName;
-                LN(38) cbData = static_cast<Dword>(abData.size());
-                LN(39) lResult = registry.EnumValue(hKey, lIndex, sName.data(), &cchName, &lType, abData.data(), &cbData);
+            LN(33) if (lResult == kErrorMoreData) {
+                LN(34) abData.assign(std::max<Dword>(cbData, kFirstDataSize), 0);
+                LN(35) sName.assign(kLongestValueName, '\0');
+                LN(36) cchName = kLongestValueName;
+                LN(37) cbData = static_cast<Dword>(abData.size());
+                LN(38) lResult = enumValue();
             }
-            LN(40) if (lResult == kErrorSuccess) {
-                LN(41) sName.resize(std::min<std::size_t>(cchName, sName.size()));
-                LN(42) cbData = std::min<Dword>(cbData, static_cast<Dword>(abData.size()));
-                LN(43) std::string sText;
-                LN(44) switch (lType) {
+            LN(39) if (lResult == kErrorSuccess) {
+                LN(40) sName.resize(std::min<std::size_t>(cchName, sName.size()));
+                LN(41) cbData = std::min<Dword>(cbData, static_cast<Dword>(abData.size()));
+                LN(42) sText.clear();
+                LN(43) switch (lType) {
                 case kRegDword: {
-                    LN(45) std::uint32_t lNumber = 0;
-                    LN(46) for (Dword b = 0; b < cbData && b < 4; ++b) lNumber |= std::uint32_t{abData[b]} << (8 * b);
+                    LN(44) std::uint32_t lNumber = 0;
+                    LN(45) for (Dword b = 0; b < cbData && b < 4; ++b) {
+                        LN(46) lNumber |= std::uint32_t{abData[b]} << (8 * b);
+                    }
                     LN(47) sText = std::to_string(static_cast<std::int32_t>(lNumber));
                     break;
                 }
@@ -223,10 +237,10 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
                     // into the size the call asks for, so the whole expanded text is given; if
                     // expanding fails altogether, the stored text is given unexpanded.
                     LN(52) sText.assign(sStored.size() + 1, '\0');
-                    LN(53) Dword lNeeded = system.ExpandEnvironmentStrings(sStored, sText.data(), static_cast<Dword>(sText.size()));
+                    LN(53) Dword lNeeded = ExpandInto(system, sStored, sText);
                     LN(54) if (lNeeded > sText.size()) {
                         LN(55) sText.assign(lNeeded, '\0');
-                        LN(56) lNeeded = system.ExpandEnvironmentStrings(sStored, sText.data(), static_cast<Dword>(sText.size()));
+                        LN(56) lNeeded = ExpandInto(system, sStored, sText);
                     }
                     LN(57) if (lNeeded == 0 || lNeeded > sText.size()) sText = sStored;
                     LN(58) TrimNull(env, sText);

@@ -29,7 +29,8 @@ protected:
     IRegistry& reg() { return fx->registry(); }
 
     void Set(const std::string& name, Dword type, const void* data, Dword count) {
-        ASSERT_EQ(reg().SetValueEx(key, name, type, static_cast<const std::uint8_t*>(data), count), kErrorSuccess);
+        ASSERT_EQ(reg().SetValueEx(key, name, type, static_cast<const std::uint8_t*>(data), count),
+                  kErrorSuccess);
     }
     void SetString(const std::string& name, const std::string& text) {
         Set(name, kRegSz, text.c_str(), static_cast<Dword>(text.size() + 1));
@@ -57,7 +58,8 @@ protected:
         std::string buffer(bufferSize + 8, 'X');
         Read r{-1, bufferSize, {}};
         Dword type = 0;
-        r.status = reg().QueryValueEx(key, name, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &r.size);
+        r.status =
+            reg().QueryValueEx(key, name, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &r.size);
         r.bytes = buffer;
         return r;
     }
@@ -81,7 +83,8 @@ TEST_F(RegistryContract, EmptyNameReadsTheDefaultValue) {
 TEST_F(RegistryContract, MissingKeyAndMissingValueGiveFileNotFound) {
     // A failed open clears the handle, so a later query through it fails as well.
     Hkey h = 0x1234;
-    EXPECT_EQ(reg().OpenKeyEx(fx->root(), fx->path() + "\\absent", 0, kKeyQueryValue, &h), kErrorFileNotFound);
+    EXPECT_EQ(reg().OpenKeyEx(fx->root(), fx->path() + "\\absent", 0, kKeyQueryValue, &h),
+              kErrorFileNotFound);
     EXPECT_EQ(h, 0u);
     h = 0x1234;
     EXPECT_EQ(reg().OpenKey(key, "absent", &h), kErrorFileNotFound);
@@ -108,7 +111,8 @@ TEST_F(RegistryContract, DwordWithAllBitsSetReadsAsMinusOne) {
     std::int32_t value = 0;
     Dword size = sizeof value;
     Dword type = 0;
-    ASSERT_EQ(reg().QueryValueEx(key, "all", &type, reinterpret_cast<std::uint8_t*>(&value), &size), kErrorSuccess);
+    ASSERT_EQ(reg().QueryValueEx(key, "all", &type, reinterpret_cast<std::uint8_t*>(&value), &size),
+              kErrorSuccess);
     EXPECT_EQ(value, -1);
     EXPECT_EQ(size, 4u);
 
@@ -277,7 +281,8 @@ TEST_F(RegistryContract, EnumValueTerminatesStringsOnlyWhenThereIsRoom) {
         data.fill('X');
         Dword cchName = 260;
         Dword cbData = c.bufferSize;
-        ASSERT_EQ(reg().EnumValue(key, c.index, name.data(), &cchName, &type, data.data(), &cbData), kErrorSuccess);
+        ASSERT_EQ(reg().EnumValue(key, c.index, name.data(), &cchName, &type, data.data(), &cbData),
+                  kErrorSuccess);
         EXPECT_EQ(cbData, c.size);
         EXPECT_EQ(data[c.size], c.byteAfter);
     }

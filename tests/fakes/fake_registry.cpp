@@ -279,7 +279,8 @@ Long FakeRegistry::CloseKey(Hkey key) {
 
 void FakeRegistry::createKey(Hkey root, const std::string& path) { make(rootNode(root), path); }
 
-void FakeRegistry::setString(Hkey root, const std::string& path, const std::string& name, const std::string& value) {
+void FakeRegistry::setString(Hkey root, const std::string& path, const std::string& name,
+                             const std::string& value) {
     std::vector<std::uint8_t> bytes(value.begin(), value.end());
     bytes.push_back(0);
     setRaw(root, path, name, kRegSz, bytes);
@@ -287,7 +288,8 @@ void FakeRegistry::setString(Hkey root, const std::string& path, const std::stri
 
 void FakeRegistry::setDword(Hkey root, const std::string& path, const std::string& name, Dword value) {
     std::vector<std::uint8_t> bytes(4);
-    for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
     setRaw(root, path, name, kRegDword, bytes);
 }
 

@@ -17,12 +17,13 @@ public:
     FakeRegistry();
     ~FakeRegistry() override;
 
-    Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired, Hkey* result) override;
+    Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired,
+                   Hkey* result) override;
     Long OpenKey(Hkey root, const std::string& subKey, Hkey* result) override;
     Long CreateKey(Hkey root, const std::string& subKey, Hkey* result) override;
     Long EnumKey(Hkey key, Dword index, char* name, Dword cchName) override;
-    Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type, std::uint8_t* data,
-                   Dword* cbData) override;
+    Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type,
+                   std::uint8_t* data, Dword* cbData) override;
     Long QueryValueEx(Hkey key, const std::string& valueName, Dword* type, std::uint8_t* data,
                       Dword* cbData) override;
     Long SetValueEx(Hkey key, const std::string& valueName, Dword type, const std::uint8_t* data,

@@ -28,7 +28,8 @@ Long Opening(Hkey* result, Call&& call) {
 
 class Win32Registry final : public IRegistry {
 public:
-    Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired, Hkey* result) override {
+    Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired,
+                   Hkey* result) override {
         return Opening(result, [&](HKEY* h) {
             return RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, samDesired, h);
         });
@@ -46,8 +47,8 @@ public:
         return RegEnumKeyA(ToHkey(key), index, name, cchName);
     }
 
-    Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type, std::uint8_t* data,
-                   Dword* cbData) override {
+    Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type,
+                   std::uint8_t* data, Dword* cbData) override {
         return RegEnumValueA(ToHkey(key), index, valueName, reinterpret_cast<DWORD*>(cchValueName), nullptr,
                              reinterpret_cast<DWORD*>(type), data, reinterpret_cast<DWORD*>(cbData));
     }

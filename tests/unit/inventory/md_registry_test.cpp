@@ -21,7 +21,8 @@ Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 // that the failure paths really run.
 class FailingRegistry final : public IRegistry {
 public:
-    FailingRegistry(IRegistry& inner, std::string op, int nth) : m_inner(inner), m_op(std::move(op)), m_nth(nth) {}
+    FailingRegistry(IRegistry& inner, std::string op, int nth)
+        : m_inner(inner), m_op(std::move(op)), m_nth(nth) {}
     Long OpenKeyEx(Hkey r, const std::string& s, Dword o, Dword a, Hkey* h) override {
         Check("OpenKeyEx");
         return m_inner.OpenKeyEx(r, s, o, a, h);
@@ -48,7 +49,8 @@ public:
 
 private:
     void Check(const char* op) {
-        if (m_op == op && ++m_count == m_nth) throw RuntimeError(kErrOutOfMemory, DescriptionOf(kErrOutOfMemory));
+        if (m_op == op && ++m_count == m_nth)
+            throw RuntimeError(kErrOutOfMemory, DescriptionOf(kErrOutOfMemory));
     }
     IRegistry& m_inner;
     std::string m_op;
@@ -302,7 +304,7 @@ TEST_F(MdRegistryTest, FailuresAreReportedWithTheirLineAndCloseTheKey) {
     const auto reports = fp.reports();
     ASSERT_EQ(reports.size(), 3u);
     EXPECT_NE(reports[0].text.find("Error Line: 14.\r\n"), std::string::npos);
-    EXPECT_NE(reports[1].text.find("Error Line: 33.\r\n"), std::string::npos);
+    EXPECT_NE(reports[1].text.find("Error Line: 32.\r\n"), std::string::npos);
     EXPECT_NE(reports[2].text.find("Error Line: 1.\r\n"), std::string::npos);
     EXPECT_EQ(reg.openHandles(), 0u);
 }
