@@ -1,6 +1,7 @@
 #include "fakes/fake_internet.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace zv::fakes {
