@@ -15,6 +15,15 @@ target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
 
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 file(GLOB ZV_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
+set(ZV_ICON ${CMAKE_BINARY_DIR}/generated/zorvane.ico)
+add_custom_command(
+    OUTPUT ${ZV_ICON}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${ZV_ICON}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py
+    COMMENT "Generating the icon"
+    VERBATIM)
+set_source_files_properties(${ZV_RC_FILES} PROPERTIES OBJECT_DEPENDS ${ZV_ICON})
 add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES})
 target_include_directories(Zorvane PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/src/resources)
 target_link_libraries(Zorvane PRIVATE zv_win32)
@@ -48,3 +57,9 @@ if(ZV_WINE_SOURCES)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)
+
+# The end-to-end suite's automation program: drives Zorvane.exe from outside, as a person would.
+add_executable(zvauto ${CMAKE_SOURCE_DIR}/tests/e2e/zvauto.cpp)
+target_compile_definitions(zvauto PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(zvauto PRIVATE comctl32 user32)
+target_compile_options(zvauto PRIVATE ${ZV_WARNINGS})

@@ -116,8 +116,16 @@ bool FakeRegistry::denied(const Node* node) const {
 
 Long FakeRegistry::OpenKeyEx(Hkey root, const std::string& subKey, Dword, Dword samDesired, Hkey* result) {
     ++calls["OpenKeyEx"];
+    if (!result) return kErrorInvalidParameter;
+    // The platform clears the out handle before it looks at anything else.
+    *result = 0;
     Node* from = resolve(root, nullptr);
     if (!from) return kErrorInvalidHandle;
+    // A predefined root opened with no subkey comes back as itself, not as a new handle.
+    if (subKey.empty() && rootNode(root)) {
+        *result = root;
+        return kErrorSuccess;
+    }
     Node* node = find(from, subKey);
     if (!node) return kErrorFileNotFound;
     if ((samDesired & kWriteRights) && denied(node)) return kErrorAccessDenied;
@@ -127,6 +135,13 @@ Long FakeRegistry::OpenKeyEx(Hkey root, const std::string& subKey, Dword, Dword 
 
 Long FakeRegistry::OpenKey(Hkey root, const std::string& subKey, Hkey* result) {
     ++calls["OpenKey"];
+    if (!result) return kErrorInvalidParameter;
+    // RegOpenKeyA hands back the very handle it was given for an empty name.
+    if (subKey.empty()) {
+        *result = root;
+        return kErrorSuccess;
+    }
+    *result = 0;
     Node* from = resolve(root, nullptr);
     if (!from) return kErrorInvalidHandle;
     Node* node = find(from, subKey);
@@ -165,9 +180,21 @@ Long FakeRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchV
     if (!node) return kErrorInvalidHandle;
     if (index >= node->values.size()) return kErrorNoMoreItems;
     const auto& v = node->values[index];
-    if (v.name.size() + 1 > *cchValueName) return kErrorMoreData;
-    if (data && cbData && *cbData < v.data.size()) {
-        *cbData = static_cast<Dword>(v.data.size());
+    const auto size = static_cast<Dword>(v.data.size());
+    // A name that does not fit comes back cut to the buffer, with the data size; the
+    // name length is left as it was.
+    if (v.name.size() + 1 > *cchValueName) {
+        if (*cchValueName > 0) {
+            std::memcpy(valueName, v.name.data(), *cchValueName - 1);
+            valueName[*cchValueName - 1] = 0;
+        }
+        if (cbData) *cbData = size;
+        return kErrorMoreData;
+    }
+    // Data that does not fit: the type and size needed, nothing written.
+    if (data && cbData && *cbData < size) {
+        if (type) *type = v.type;
+        *cbData = size;
         return kErrorMoreData;
     }
     std::memcpy(valueName, v.name.c_str(), v.name.size() + 1);
@@ -175,10 +202,9 @@ Long FakeRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchV
     if (type) *type = v.type;
     if (data && cbData) {
         if (!v.data.empty()) std::memcpy(data, v.data.data(), v.data.size());
-        if (IsStringType(v.type) && *cbData > v.data.size() && (v.data.empty() || v.data.back() != 0))
-            data[v.data.size()] = 0;
+        if (IsStringType(v.type) && *cbData > size && size > 0 && v.data.back() != 0) data[size] = 0;
     }
-    if (cbData) *cbData = static_cast<Dword>(v.data.size());
+    if (cbData) *cbData = size;
     return kErrorSuccess;
 }
 
@@ -187,9 +213,15 @@ Long FakeRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* t
     ++calls["QueryValueEx"];
     Node* node = resolve(key, nullptr);
     if (!node) return kErrorInvalidHandle;
-    const Node::Value* v = node->value(valueName);
-    if (!v) return kErrorFileNotFound;
     if (data && !cbData) return kErrorInvalidParameter;
+    const Node::Value* v = node->value(valueName);
+    if (!v) {
+        // As Wine does: the type is cleared, and so is the size of a size-only query;
+        // a caller's buffer size is left alone.
+        if (type) *type = kRegNone;
+        if (cbData && !data) *cbData = 0;
+        return kErrorFileNotFound;
+    }
     if (type) *type = v->type;
     const auto size = static_cast<Dword>(v->data.size());
     if (data) {

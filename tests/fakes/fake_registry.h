@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory registry that answers as RegXxxA do: case-insensitive names,
-// subkeys enumerated in sorted order, values in creation order, the platform's
-// status codes for missing keys, short buffers and bad handles.
+// subkeys enumerated in sorted order, values in creation order (as Windows;
+// Wine sorts them), the platform's status codes for missing keys, short buffers
+// and bad handles. tests/contract holds the cases it shares with the real one.
 #include <map>
 #include <memory>
 #include <string>

@@ -2,11 +2,53 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <memory>
+
+#include "platform/win32/factories.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/stand_ins.h"
+#include "platform/win32/ui_win32.h"
+
 namespace zv::win32 {
 
+namespace {
+
+template <class T>
+std::unique_ptr<T> OrStandIn(std::unique_ptr<T> real, std::unique_ptr<T> (*standIn)()) {
+    return real ? std::move(real) : standIn();
+}
+
+}  // namespace
+
 int RunApplication() {
-    MessageBoxA(nullptr, "Zorvane", "Zorvane", MB_OK);
-    return 0;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+
+    auto registry = OrStandIn(MakeRegistry(), &temporary::FailingRegistry);
+    auto profile = OrStandIn(MakeProfile(), &temporary::FailingProfile);
+    auto system = OrStandIn(MakeSystem(), &temporary::MinimalSystem);
+    auto files = OrStandIn(MakeFileSystem(), &temporary::FailingFileSystem);
+    auto internet = OrStandIn(MakeInternet(), &temporary::FailingInternet);
+    auto shell = OrStandIn(MakeShell(), &temporary::FailingShell);
+    UiWin32 ui;
+    Platform os{*registry, *profile, *system, *files, *internet, *shell, ui};
+    ModError::Reporter errors{ui};
+    AppValues app;
+    Env env{os, errors, app};
+
+    // The program normally ends through ExitProcess from inside a handler, so
+    // nothing here may rely on this frame unwinding.
+    MainWindow window(env, GetModuleHandleA(nullptr));
+    if (!window.create()) {
+        MessageBoxA(nullptr, "The main window could not be created.", kProgramTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    ui.setMainWindow(window.hwnd());
+    window.load();  // StartUp may end the program here; the window is never shown then
+    window.show();
+    return RunMessageLoop(window.hwnd());
 }
 
 }  // namespace zv::win32

@@ -1,0 +1,79 @@
+#include "app/frmMain.h"
+
+#include "backup/backup_run.h"
+#include "inventory/ReadDrivers.h"
+#include "support/guard.h"
+
+namespace zv {
+
+frmMain::frmMain(Env& env, MainControls& controls)
+    : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
+
+void frmMain::Form_Load() {
+    Guard(m_env, [&](int& erl) {
+        LN(302) StartUp(m_env, m_controls.form, m_startUp);
+        LN(312) ReadDrivers(m_env, m_controls);
+        LN(315) m_controls.form.setCaption(m_env.app.Appname + " " + m_env.app.CurrentVersion);
+    });
+}
+
+// Ending the program belongs to the unload statement before it. It runs even when
+// the unload failed and was reported: closing is never refused, and a window that
+// could not be closed would leave the user no way out.
+void frmMain::End() { m_env.os.system.ExitProgram(0); }
+
+void frmMain::Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {
+    Guard(m_env, [&](int& erl) {
+        LN(318) m_controls.form.unload();
+    });
+    End();
+}
+
+void frmMain::Form_Unload(int& /*cancel*/) {
+    Guard(m_env, [&](int& erl) {
+        LN(319) m_controls.form.unload();
+    });
+    End();
+}
+
+void frmMain::mnuAboutZorvane_Click() {
+    Guard(m_env, [&](int& erl) {
+        LN(320) m_controls.form.showAbout();
+    });
+}
+
+void frmMain::mnuBackup_Click() {
+    Guard(m_env, [&](int& erl) {
+        LN(321) cmdBackup_Click();
+    });
+}
+
+void frmMain::mnuExit_Click() {
+    Guard(m_env, [&](int& erl) {
+        LN(322) m_controls.form.unload();
+    });
+    End();
+}
+
+void frmMain::chkMicrosoft_Click() {
+    if (m_backupRunning) return;
+    zv::chkMicrosoft_Click(m_env, m_controls);
+}
+
+void frmMain::cmdSelect_Click() { zv::cmdSelect_Click(m_env, m_controls); }
+
+void frmMain::cmdInvert_Click() { zv::cmdInvert_Click(m_env, m_controls); }
+
+void frmMain::cmdBackup_Click() {
+    if (m_backupRunning) return;
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+    } running(m_backupRunning);
+    m_backupRun(m_env, m_controls);
+}
+
+}  // namespace zv

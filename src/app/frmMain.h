@@ -1,0 +1,48 @@
+#pragma once
+// The main window's logic: its load and close handlers, the menu handlers and
+// the command handlers, over the controls the window gives it.
+#include <functional>
+#include <utility>
+
+#include "app/StartUp.h"
+#include "app/controls.h"
+#include "support/env.h"
+
+namespace zv {
+
+class frmMain {
+public:
+    frmMain(Env& env, MainControls& controls);
+
+    void Form_Load();
+    // Closing is never refused: cancel is left unset and the program ends.
+    void Form_QueryUnload(int& cancel, int unloadMode);
+    void Form_Unload(int& cancel);
+    void mnuAboutZorvane_Click();
+    void mnuBackup_Click();
+    void mnuExit_Click();
+    void chkMicrosoft_Click();
+    void cmdSelect_Click();
+    void cmdInvert_Click();
+    void cmdBackup_Click();
+
+    [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
+    [[nodiscard]] StartUpState& startUpState() noexcept { return m_startUp; }
+    [[nodiscard]] MainControls& controls() noexcept { return m_controls; }
+    // What the Backup command runs; tests put a run of their own here.
+    using BackupRun = std::function<void(Env&, MainControls&)>;
+    void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }
+
+private:
+    void End();
+
+    Env m_env;
+    MainControls m_controls;
+    StartUpState m_startUp;
+    // The backup run lets messages through; while it runs, a second run must not
+    // start and the list it walks must not be rebuilt.
+    bool m_backupRunning = false;
+    BackupRun m_backupRun;
+};
+
+}  // namespace zv

@@ -1,0 +1,266 @@
+#include "inventory/md_registry.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+
+#include "support/guard.h"
+#include "support/vbrt.h"
+
+namespace zv::md_registry {
+namespace {
+
+// RegEnumKeyA's buffer: a subkey name of 64 characters or more does not fit.
+constexpr Dword kSubkeyNameSize = 64;
+// EnumRegistryValues' first buffers.
+constexpr Dword kValueNameSize = 260;
+constexpr Dword kFirstDataSize = 4096;
+// The longest value name the registry allows, with its NUL: the retry buffer when a
+// name does not fit into the first one.
+constexpr Dword kLongestValueName = 16384;
+
+// Closes the key it holds on every way out, the failure path included. A handle of 0
+// (the open failed, or was never tried) is nothing to close.
+class OpenedKey {
+public:
+    explicit OpenedKey(IRegistry& registry) : m_registry(registry) {}
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    ~OpenedKey() { Close(); }
+
+    Hkey* out() noexcept { return &m_h; }
+    [[nodiscard]] Hkey get() const noexcept { return m_h; }
+    void Close() {
+        if (m_h != 0) m_registry.CloseKey(std::exchange(m_h, 0));
+    }
+
+private:
+    IRegistry& m_registry;
+    Hkey m_h = 0;
+};
+
+std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
+const char* Chars(const std::vector<std::uint8_t>& v) { return reinterpret_cast<const char*>(v.data()); }
+
+// "00 AB 7F": two upper-case digits a byte, one blank between bytes.
+std::string HexBytes(const std::vector<std::uint8_t>& data, Dword size) {
+    std::string out;
+    char digits[3];
+    for (Dword i = 0; i < size && i < data.size(); ++i) {
+        std::snprintf(digits, sizeof digits, "%02X", data[i]);
+        if (i > 0) out += ' ';
+        out += digits;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ValueText(const RegValue& value) {
+    if (const auto* s = std::get_if<std::string>(&value)) return *s;
+    if (const auto* n = std::get_if<std::int32_t>(&value)) return std::to_string(*n);
+    return "";
+}
+
+void RegistryValues::Add(std::string name, std::string text) {
+    m_items.emplace_back(std::move(name), std::move(text));
+}
+
+const std::string* RegistryValues::Find(const std::string& name) const {
+    for (const auto& item : m_items)
+        if (EqualsNoCase(item.first, name)) return &item.second;
+    return nullptr;
+}
+
+RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name) {
+    RegValue result;
+    Guard(env, [&](int& erl) {
+        OpenedKey key(env.os.registry);
+        RegValue vValue;
+        // Read rights only. The open is not checked: after a failure the handle is 0, the
+        // query through it fails too, and the value stays empty.
+        LN(1) env.os.registry.OpenKeyEx(root, path, 0, kKeyQueryValue, key.out());
+        LN(2) QueryValueEx(env, key.get(), name, vValue);
+        LN(3) key.Close();
+        LN(4) result = vValue;
+    });
+    return result;
+}
+
+Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& value) {
+    IRegistry& registry = env.os.registry;
+    // No failure path of its own: a failure inside ends the function quietly with the
+    // status of the last query (-1 before any) and the value as it was.
+    Long status = -1;
+    try {
+        Dword type = kRegNone;
+        Dword size = 0;
+        status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
+        if (status != kErrorSuccess) return status;
+        switch (type) {
+        case kRegSz: {
+            std::string buffer(size, '\0');
+            status = registry.QueryValueEx(key, valueName, nullptr, Bytes(buffer), &size);
+            if (status != kErrorSuccess) {
+                value = std::monostate{};
+                return status;
+            }
+            // The last byte is taken for the NUL: a value stored without one loses its
+            // last character. A size of 0 would ask for -1 characters, which ends here
+            // without touching the value.
+            const std::size_t read = std::min<std::size_t>(size, buffer.size());
+            if (read == 0) return status;
+            value = buffer.substr(0, read - 1);
+            return status;
+        }
+        case kRegDword: {
+            // Never more than the 4 bytes we have: a malformed, longer REG_DWORD gives
+            // ERROR_MORE_DATA instead of writing past the number.
+            std::int32_t number = 0;
+            size = sizeof number;
+            status = registry.QueryValueEx(key, valueName, nullptr, reinterpret_cast<std::uint8_t*>(&number), &size);
+            if (status == kErrorSuccess) value = number;
+            return status;
+        }
+        default:
+            return -1;
+        }
+    } catch (const RuntimeError&) {
+        return status;
+    } catch (const std::exception&) {
+        return status;
+    }
+}
+
+std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
+    std::vector<std::string> list;
+    Guard(env, [&](int& erl) {
+        IRegistry& registry = env.os.registry;
+        OpenedKey key(registry);
+        // Full access, not just read rights: a key the user may only read is not listed.
+        LN(5) Long lResult = registry.OpenKeyEx(root, path, 0, kKeyAllAccess, key.out());
+        LN(6) if (lResult != kErrorSuccess) {
+            LN(7) env.os.ui.MessageBox("Cannot Open Key", kProgramTitle, kMbOk);
+            LN(8) return;
+        }
+        LN(9) std::vector<std::string> names;
+        LN(10) std::string sName;
+        LN(11) Dword lIndex = 0;
+        // Ends at the first call that fails: past the last subkey, but also at the first
+        // name too long for the buffer, so the names after it are not listed.
+        LN(12) do {
+            LN(13) sName.assign(kSubkeyNameSize, '\0');
+            LN(14) lResult = registry.EnumKey(key.get(), lIndex, sName.data(), kSubkeyNameSize);
+            LN(15) if (lResult == kErrorSuccess) {
+                LN(16) sName.erase(std::remove(sName.begin(), sName.end(), '\0'), sName.end());
+                LN(17) names.push_back(sName);
+                LN(18) ++lIndex;
+            }
+        LN(19) } while (lResult == kErrorSuccess);
+        LN(20) key.Close();
+        LN(21) list = std::move(names);
+    });
+    return list;
+}
+
+RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) {
+    RegistryValues values;
+    Guard(env, [&](int& erl) {
+        IRegistry& registry = env.os.registry;
+        ISystem& system = env.os.system;
+        OpenedKey key(registry);
+        std::string sName;
+        std::vector<std::uint8_t> abData;
+        Dword cchName = 0;
+        Dword lType = kRegNone;
+        Dword cbData = 0;
+        Dword lIndex = 0;
+        Long lResult = kErrorSuccess;
+        LN(22) Hkey hKey = root;
+        // An empty path lists the root's own values; the root is not opened or closed.
+        LN(23) if (!path.empty()) {
+            LN(24) Long lOpen = registry.OpenKeyEx(root, path, 0, kKeyRead, key.out());
+            LN(25) if (lOpen != kErrorSuccess) return;
+            LN(26) hKey = key.get();
+        }
+        LN(27) do {
+            LN(28) sName.assign(kValueNameSize, '\0');
+            LN(29) abData.assign(kFirstDataSize, 0);
+            LN(30) cchName = kValueNameSize;
+            LN(31) lType = kRegNone;
+            LN(32) cbData = kFirstDataSize;
+            LN(33) lResult = registry.EnumValue(hKey, lIndex, sName.data(), &cchName, &lType, abData.data(), &cbData);
+            // The data (or the name) did not fit: the call told us the data's size, so ask
+            // for the same value again with room for both.
+            LN(34) if (lResult == kErrorMoreData) {
+                LN(35) abData.assign(std::max<Dword>(cbData, kFirstDataSize), 0);
+                LN(36) sName.assign(kLongestValueName, '\0');
+                LN(37) cchName = kLongestValueName;
+                LN(38) cbData = static_cast<Dword>(abData.size());
+                LN(39) lResult = registry.EnumValue(hKey, lIndex, sName.data(), &cchName, &lType, abData.data(), &cbData);
+            }
+            LN(40) if (lResult == kErrorSuccess) {
+                LN(41) sName.resize(std::min<std::size_t>(cchName, sName.size()));
+                LN(42) cbData = std::min<Dword>(cbData, static_cast<Dword>(abData.size()));
+                LN(43) std::string sText;
+                LN(44) switch (lType) {
+                case kRegDword: {
+                    LN(45) std::uint32_t lNumber = 0;
+                    LN(46) for (Dword b = 0; b < cbData && b < 4; ++b) lNumber |= std::uint32_t{abData[b]} << (8 * b);
+                    LN(47) sText = std::to_string(static_cast<std::int32_t>(lNumber));
+                    break;
+                }
+                case kRegSz:
+                    LN(48) sText.assign(Chars(abData), cbData);
+                    LN(49) TrimNull(env, sText);
+                    break;
+                case kRegExpandSz: {
+                    LN(50) std::string sStored(Chars(abData), cbData);
+                    LN(51) TrimNull(env, sStored);
+                    // The buffer starts at the stored text's length with its NUL. An expansion
+                    // that needs more (%ProgramFiles% and the like usually do) is expanded again
+                    // into the size the call asks for, so the whole expanded text is given; if
+                    // expanding fails altogether, the stored text is given unexpanded.
+                    LN(52) sText.assign(sStored.size() + 1, '\0');
+                    LN(53) Dword lNeeded = system.ExpandEnvironmentStrings(sStored, sText.data(), static_cast<Dword>(sText.size()));
+                    LN(54) if (lNeeded > sText.size()) {
+                        LN(55) sText.assign(lNeeded, '\0');
+                        LN(56) lNeeded = system.ExpandEnvironmentStrings(sStored, sText.data(), static_cast<Dword>(sText.size()));
+                    }
+                    LN(57) if (lNeeded == 0 || lNeeded > sText.size()) sText = sStored;
+                    LN(58) TrimNull(env, sText);
+                    break;
+                }
+                case kRegMultiSz:
+                    // Each string ends in a NUL and the list in one more: drop those at the
+                    // end, and the NULs left stand between strings.
+                    LN(59) sText.assign(Chars(abData), cbData);
+                    LN(60) sText.erase(sText.find_last_not_of('\0') + 1);
+                    LN(61) std::replace(sText.begin(), sText.end(), '\0', ',');
+                    break;
+                default:
+                    // REG_BINARY, and any other type as its raw bytes.
+                    LN(62) sText = HexBytes(abData, cbData);
+                    break;
+                }
+                LN(63) values.Add(sName, sText);
+                LN(64) ++lIndex;
+            }
+        LN(65) } while (lResult == kErrorSuccess);
+        LN(66) key.Close();
+    });
+    return values;
+}
+
+std::string TrimNull(Env& env, std::string& text) {
+    std::string result;
+    Guard(env, [&](int& erl) {
+        LN(67) const std::string::size_type nul = text.find('\0');
+        LN(68) if (nul != std::string::npos) text.erase(nul);
+        LN(69) result = text;
+    });
+    return result;
+}
+
+}  // namespace zv::md_registry

@@ -1,0 +1,131 @@
+#include "platform/win32/controls_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "support/runtime_error.h"
+
+namespace zv::win32 {
+
+namespace {
+// The "simple" part of a status bar in SB_SETTEXT / SB_GETTEXT.
+constexpr WPARAM kSimplePart = 255;
+}  // namespace
+
+void DriverListView::addColumn(int index, const char* header, int widthPx) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+    col.fmt = LVCFMT_LEFT;
+    col.cx = widthPx;
+    col.pszText = const_cast<char*>(header);
+    col.iSubItem = index;
+    SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+void DriverListView::clear() { SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0); }
+
+void DriverListView::add(const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(count());
+    item.pszText = const_cast<char*>(text.c_str());
+    if (SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) Raise(kErrOutOfMemory);
+}
+
+long DriverListView::count() const { return static_cast<long>(SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0)); }
+
+int DriverListView::index(long row) const {
+    if (row < 1 || row > count()) Raise(kErrSubscript);
+    return static_cast<int>(row - 1);
+}
+
+std::string DriverListView::cell(long row, int k) const {
+    const int i = index(row);
+    // LVM_GETITEMTEXT says nothing about truncation except by filling the buffer.
+    std::vector<char> buffer(260);
+    for (;;) {
+        LVITEMA item{};
+        item.iSubItem = k;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        const auto n = static_cast<std::size_t>(
+            SendMessageA(m_hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item)));
+        if (n + 1 < buffer.size()) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string DriverListView::text(long row) const { return cell(row, 0); }
+
+std::string DriverListView::subItem(long row, int k) const {
+    if (k < 1 || k > 5) Raise(kErrSubscript);
+    return cell(row, k);
+}
+
+void DriverListView::setSubItem(long row, int k, const std::string& text) {
+    if (k < 1 || k > 5) Raise(kErrSubscript);
+    LVITEMA item{};
+    item.iSubItem = k;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(m_hwnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(index(row)), reinterpret_cast<LPARAM>(&item));
+}
+
+bool DriverListView::checked(long row) const {
+    const auto state = SendMessageA(m_hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(index(row)), LVIS_STATEIMAGEMASK);
+    return ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void DriverListView::setChecked(long row, bool on) {
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index(row)), reinterpret_cast<LPARAM>(&item));
+}
+
+int CheckBox::value() const { return SendMessageA(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
+
+void CheckBox::setValue(int value) {
+    SendMessageA(m_hwnd, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void PushButton::click() const { SendMessageA(m_hwnd, BM_CLICK, 0, 0); }
+
+void ProgressBar::setMax(long max) {
+    SendMessageA(m_hwnd, PBM_SETRANGE32, 0, static_cast<LPARAM>(max));
+    // Keep the position inside the new range, as setValue does.
+    setValue(value());
+}
+
+void ProgressBar::setValue(long value) {
+    const long top = max();
+    const long clamped = top < 0 ? 0 : std::clamp(value, 0L, top);
+    SendMessageA(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(clamped), 0);
+}
+
+long ProgressBar::max() const { return static_cast<long>(SendMessageA(m_hwnd, PBM_GETRANGE, FALSE, 0)); }
+
+long ProgressBar::value() const { return static_cast<long>(SendMessageA(m_hwnd, PBM_GETPOS, 0, 0)); }
+
+void StatusBar::setSimple() { SendMessageA(m_hwnd, SB_SIMPLE, TRUE, 0); }
+
+void StatusBar::setSimpleText(const std::string& text) {
+    SendMessageA(m_hwnd, SB_SETTEXTA, kSimplePart, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string StatusBar::simpleText() const {
+    // Wine answers SB_GETTEXTLENGTH / SB_GETTEXT for the simple part only under
+    // index 0, not 255. We never set the other parts, so index 0 is a safe second try.
+    for (WPARAM part : {kSimplePart, WPARAM{0}}) {
+        const auto length = LOWORD(SendMessageA(m_hwnd, SB_GETTEXTLENGTHA, part, 0));
+        if (length == 0) continue;
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(m_hwnd, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(std::char_traits<char>::length(text.c_str()));
+        return text;
+    }
+    return "";
+}
+
+}  // namespace zv::win32

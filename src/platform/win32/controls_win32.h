@@ -1,0 +1,85 @@
+#pragma once
+// Thin wrappers over the main window's common controls. Each holds only its
+// HWND and gives typed calls; the ones the handlers see implement the control
+// interfaces directly.
+#include <windows.h>
+
+#include <string>
+
+#include "app/controls.h"
+
+namespace zv::win32 {
+
+// lstDrivers: a report-view ListView with a check box per row. Rows are 1-based
+// on the interface, 0-based for the control.
+class DriverListView : public IDriverList {
+public:
+    explicit DriverListView(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+
+    void addColumn(int index, const char* header, int widthPx);
+
+    void clear() override;
+    void add(const std::string& text) override;
+    [[nodiscard]] long count() const override;
+    [[nodiscard]] std::string text(long row) const override;
+    [[nodiscard]] std::string subItem(long row, int k) const override;
+    void setSubItem(long row, int k, const std::string& text) override;
+    [[nodiscard]] bool checked(long row) const override;
+    void setChecked(long row, bool on) override;
+
+private:
+    int index(long row) const;  // raises 9 for a row that is not there
+    std::string cell(long row, int k) const;
+    HWND m_hwnd;
+};
+
+class CheckBox : public ICheckBox {
+public:
+    explicit CheckBox(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+    [[nodiscard]] int value() const override;
+    void setValue(int value);
+
+private:
+    HWND m_hwnd;
+};
+
+class PushButton {
+public:
+    explicit PushButton(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+    void click() const;
+
+private:
+    HWND m_hwnd;
+};
+
+class ProgressBar : public IProgressBar {
+public:
+    explicit ProgressBar(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+    void setMax(long max) override;
+    // Clamped into 0..max, as the control itself would do it silently anyway.
+    void setValue(long value) override;
+    [[nodiscard]] long max() const override;
+    [[nodiscard]] long value() const override;
+
+private:
+    HWND m_hwnd;
+};
+
+// Status: a status bar in simple mode, one line of text.
+class StatusBar : public IStatusBar {
+public:
+    explicit StatusBar(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+    void setSimple();
+    void setSimpleText(const std::string& text) override;
+    [[nodiscard]] std::string simpleText() const override;
+
+private:
+    HWND m_hwnd;
+};
+
+}  // namespace zv::win32

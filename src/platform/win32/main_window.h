@@ -1,0 +1,87 @@
+#pragma once
+// The real frmMain window: the common controls, the menu, and the window
+// procedure that hands commands to the window's logic (app/frmMain).
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/frmMain.h"
+#include "platform/win32/controls_win32.h"
+#include "support/env.h"
+
+namespace zv::win32 {
+
+// Control ids, in tab order.
+inline constexpr int kIdList = 1001;
+inline constexpr int kIdCheck = 1002;
+inline constexpr int kIdBackup = 1003;
+inline constexpr int kIdStatus = 1004;
+inline constexpr int kIdSelect = 1005;
+inline constexpr int kIdInvert = 1006;
+inline constexpr int kIdBar = 1007;
+
+class MainWindow : public IFormWindow {
+public:
+    MainWindow(Env& env, HINSTANCE instance);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, hidden, with its controls and menu. False when it cannot.
+    [[nodiscard]] bool create();
+    void load();  // frmMain's load handler; no failure leaves it
+    void show();
+
+    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
+    [[nodiscard]] HICON icon() const noexcept { return m_iconBig; }
+    [[nodiscard]] frmMain& logic() { return *m_logic; }
+    [[nodiscard]] MainControls& controls() { return *m_controls; }
+    // Set when a handler ended the program and the end returned to the window
+    // procedure; only a test platform's ExitProgram returns like that.
+    [[nodiscard]] std::optional<unsigned> exitCode() const noexcept { return m_exitCode; }
+
+    // IFormWindow
+    void setMousePointer(int pointer) override;
+    [[nodiscard]] int mousePointer() const override { return m_pointer; }
+    [[nodiscard]] Hwnd handle() const override;
+    void setCaption(const std::string& caption) override;
+    [[nodiscard]] std::string caption() const override;
+    void setAboutItemCaption(const std::string& caption) override;
+    [[nodiscard]] std::string aboutItemCaption() const override;
+    void showAbout() override;
+    void unload() override;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void onCommand(int id, int code, HWND control);
+    LRESULT onNotify(const NMHDR& header);
+    void createControls();
+    HWND child(const char* cls, const char* text, DWORD style, DWORD exStyle, int id, const RECT& r);
+    template <class Handler>
+    void dispatch(Handler&& handler);
+
+    Env m_env;
+    HINSTANCE m_instance;
+    HWND m_hwnd = nullptr;
+    HMENU m_menu = nullptr;
+    HFONT m_font = nullptr;
+    HICON m_iconBig = nullptr;
+    HICON m_iconSmall = nullptr;
+    int m_pointer = kPointerDefault;
+    bool m_unloading = false;
+    bool m_tearingDown = false;
+    std::optional<unsigned> m_exitCode;
+
+    DriverListView m_list;
+    CheckBox m_check;
+    PushButton m_backup, m_select, m_invert;
+    StatusBar m_status;
+    ProgressBar m_bar;
+    std::unique_ptr<MainControls> m_controls;
+    std::unique_ptr<frmMain> m_logic;
+};
+
+}  // namespace zv::win32

@@ -1,0 +1,238 @@
+// The real main window with real common controls, over the in-memory registry
+// and scripted message boxes. Everything is read back from the controls
+// themselves, not through the wrappers under test.
+#include "platform/win32/main_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "resources/resource.h"
+#include "support/runtime_error.h"
+
+namespace zv::win32 {
+namespace {
+
+const std::string kClass = "SYSTEM\\CurrentControlSet\\Control\\Class";
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::string CellText(HWND list, int row, int sub) {
+    char buffer[512] = {};
+    LVITEMA item{};
+    item.iSubItem = sub;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+std::vector<std::string> Row(HWND list, int row) {
+    std::vector<std::string> cells;
+    for (int k = 0; k < 6; ++k) cells.push_back(CellText(list, row, k));
+    return cells;
+}
+
+std::vector<bool> Ticks(HWND list) {
+    std::vector<bool> out;
+    const int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+        out.push_back((SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12) == 2);
+    return out;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform p;
+    std::unique_ptr<MainWindow> window;
+    HWND hwnd = nullptr;
+    HWND list = nullptr;
+
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&icc);
+        p.app = AppValues{};
+        instance("Net", "0000", "Acme Networks", "Acme Gigabit", "oem4.inf");
+        instance("Net", "0001", "Microsoft", "WAN Miniport", "netrasa.inf");
+        instance("Net", "0002", nullptr, "Nameless", nullptr);
+        p.registry.setString(kHkeyLocalMachine, kClass + "\\Net", "", "Network adapters");
+        p.registry.setString(kHkeyLocalMachine, kClass + "\\Net", "Class", "Net");
+        instance("Sound", "0000", "Tonwerk", "Tonwerk HD Audio", "oem9.inf");
+
+        window = std::make_unique<MainWindow>(p.env, GetModuleHandleA(nullptr));
+        ASSERT_TRUE(window->create());
+        hwnd = window->hwnd();
+        list = GetDlgItem(hwnd, kIdList);
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override {
+        window.reset();
+        Pump();
+    }
+    void instance(const std::string& cls, const std::string& name, const char* provider, const char* desc,
+                  const char* inf) {
+        const std::string path = kClass + "\\" + cls + "\\" + name;
+        p.registry.createKey(kHkeyLocalMachine, path);
+        if (provider) p.registry.setString(kHkeyLocalMachine, path, "ProviderName", provider);
+        if (desc) p.registry.setString(kHkeyLocalMachine, path, "DriverDesc", desc);
+        if (inf) p.registry.setString(kHkeyLocalMachine, path, "InfPath", inf);
+    }
+    // The window stays hidden in most cases: under Xvfb with no window manager,
+    // Wine waits two seconds for every shown top-level window to be withdrawn
+    // when it is destroyed. The controls work the same either way.
+    void load() {
+        EXPECT_FALSE(IsWindowVisible(hwnd));  // hidden while the load handler runs
+        window->load();
+        Pump();
+    }
+    void click(int id) {
+        SendMessageA(GetDlgItem(hwnd, id), BM_CLICK, 0, 0);
+        Pump();
+    }
+};
+
+TEST_F(MainWindowTest, LoadSetsCaptionAboutItemAndListsTheDrivers) {
+    char design[64] = {};
+    GetWindowTextA(hwnd, design, sizeof design);
+    EXPECT_STREQ(design, "Zorvane");
+    load();
+    window->show();
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(GetFocus(), list);
+
+    char caption[64] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Zorvane 1.03");
+    char about[64] = {};
+    GetMenuStringA(GetMenu(hwnd), IDM_ABOUT_ZORVANE, about, sizeof about, MF_BYCOMMAND);
+    EXPECT_STREQ(about, "About Zorvane");
+
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"Acme Gigabit", "Network adapters", "Acme Networks",
+                                                      "Net\\0000", "Net", "oem4.inf"}));
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"Tonwerk HD Audio", "", "Tonwerk", "Sound\\0000", "", "oem9.inf"}));
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(p.reports().empty());
+}
+
+TEST_F(MainWindowTest, ColumnsAndClientSize) {
+    const char* headers[] = {"Decription", "Default", "Provider", "ID", "Class", "Inf Path"};
+    const int twips[] = {5000, 4000, 2000, 1440, 1440, 1440};
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(nullptr, dc);
+    for (int i = 0; i < 6; ++i) {
+        char text[64] = {};
+        LVCOLUMNA col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.pszText = text;
+        col.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(col.cx, MulDiv(twips[i], dpi, 1440));
+    }
+    const DWORD ex = static_cast<DWORD>(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_EQ(ex & LVS_EX_CHECKBOXES, static_cast<DWORD>(LVS_EX_CHECKBOXES));
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
+
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, MulDiv(11745, dpi, 1440));
+    EXPECT_EQ(client.bottom, MulDiv(5640, dpi, 1440));
+    if (dpi == 96) {
+        EXPECT_EQ(client.right, 783);
+        EXPECT_EQ(client.bottom, 376);
+    }
+    const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
+    load();
+    std::vector<int> order;
+    HWND at = list;
+    for (int i = 0; i < 5; ++i) {
+        at = GetNextDlgTabItem(hwnd, at, FALSE);
+        order.push_back(GetDlgCtrlID(at));
+    }
+    EXPECT_EQ(order, (std::vector<int>{kIdCheck, kIdBackup, kIdSelect, kIdInvert, kIdList}));
+}
+
+TEST_F(MainWindowTest, CheckBoxAndListCommandsActOnTheRealList) {
+    load();
+    click(kIdInvert);
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{true, true}));
+    click(kIdCheck);  // re-read with the Microsoft and provider-less rows; ticks dropped
+    EXPECT_EQ(SendMessageA(GetDlgItem(hwnd, kIdCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_EQ(CellText(list, 1, 0), "WAN Miniport");
+    EXPECT_EQ(CellText(list, 2, 3), "Net\\0002");
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{false, false, false, false}));
+
+    // A tick set on the control itself, as a click on a row's box does.
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(2);
+    SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    click(kIdInvert);
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{true, true, false, true}));
+    click(kIdSelect);
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{true, true, true, true}));
+    EXPECT_TRUE(p.reports().empty());
+}
+
+TEST_F(MainWindowTest, ProgressAndStatusBarThroughTheirWrappers) {
+    MainControls& c = window->controls();
+    c.pbBar.setMax(7);
+    c.pbBar.setValue(3);
+    EXPECT_EQ(SendMessageA(GetDlgItem(hwnd, kIdBar), PBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(GetDlgItem(hwnd, kIdBar), PBM_GETRANGE, FALSE, 0), 7);
+    c.pbBar.setValue(9);  // beyond the maximum: held at it
+    EXPECT_EQ(c.pbBar.value(), 7);
+    c.pbBar.setValue(-1);
+    EXPECT_EQ(c.pbBar.value(), 0);
+    c.Status.setSimpleText("Copying oem4.inf");
+    EXPECT_EQ(c.Status.simpleText(), "Copying oem4.inf");
+    EXPECT_EQ(c.lstDrivers.count(), 0);
+    EXPECT_THROW((void)c.lstDrivers.text(1), RuntimeError);
+}
+
+TEST_F(MainWindowTest, ClosingEndsTheProgram) {
+    struct Case {
+        const char* name;
+        UINT msg;
+        WPARAM wParam;
+    };
+    for (const Case& c : {Case{"close box", WM_CLOSE, 0}, Case{"File, Exit", WM_COMMAND, IDM_EXIT}}) {
+        SCOPED_TRACE(c.name);
+        window = std::make_unique<MainWindow>(p.env, GetModuleHandleA(nullptr));
+        ASSERT_TRUE(window->create());
+        hwnd = window->hwnd();
+        load();
+        SendMessageA(hwnd, c.msg, c.wParam, 0);
+        ASSERT_TRUE(window->exitCode().has_value());
+        EXPECT_EQ(*window->exitCode(), 0u);
+        EXPECT_FALSE(IsWindow(hwnd));
+        // Drop the quit message the test end posted.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    EXPECT_TRUE(p.ui.shown.empty());
+}
+
+}  // namespace
+}  // namespace zv::win32
