@@ -1,7 +1,188 @@
 #include "backup/backup_run.h"
 
-namespace zv {
+#include <optional>
+#include <string>
+#include <vector>
 
-void cmdBackup_Click(Env&, MainControls&) {}
+#include "backup/backup_files.h"
+#include "backup/folder_names.h"
+#include "backup/md_folders.h"
+#include "backup/md_ini_inf.h"
+#include "support/guard.h"
+#include "support/vbrt.h"
+
+namespace zv {
+namespace {
+
+constexpr const char* kBackupFolderName = "Zorvane";
+constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
+
+// Handlers run inside the run's DoEvents, and the Backup button stays enabled: a click
+// there must not start a second run over the first one's folders and progress bar.
+bool g_running = false;
+
+std::string TrimSpaces(const std::string& s) {
+    const std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        pieces.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return pieces;
+        start = at + 1;
+    }
+}
+
+// An INF name from the registry that would reach outside the INF folder (or write outside
+// the driver folder) is refused as a bad name; an empty one fails at the copy as before.
+const std::string& CheckedInfName(const std::string& name) {
+    if (!name.empty() && !backup::IsPlainName(name)) Raise(kErrBadFileName);
+    return name;
+}
+
+// Without a Windows or system folder every path of the run would start at the root of the
+// current drive, outside the Windows folder.
+WindowsFolders FoldersOf(const std::string& windowsFolder, const std::string& systemFolder) {
+    if (windowsFolder.empty() || systemFolder.empty()) Raise(kErrPathNotFound);
+    return WindowsFolders{windowsFolder, systemFolder, windowsFolder + "\\inf\\"};
+}
+
+void CopyIfPresent(Env& env, const std::string& source, const std::string& target) {
+    if (backup::FileExists(env, source)) backup::CopyReplacing(env, source, target);
+}
+
+void RunBackup(Env& env, MainControls& c, int& erl) {
+    IDriverList& list = c.lstDrivers;
+    IUi& ui = env.os.ui;
+    long lCount = 0;
+    short processed = 0;
+
+    LN(205) for (long x = 1, rows = list.count(); x <= rows; ++x) {
+        LN(206) if (list.checked(x)) lCount = lCount + 1;
+    LN(207) }
+    LN(208) if (lCount == 0) {
+        LN(209) ui.MessageBox("Please select at least one driver to backup.", "Driver", kMbIconInformation);
+        return;
+    }
+    LN(210) c.pbBar.setMax(lCount);
+    LN(211) c.pbBar.setValue(0);
+    LN(221) ui.MessageBox("Please be aware that some providers require you to use their own driver install package.", "Install", kMbIconInformation);
+    LN(222) const std::optional<std::string> folder = env.os.shell.BrowseForFolder(c.form.handle(), "Select the folder where it will be Backup done.", kBifReturnOnlyFsDirs);
+    LN(223) if (!folder) return;
+    LN(224) c.form.setMousePointer(kPointerHourglass);
+    LN(225) ui.DoEvents();
+    LN(226) ui.DoEvents();
+
+    std::string root;
+    LN(227) const std::string chosen = *folder;
+    LN(228) if (!chosen.empty() && chosen.back() == '\\') {
+        LN(229) root = chosen + kBackupFolderName;
+    LN(230) } else {
+        LN(231) root = chosen + "\\" + kBackupFolderName;
+    }
+    LN(232) const std::string windowsFolder = md_folders::Getpath_WINDOWS(env);
+    LN(233) const std::string systemFolder = md_folders::Getpath_SYSTEM(env);
+    LN(234) const WindowsFolders folders = FoldersOf(windowsFolder, systemFolder);
+    const std::string catalogStore = systemFolder + "\\CatRoot\\";
+    LN(235) c.Status.setSimpleText("Searching and saving driver files...");
+
+    LN(237) for (long x = 1, rows = list.count(); x <= rows; ++x) {
+        LN(238) if (list.checked(x)) {
+            LN(239) processed = ToInteger(processed + 1);
+            LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
+            LN(243) const std::string classFolder = root + "\\" + ClassFolderName(list.subItem(x, 4));
+            LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
+            LN(245) const std::string driverFolder = TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x)));
+            LN(246) if (!backup::FolderExists(env, driverFolder)) backup::CreateFolder(env, driverFolder);
+            const std::string infName = list.subItem(x, 5);
+            const std::string infCopy = driverFolder + "\\" + infName;
+            LN(247) backup::CopyReplacing(env, folders.inf + CheckedInfName(infName), infCopy);
+            LN(248) ui.DoEvents();
+
+            // Catalog: the store's sub-folders are searched in listing order; the last one found stays.
+            std::vector<std::string> candidates;
+            LN(249) candidates.clear();
+            LN(250) const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
+            LN(251) if (backup::IsPlainName(catalog)) {
+                LN(252) const std::vector<std::string> entries = backup::ListFolder(env, catalogStore);
+                std::size_t e = 0;
+                LN(253) while (e < entries.size()) {
+                    LN(254) if (entries[e] != "." && entries[e] != "..") {
+                        LN(255) const std::size_t n = candidates.size();
+                        LN(256) candidates.resize(n + 1);
+                        LN(257) candidates[n] = catalogStore + entries[e] + "\\" + catalog;
+                    }
+                    LN(258) ++e;
+                LN(259) }
+            }
+            LN(260) for (const std::string& candidate : candidates) {
+                LN(261) if (backup::FileExistsWithSystem(env, candidate)) {
+                    LN(262) backup::CopyReplacing(env, candidate, driverFolder + "\\" + catalog);
+                }
+            LN(263) }
+
+            // Source files: the id's folder, the printer-driver sub-folders, then the fallback
+            // for the extension, each copy replacing the one before.
+            LN(264) const std::vector<std::string> names = md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy);
+            LN(265) for (const std::string& name : names) {
+                LN(266) if (!backup::IsPlainName(name)) continue;
+                std::string ext;
+                LN(267) if (name.find('.') != std::string::npos) {
+                    LN(268) const std::vector<std::string> pieces = Split(name, '.');
+                    LN(269) ext = ToLower(pieces.at(1));
+                LN(270) } else {
+                    LN(271) ext = "";
+                }
+                LN(272) const std::string id = md_ini_inf::ReadFromINI(env, "DestinationDirs", "DefaultDestDir", infCopy, "");
+                const std::string target = driverFolder + "\\" + name;
+                LN(273) if (!id.empty()) {
+                    LN(274) const std::string dir = WhereIsDir(env, id, folders);
+                    // An id the table does not know gives no folder; "\" + name would probe the
+                    // root of the current drive, outside the Windows folder, so it is not probed.
+                    LN(275) if (!dir.empty()) CopyIfPresent(env, dir + "\\" + name, target);
+                    LN(276) if (dir == systemFolder + kPrinterDriverFolder) {
+                        LN(277) for (int k = 1; k <= 19; ++k) {
+                            LN(278) CopyIfPresent(env, dir + "\\" + std::to_string(k) + "\\" + name, target);
+                        LN(279) }
+                    }
+                }
+                LN(280) if (ext == "hlp") {
+                    LN(281) CopyIfPresent(env, windowsFolder + "\\help\\" + name, target);
+                LN(282) } else if (ext == "sys") {
+                    LN(283) CopyIfPresent(env, systemFolder + "\\drivers\\" + name, target);
+                LN(284) } else {
+                    LN(285) CopyIfPresent(env, systemFolder + "\\" + name, target);
+                }
+            LN(286) }
+        }
+        LN(287) c.pbBar.setValue(processed);
+    LN(288) }
+    LN(289) ui.DoEvents();
+    LN(290) c.form.setMousePointer(kPointerDefault);
+    LN(291) ui.DoEvents();
+    LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
+}
+
+}  // namespace
+
+void cmdBackup_Click(Env& env, MainControls& controls) {
+    if (g_running) return;
+    g_running = true;
+    struct Running {
+        ~Running() { g_running = false; }
+    } running;
+    bool ended = false;
+    Guard(env, [&](int& erl) {
+        RunBackup(env, controls, erl);
+        ended = true;
+    });
+    // Only a failure leaves the run here without having ended it.
+    if (!ended) controls.form.setMousePointer(kPointerDefault);
+}
 
 }  // namespace zv

@@ -15,7 +15,7 @@ namespace zv::fakes {
 struct FakePlatform {
     FakeRegistry registry;
     FakeFileSystem files;
-    FakeProfile profile{};
+    FakeProfile profile{files};
     FakeSystem system;
     FakeInternet internet;
     FakeShell shell;

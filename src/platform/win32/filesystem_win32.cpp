@@ -1,8 +1,122 @@
-// Placeholder until the real implementation lands.
+// The file-system seam over kernel32's ANSI calls. Each failing call keeps its
+// error at once, so that later calls (a redirection revert, a close) cannot
+// overwrite it before the caller asks.
+#include <windows.h>
+#undef GetFileAttributes
+#undef CreateDirectory
+#undef CopyFile
+#undef DeleteFile
+
+#include <cstdint>
+
 #include "platform/win32/factories.h"
 
 namespace zv::win32 {
+namespace {
 
-std::unique_ptr<IFileSystem> MakeFileSystem() { return nullptr; }
+static_assert(sizeof(HANDLE) == sizeof(Hfile), "file handles are 32-bit on this target");
+
+HANDLE ToHandle(Hfile h) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h)); }
+Hfile FromHandle(HANDLE h) { return static_cast<Hfile>(reinterpret_cast<std::uintptr_t>(h)); }
+
+using DisableFn = BOOL(WINAPI*)(PVOID*);
+using RevertFn = BOOL(WINAPI*)(PVOID);
+
+// Looked up at run time: older 32-bit systems do not export them, and where they exist
+// on a 32-bit system they fail harmlessly.
+template <class Fn>
+Fn Kernel32(const char* name) {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    FARPROC p = kernel ? ::GetProcAddress(kernel, name) : nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
+}
+
+class Win32FileSystem final : public IFileSystem {
+public:
+    Dword GetLastError() const override { return m_lastError; }
+
+    Dword GetFileAttributes(const std::string& path) override {
+        const DWORD a = ::GetFileAttributesA(path.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) keep();
+        return a;
+    }
+
+    bool GetFileSize(const std::string& path, std::uint64_t* size) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return keep();
+        *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return true;
+    }
+
+    bool FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) override {
+        entries->clear();
+        WIN32_FIND_DATAA fd{};
+        HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return keep();
+        do {
+            entries->push_back({fd.cFileName, fd.dwFileAttributes});
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+        return true;
+    }
+
+    bool CreateDirectory(const std::string& path) override {
+        return ::CreateDirectoryA(path.c_str(), nullptr) ? true : keep();
+    }
+
+    bool CopyFile(const std::string& existing, const std::string& newFile, bool failIfExists) override {
+        return ::CopyFileA(existing.c_str(), newFile.c_str(), failIfExists) ? true : keep();
+    }
+
+    bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) ? true : keep(); }
+
+    Hfile OpenForWrite(const std::string& path) override {
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            keep();
+            return kInvalidHfile;
+        }
+        return FromHandle(h);
+    }
+
+    bool WriteFile(Hfile file, const void* data, Dword size, Dword* written) override {
+        DWORD n = 0;
+        const BOOL ok = ::WriteFile(ToHandle(file), data, size, &n, nullptr);
+        if (written) *written = n;
+        return ok ? true : keep();
+    }
+
+    bool CloseFile(Hfile file) override { return ::CloseHandle(ToHandle(file)) ? true : keep(); }
+
+    bool DisableFsRedirection(std::uintptr_t* oldValue) override {
+        static const auto disable = Kernel32<DisableFn>("Wow64DisableWow64FsRedirection");
+        if (!disable) return none();
+        PVOID old = nullptr;
+        if (!disable(&old)) return keep();
+        *oldValue = reinterpret_cast<std::uintptr_t>(old);
+        return true;
+    }
+
+    bool RevertFsRedirection(std::uintptr_t oldValue) override {
+        static const auto revert = Kernel32<RevertFn>("Wow64RevertWow64FsRedirection");
+        if (!revert) return none();
+        return revert(reinterpret_cast<PVOID>(oldValue)) ? true : keep();
+    }
+
+private:
+    bool keep() {
+        m_lastError = ::GetLastError();
+        return false;
+    }
+    bool none() {
+        m_lastError = ERROR_INVALID_FUNCTION;
+        return false;
+    }
+    Dword m_lastError = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileSystem> MakeFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
 }  // namespace zv::win32

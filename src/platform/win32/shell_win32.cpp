@@ -1,8 +1,129 @@
-// Placeholder until the real implementation lands.
+// The shell seam: ShellExecuteA, and the folder browser of the shell's automation
+// object, as a script would call it: no root folder, and the chosen folder's path
+// read from the item for the folder itself (Items, Item without an index, Path).
+#include <windows.h>
+#include <shellapi.h>
+#include <shldisp.h>
+#include <shlobj.h>
+#undef ShellExecute
+
+#include <string>
+
 #include "platform/win32/factories.h"
 
 namespace zv::win32 {
+namespace {
 
-std::unique_ptr<IShell> MakeShell() { return nullptr; }
+std::wstring Wide(const std::string& s) {
+    if (s.empty()) return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string Ansi(const wchar_t* w) {
+    if (!w || !*w) return {};
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
+    if (!s.empty() && s.back() == '\0') s.pop_back();
+    return s;
+}
+
+template <class T>
+struct ComPtr {
+    T* p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** out() { return &p; }
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+struct Bstr {
+    BSTR b = nullptr;
+    explicit Bstr(const std::wstring& w) : b(::SysAllocStringLen(w.data(), static_cast<UINT>(w.size()))) {}
+    Bstr() = default;
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { ::SysFreeString(b); }
+};
+
+// The optional argument left out, as a script passes it.
+VARIANT Missing() {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_ERROR;
+    v.scode = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+
+struct ComApartment {
+    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComApartment() = default;
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(hr)) ::CoUninitialize();
+    }
+};
+
+// The plain shell dialog, for a system where the automation object cannot be created.
+std::optional<std::string> BrowseWithDialog(HWND owner, const std::string& title, Dword options) {
+    BROWSEINFOA bi{};
+    bi.hwndOwner = owner;
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = options;
+    PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderA(&bi);
+    if (!pidl) return std::nullopt;
+    char path[MAX_PATH] = {};
+    const BOOL ok = ::SHGetPathFromIDListA(pidl, path);
+    ::CoTaskMemFree(pidl);
+    if (!ok) return std::nullopt;
+    return std::string(path);
+}
+
+class Win32Shell final : public IShell {
+public:
+    std::intptr_t ShellExecute(Hwnd parent, const std::string& verb, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) override {
+        HINSTANCE r = ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(parent)),
+                                      verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                                      parameters.empty() ? nullptr : parameters.c_str(),
+                                      directory.empty() ? nullptr : directory.c_str(), showCommand);
+        return reinterpret_cast<std::intptr_t>(r);
+    }
+
+    std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title, Dword options) override {
+        ComApartment apartment;
+        ComPtr<IShellDispatch> shell;
+        if (FAILED(::CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
+                                      reinterpret_cast<void**>(shell.out()))) ||
+            !shell)
+            return BrowseWithDialog(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), title, options);
+        Bstr caption(Wide(title));
+        ComPtr<Folder> folder;
+        const HRESULT hr = shell->BrowseForFolder(static_cast<LONG>(owner), caption.b, static_cast<LONG>(options),
+                                                  Missing(), folder.out());
+        if (hr != S_OK || !folder) return std::nullopt;  // cancelled
+        ComPtr<FolderItems> items;
+        if (FAILED(folder->Items(items.out())) || !items) return std::nullopt;
+        ComPtr<FolderItem> item;
+        if (FAILED(items->Item(Missing(), item.out())) || !item) return std::nullopt;
+        Bstr path;
+        if (FAILED(item->get_Path(&path.b))) return std::nullopt;
+        return Ansi(path.b);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<IShell> MakeShell() { return std::make_unique<Win32Shell>(); }
 
 }  // namespace zv::win32

@@ -1,0 +1,71 @@
+#include "backup/backup_files.h"
+
+#include <algorithm>
+
+#include "support/vbrt.h"
+
+namespace zv::backup {
+namespace {
+
+constexpr Dword kHiddenOrSystem = kFileAttributeHidden | kFileAttributeSystem;
+
+Dword Attributes(Env& env, const std::string& path) {
+    RedirectionOff off(env.os.files);
+    return env.os.files.GetFileAttributes(path);
+}
+
+}  // namespace
+
+bool FolderExists(Env& env, const std::string& path) {
+    const Dword a = Attributes(env, path);
+    return a != kInvalidFileAttributes && !(a & kHiddenOrSystem);
+}
+
+bool FileExists(Env& env, const std::string& path) {
+    const Dword a = Attributes(env, path);
+    return a != kInvalidFileAttributes && !(a & (kFileAttributeDirectory | kHiddenOrSystem));
+}
+
+bool FileExistsWithSystem(Env& env, const std::string& path) {
+    const Dword a = Attributes(env, path);
+    return a != kInvalidFileAttributes && !(a & (kFileAttributeDirectory | kFileAttributeHidden));
+}
+
+std::vector<std::string> ListFolder(Env& env, const std::string& folder) {
+    std::vector<FindEntry> entries;
+    {
+        RedirectionOff off(env.os.files);
+        if (!env.os.files.FindFiles(folder + "*", &entries)) return {};
+    }
+    std::vector<std::string> names;
+    for (const auto& e : entries)
+        if (!(e.attributes & kHiddenOrSystem)) names.push_back(e.name);
+    return names;
+}
+
+void CreateFolder(Env& env, const std::string& path) {
+    Dword error = 0;
+    {
+        RedirectionOff off(env.os.files);
+        if (env.os.files.CreateDirectory(path)) return;
+        error = env.os.files.GetLastError();  // before the revert can touch it
+    }
+    RaiseWin32(env.os.system, error);
+}
+
+void CopyReplacing(Env& env, const std::string& from, const std::string& to) {
+    Dword error = 0;
+    {
+        RedirectionOff off(env.os.files);
+        if (env.os.files.CopyFile(from, to, false)) return;
+        error = env.os.files.GetLastError();
+    }
+    RaiseWin32(env.os.system, error);
+}
+
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
+    return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });
+}
+
+}  // namespace zv::backup

@@ -1,0 +1,55 @@
+#include "backup/md_ini_inf.h"
+
+#include "support/guard.h"
+#include "support/vbrt.h"
+
+namespace zv::md_ini_inf {
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        pieces.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return pieces;
+        start = at + 1;
+    }
+}
+
+}  // namespace
+
+std::string ReadFromINI(Env& env, const std::string& section, const std::string& key, const std::string& file,
+                        const std::string& defaultValue) {
+    std::string result;
+    Guard(env, [&](int& erl) {
+        LN(95) std::string buffer(kValueBuffer, '\0');
+        LN(96) result = buffer.substr(0, env.os.profile.GetPrivateProfileString(section, ToLower(key), defaultValue, buffer.data(), kValueBuffer, file));
+    });
+    return result;
+}
+
+std::vector<std::string> LoadIniSectionKeys(Env& env, const std::string& section, const std::string& file) {
+    std::vector<std::string> result;
+    Guard(env, [&](int& erl) {
+        LN(108) std::vector<std::string> names;
+        LN(109) std::string buffer(kSectionBuffer, '\0');
+        LN(110) env.os.profile.GetPrivateProfileSection(section, buffer.data(), kSectionBuffer, file);
+        // The whole buffer is split: after a cut the count is size-2 but two NULs still end it.
+        LN(111) std::vector<std::string> entries = Split(buffer, '\0');
+        LN(112) for (std::size_t i = 0; i < entries.size(); ++i) {
+            LN(113) if (entries[i].empty()) break;
+            LN(114) std::vector<std::string> pieces = Split(entries[i], '=');
+            LN(115) std::string name = pieces.at(0);
+            LN(116) const std::size_t count = names.size();
+            LN(117) names.resize(count + 1);
+            LN(118) names[count] = name;
+        LN(119) }
+        LN(120) entries.clear();
+        LN(121) if (names.empty()) names.push_back("");
+        LN(122) result = names;
+    });
+    return result;
+}
+
+}  // namespace zv::md_ini_inf
