@@ -20,8 +20,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prev, LPSTR cmd, int show) {
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
     wc.lpszClassName = "BareWindow";
     RegisterClassA(&wc);
-    HWND h = CreateWindowExA(0, "BareWindow", "Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
-                             NULL, NULL, instance, NULL);
+    HWND h = CreateWindowExA(0, "BareWindow", "Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                             480, NULL, NULL, instance, NULL);
     ShowWindow(h, show);
     UpdateWindow(h);
     MSG msg;

@@ -1,9 +1,9 @@
 /* Starts a program and prints the milliseconds until it shows a top-level window
    of the given class, then closes it:  window_timer.exe CLASS PROGRAM [ARGS...]
    A message box that appears instead is reported, and the run counts as failed. */
-#include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <windows.h>
 
 static DWORD g_pid;
 static const char* g_class;

@@ -179,13 +179,16 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
     IInternet& net = m_env.os.internet;
     IFileSystem& files = m_env.os.files;
     std::string buffer(kChunkSize, '\0');
-    std::string url = Url;
-    if (!Connect(url, AdditionalHeader)) return false;
+    // Url is this call's own copy: the caller's text keeps its prefix.
+    if (!Connect(Url, AdditionalHeader)) return false;
     m_env.os.ui.DoEvents();
 
     Hfile file = kInvalidHfile;
-    auto closeFile = [&] {
+    // From here on failures are ignored; the request stays open until the object ends.
+    auto transferFailed = [&] {
         if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+        (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error", kMbOk | kMbIconExclamation);
+        return false;
     };
     try {
         sLastError = "";
@@ -221,13 +224,9 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             if (!files.CloseFile(f)) RaiseWin32(m_env.os.system, files.GetLastError());
         }
     } catch (const RuntimeError&) {
-        closeFile();
-        (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error", kMbOk | kMbIconExclamation);
-        return false;
+        return transferFailed();
     } catch (const std::exception&) {
-        closeFile();
-        (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error", kMbOk | kMbIconExclamation);
-        return false;
+        return transferFailed();
     }
     CloseRequest();
     return true;

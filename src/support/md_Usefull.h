@@ -13,7 +13,8 @@ inline constexpr int Normal = kSwShowNormal;
 inline constexpr int ShowOnly = kSwShow;
 
 // The stored text, or "" when the key or the value is missing or unreadable.
-[[nodiscard]] std::string GetString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue);
+[[nodiscard]] std::string GetString(Env& env, Hkey hKey, const std::string& strPath,
+                                    const std::string& strValue);
 // Stores strData as REG_SZ, creating the key when it is missing.
 void SaveString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue,
                 const std::string& strData);

@@ -23,7 +23,8 @@ protected:
     void setRaw(const std::string& name, Dword type, const void* data, Dword size) {
         Hkey k = 0;
         ASSERT_EQ(reg().CreateKey(kHkeyCurrentUser, key(), &k), kErrorSuccess);
-        ASSERT_EQ(reg().SetValueEx(k, name, type, static_cast<const std::uint8_t*>(data), size), kErrorSuccess);
+        ASSERT_EQ(reg().SetValueEx(k, name, type, static_cast<const std::uint8_t*>(data), size),
+                  kErrorSuccess);
         reg().CloseKey(k);
     }
     bool keyExists() {

@@ -14,9 +14,12 @@ std::string Upper(std::string s) {
     return s;
 }
 
-std::string Text(const char* s) { return s ? std::string(s) : "null"; }
+std::string Text(const char* s) {
+    return s ? std::string(s) : "null";
+}
 
-const std::string* Find(const std::vector<std::pair<std::string, std::string>>& headers, const std::string& name) {
+const std::string* Find(const std::vector<std::pair<std::string, std::string>>& headers,
+                        const std::string& name) {
     for (const auto& h : headers)
         if (Upper(h.first) == Upper(name)) return &h.second;
     return nullptr;
@@ -25,14 +28,14 @@ const std::string* Find(const std::vector<std::pair<std::string, std::string>>& 
 // Header names by info level, on either side.
 const char* NameOf(Dword level) {
     switch (level) {
-    case 1: return "Content-Type";
-    case 5: return "Content-Length";
-    case 11: return "Last-Modified";
-    case 17: return "Pragma";
-    case 30: return "Forwarded";
-    case 37: return "Server";
-    case 39: return "User-Agent";
-    default: return nullptr;
+        case 1: return "Content-Type";
+        case 5: return "Content-Length";
+        case 11: return "Last-Modified";
+        case 17: return "Pragma";
+        case 30: return "Forwarded";
+        case 37: return "Server";
+        case 39: return "User-Agent";
+        default: return nullptr;
     }
 }
 
@@ -46,7 +49,9 @@ void FakeInternet::respondHost(const std::string& host, FakeResponse response) {
     m_byHost[Upper(host)] = std::move(response);
 }
 
-void FakeInternet::fail(Step step, Dword error, int afterReads) { m_failures[step] = {error, afterReads}; }
+void FakeInternet::fail(Step step, Dword error, int afterReads) {
+    m_failures[step] = {error, afterReads};
+}
 
 bool FakeInternet::failed(Step step, Long) {
     auto it = m_failures.find(step);
@@ -81,8 +86,8 @@ std::vector<std::string> FakeInternet::callNames(bool withOptions) const {
 
 Hinternet FakeInternet::InternetOpen(const std::string& a, Dword type, const char* proxy, const char* bypass,
                                      Dword flags) {
-    log.push_back("InternetOpen(" + a + "," + std::to_string(type) + "," + Text(proxy) + "," + Text(bypass) + "," +
-                  std::to_string(flags) + ")");
+    log.push_back("InternetOpen(" + a + "," + std::to_string(type) + "," + Text(proxy) + "," + Text(bypass) +
+                  "," + std::to_string(flags) + ")");
     agent = a;
     accessType = type;
     if (failed(Step::Open, 0)) return 0;
@@ -115,11 +120,12 @@ bool FakeInternet::InternetSetOption(Hinternet handle, Dword option, const void*
 }
 
 Hinternet FakeInternet::InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
-                                        const char* userName, const char* password, Dword service, Dword flags,
-                                        std::uintptr_t context) {
-    log.push_back("InternetConnect(" + std::to_string(session) + "," + serverName + "," + std::to_string(port) + "," +
-                  Text(userName) + "," + Text(password) + "," + std::to_string(service) + "," +
-                  std::to_string(flags) + "," + std::to_string(context) + ")");
+                                        const char* userName, const char* password, Dword service,
+                                        Dword flags, std::uintptr_t context) {
+    log.push_back("InternetConnect(" + std::to_string(session) + "," + serverName + "," +
+                  std::to_string(port) + "," + Text(userName) + "," + Text(password) + "," +
+                  std::to_string(service) + "," + std::to_string(flags) + "," + std::to_string(context) +
+                  ")");
     auto it = m_open.find(session);
     if (it == m_open.end() || it->second.kind != Kind::Session) return setError(kErrorInvalidHandle), 0;
     // Like WinINet, the connection touches no network: failures show at the send.
@@ -128,12 +134,13 @@ Hinternet FakeInternet::InternetConnect(Hinternet session, const std::string& se
     return newHandle(Kind::Connection, session, connections.size() - 1);
 }
 
-Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& verb, const std::string& objectName,
-                                        const std::string& version, const char* referrer, const char** acceptTypes,
-                                        Dword flags, std::uintptr_t context) {
-    log.push_back("HttpOpenRequest(" + std::to_string(connect) + "," + verb + "," + objectName + "," + version +
-                  "," + Text(referrer) + "," + (acceptTypes ? "types" : "null") + "," + std::to_string(flags) +
-                  "," + std::to_string(context) + ")");
+Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& verb,
+                                        const std::string& objectName, const std::string& version,
+                                        const char* referrer, const char** acceptTypes, Dword flags,
+                                        std::uintptr_t context) {
+    log.push_back("HttpOpenRequest(" + std::to_string(connect) + "," + verb + "," + objectName + "," +
+                  version + "," + Text(referrer) + "," + (acceptTypes ? "types" : "null") + "," +
+                  std::to_string(flags) + "," + std::to_string(context) + ")");
     auto it = m_open.find(connect);
     if (it == m_open.end() || it->second.kind != Kind::Connection) return setError(kErrorInvalidHandle), 0;
     if (failed(Step::OpenRequest, 0)) return 0;
@@ -155,9 +162,10 @@ Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& ve
     return h;
 }
 
-bool FakeInternet::HttpAddRequestHeaders(Hinternet req, const std::string& headers, Dword length, Dword modifiers) {
-    log.push_back("HttpAddRequestHeaders(" + std::to_string(req) + "," + headers + "," + std::to_string(length) +
-                  "," + std::to_string(modifiers) + ")");
+bool FakeInternet::HttpAddRequestHeaders(Hinternet req, const std::string& headers, Dword length,
+                                         Dword modifiers) {
+    log.push_back("HttpAddRequestHeaders(" + std::to_string(req) + "," + headers + "," +
+                  std::to_string(length) + "," + std::to_string(modifiers) + ")");
     Request* r = request(req);
     if (!r) return setError(kErrorInvalidHandle);
     const std::string text = length == 0xFFFFFFFFu ? headers : headers.substr(0, length);
@@ -189,8 +197,8 @@ const FakeResponse* FakeInternet::responseFor(const Request& r) const {
     return h == m_byHost.end() ? nullptr : &h->second;
 }
 
-bool FakeInternet::HttpSendRequest(Hinternet req, const char* headers, Dword headersLength, const void* optional,
-                                   Dword optionalLength) {
+bool FakeInternet::HttpSendRequest(Hinternet req, const char* headers, Dword headersLength,
+                                   const void* optional, Dword optionalLength) {
     log.push_back("HttpSendRequest(" + std::to_string(req) + "," + Text(headers) + "," +
                   std::to_string(headersLength) + "," + (optional ? "data" : "null") + "," +
                   std::to_string(optionalLength) + ")");
@@ -235,18 +243,18 @@ std::optional<std::string> FakeInternet::queryValue(const Request& r, Dword leve
     const auto sp1 = s.find(' ');
     const auto sp2 = sp1 == std::string::npos ? std::string::npos : s.find(' ', sp1 + 1);
     switch (what) {
-    case 18: return s.substr(0, sp1);
-    case 19: return sp1 == std::string::npos ? "" : s.substr(sp1 + 1, sp2 - sp1 - 1);
-    case 20: return sp2 == std::string::npos ? "" : s.substr(sp2 + 1);
-    case 45: return r.verb;
-    case 21:
-    case 22: {
-        const std::string sep = what == 21 ? std::string(1, '\0') : std::string("\r\n");
-        std::string out = s + sep;
-        for (const auto& h : headers) out += h.first + ": " + h.second + sep;
-        return out + sep;
-    }
-    default: break;
+        case 18: return s.substr(0, sp1);
+        case 19: return sp1 == std::string::npos ? "" : s.substr(sp1 + 1, sp2 - sp1 - 1);
+        case 20: return sp2 == std::string::npos ? "" : s.substr(sp2 + 1);
+        case 45: return r.verb;
+        case 21:
+        case 22: {
+            const std::string sep = what == 21 ? std::string(1, '\0') : std::string("\r\n");
+            std::string out = s + sep;
+            for (const auto& h : headers) out += h.first + ": " + h.second + sep;
+            return out + sep;
+        }
+        default: break;
     }
     const char* name = NameOf(what);
     if (!name) return std::nullopt;
@@ -254,7 +262,8 @@ std::optional<std::string> FakeInternet::queryValue(const Request& r, Dword leve
     return v ? std::optional<std::string>(*v) : std::nullopt;
 }
 
-bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, Dword* bufferLength, Dword* index) {
+bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, Dword* bufferLength,
+                                 Dword* index) {
     log.push_back("HttpQueryInfo(" + std::to_string(req) + "," + std::to_string(infoLevel) + "," +
                   std::to_string(bufferLength ? *bufferLength : 0) + "," +
                   (index ? std::to_string(*index) : std::string("null")) + ")");

@@ -38,8 +38,8 @@ public:
     void fail(Step step, Dword error, int afterReads = 0);
 
     Dword GetLastError() const override { return m_lastError; }
-    Hinternet InternetOpen(const std::string& agent, Dword accessType, const char* proxy, const char* proxyBypass,
-                           Dword flags) override;
+    Hinternet InternetOpen(const std::string& agent, Dword accessType, const char* proxy,
+                           const char* proxyBypass, Dword flags) override;
     bool InternetQueryOption(Hinternet handle, Dword option, void* buffer, Dword* length) override;
     bool InternetSetOption(Hinternet handle, Dword option, const void* buffer, Dword length) override;
     Hinternet InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
@@ -88,9 +88,9 @@ public:
     // Handles.
     [[nodiscard]] std::size_t openHandles() const { return m_open.size(); }
     [[nodiscard]] bool isOpen(Hinternet h) const { return m_open.count(h) != 0; }
-    std::vector<Hinternet> closed;        // in order
-    std::vector<Hinternet> closedTwice;   // closes of a handle already closed
-    std::vector<Hinternet> closedUnknown; // closes of a handle never opened (0 included)
+    std::vector<Hinternet> closed;         // in order
+    std::vector<Hinternet> closedTwice;    // closes of a handle already closed
+    std::vector<Hinternet> closedUnknown;  // closes of a handle never opened (0 included)
     // The options set per handle.
     std::map<Hinternet, std::map<Dword, Dword>> options;
     int unboundedWaits = 0;

@@ -28,17 +28,22 @@ public:
         return true;
     }
     bool FindFiles(const std::string&, std::vector<FindEntry>*) override { return false; }
-    bool CreateDirectory(const std::string& p) override { return keep(::CreateDirectoryA(p.c_str(), nullptr) != 0); }
+    bool CreateDirectory(const std::string& p) override {
+        return keep(::CreateDirectoryA(p.c_str(), nullptr) != 0);
+    }
     bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
     bool DeleteFile(const std::string& p) override { return keep(::DeleteFileA(p.c_str()) != 0); }
     Hfile OpenForWrite(const std::string& p) override {
-        HANDLE h = ::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h =
+            ::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         keep(0);
-        return h == INVALID_HANDLE_VALUE ? kInvalidHfile : static_cast<Hfile>(reinterpret_cast<std::uintptr_t>(h));
+        return h == INVALID_HANDLE_VALUE ? kInvalidHfile
+                                         : static_cast<Hfile>(reinterpret_cast<std::uintptr_t>(h));
     }
     bool WriteFile(Hfile f, const void* data, Dword size, Dword* written) override {
         DWORD w = 0;
-        const BOOL ok = ::WriteFile(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(f)), data, size, &w, nullptr);
+        const BOOL ok =
+            ::WriteFile(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(f)), data, size, &w, nullptr);
         *written = w;
         return keep(ok != 0);
     }

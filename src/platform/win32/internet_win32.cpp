@@ -30,8 +30,12 @@
 namespace zv::win32 {
 namespace {
 
-HINTERNET H(Hinternet h) { return reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(h)); }
-Hinternet Id(HINTERNET h) { return static_cast<Hinternet>(reinterpret_cast<std::uintptr_t>(h)); }
+HINTERNET H(Hinternet h) {
+    return reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(h));
+}
+Hinternet Id(HINTERNET h) {
+    return static_cast<Hinternet>(reinterpret_cast<std::uintptr_t>(h));
+}
 
 // One blocking call, shared by the waiting thread and the worker; the last one to let go frees it.
 struct Job {
@@ -58,12 +62,12 @@ DWORD WINAPI RunJob(LPVOID param) {
     auto* job = static_cast<Job*>(param);
     if (job->isRead) {
         job->ok = ::InternetReadFile(job->handle, job->buffer.data(), static_cast<DWORD>(job->buffer.size()),
-                                   &job->read);
+                                     &job->read);
     } else {
         job->ok = ::HttpSendRequestA(job->handle, job->headers.empty() ? nullptr : job->headers.c_str(),
-                                   static_cast<DWORD>(job->headers.size()),
-                                   job->optional.empty() ? nullptr : job->optional.data(),
-                                   static_cast<DWORD>(job->optional.size()));
+                                     static_cast<DWORD>(job->headers.size()),
+                                     job->optional.empty() ? nullptr : job->optional.data(),
+                                     static_cast<DWORD>(job->optional.size()));
     }
     job->error = job->ok ? 0 : ::GetLastError();
     if (job->done) SetEvent(job->done);
@@ -110,8 +114,8 @@ class Win32Internet : public IInternet {
 public:
     Dword GetLastError() const override { return m_lastError; }
 
-    Hinternet InternetOpen(const std::string& agent, Dword accessType, const char* proxy, const char* proxyBypass,
-                           Dword flags) override {
+    Hinternet InternetOpen(const std::string& agent, Dword accessType, const char* proxy,
+                           const char* proxyBypass, Dword flags) override {
         HINTERNET h = ::InternetOpenA(agent.c_str(), accessType, proxy, proxyBypass, flags);
         keep();
         return Id(h);
@@ -141,8 +145,8 @@ public:
     Hinternet InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
                               const char* userName, const char* password, Dword service, Dword flags,
                               std::uintptr_t context) override {
-        HINTERNET h = ::InternetConnectA(H(session), serverName.c_str(), port, userName, password, service, flags,
-                                       context);
+        HINTERNET h = ::InternetConnectA(H(session), serverName.c_str(), port, userName, password, service,
+                                         flags, context);
         keep();
         inherit(session, Id(h));
         return Id(h);
@@ -151,8 +155,8 @@ public:
     Hinternet HttpOpenRequest(Hinternet connect, const std::string& verb, const std::string& objectName,
                               const std::string& version, const char* referrer, const char** acceptTypes,
                               Dword flags, std::uintptr_t context) override {
-        HINTERNET h = ::HttpOpenRequestA(H(connect), verb.c_str(), objectName.c_str(), version.c_str(), referrer,
-                                       acceptTypes, flags, context);
+        HINTERNET h = ::HttpOpenRequestA(H(connect), verb.c_str(), objectName.c_str(), version.c_str(),
+                                         referrer, acceptTypes, flags, context);
         keep();
         inherit(connect, Id(h));
         return Id(h);
@@ -169,9 +173,11 @@ public:
                          Dword optionalLength) override {
         auto* job = new Job;
         job->handle = H(request);
-        if (headers) job->headers.assign(headers, headersLength == 0xFFFFFFFFu ? std::strlen(headers) : headersLength);
+        if (headers)
+            job->headers.assign(headers, headersLength == 0xFFFFFFFFu ? std::strlen(headers) : headersLength);
         if (optional && optionalLength)
-            job->optional.assign(static_cast<const char*>(optional), static_cast<const char*>(optional) + optionalLength);
+            job->optional.assign(static_cast<const char*>(optional),
+                                 static_cast<const char*>(optional) + optionalLength);
         return run(job, request);
     }
 
@@ -268,6 +274,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IInternet> MakeInternet() { return std::make_unique<Win32Internet>(); }
+std::unique_ptr<IInternet> MakeInternet() {
+    return std::make_unique<Win32Internet>();
+}
 
 }  // namespace zv::win32

@@ -12,8 +12,13 @@ public:
 
 private:
     fakes::FakePlatform m_fakes;
-    Platform m_os{m_fakes.registry, m_fakes.profile, m_fakes.system, m_fakes.files,
-                  m_fakes.internet, m_fakes.shell,   ui};
+    Platform m_os{m_fakes.registry,
+                  m_fakes.profile,
+                  m_fakes.system,
+                  m_fakes.files,
+                  m_fakes.internet,
+                  m_fakes.shell,
+                  ui};
     std::string m_path = "Software\\ZorvaneSettingsTests\\fake\\FI";
 };
 

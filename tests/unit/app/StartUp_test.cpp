@@ -12,7 +12,8 @@ namespace {
 
 const std::string kVersionPath = std::string(kUpdateHost) + "/AppVersions/ZorvaneVersion.txt";
 const char* kAgreement =
-    "Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any data "
+    "Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any "
+    "data "
     "corruption. Do you agree to this?";
 
 class StartUpTest : public ::testing::Test {
@@ -69,10 +70,10 @@ TEST_F(StartUpTest, SetsTheValuesAndFetchesTheVersionFileFromOurOwnHost) {
 TEST_F(StartUpTest, TheVersionFileDecidesWhatIsAsked) {
     struct Case {
         std::string body;
-        int answer;           // to the new-version box
-        bool asked;           // the new-version box is shown
-        bool opened;          // the page is handed to the shell
-        bool ends;            // the program ends
+        int answer;   // to the new-version box
+        bool asked;   // the new-version box is shown
+        bool opened;  // the page is handed to the shell
+        bool ends;    // the program ends
     } cases[] = {
         {"1.04,http://dl.example/z,", kIdYes, true, true, false},
         {"1.04,http://dl.example/z,x", kIdNo, true, false, false},
@@ -105,8 +106,10 @@ TEST_F(StartUpTest, TheVersionFileDecidesWhatIsAsked) {
         EXPECT_EQ(ended, k.ends) << k.body;
         ASSERT_EQ(q.ui.shown.size(), k.asked ? 1u : 0u) << k.body;
         if (k.asked) {
-            const std::string page = k.body.substr(k.body.find(',') + 1, k.body.rfind(',') - k.body.find(',') - 1);
-            EXPECT_EQ(q.ui.shown[0].text, "New version is available at: " + page + ". Do you wish to go there now?");
+            const std::string page =
+                k.body.substr(k.body.find(',') + 1, k.body.rfind(',') - k.body.find(',') - 1);
+            EXPECT_EQ(q.ui.shown[0].text,
+                      "New version is available at: " + page + ". Do you wish to go there now?");
             EXPECT_EQ(q.ui.shown[0].title, "New Version");
             EXPECT_EQ(q.ui.shown[0].style, 67u);
             EXPECT_EQ(st.MsgboxRes, k.answer);
@@ -143,7 +146,8 @@ TEST_F(StartUpTest, AMissingFieldIsReportedOnItsLineAndTheAgreementIsNotAsked) {
         for (const auto& m : q.ui.shown) shownTitles.push_back(m.title);
         EXPECT_EQ(shownTitles, k.titles) << k.body;
         const auto& report = q.ui.shown.back().text;
-        EXPECT_NE(report.find("Error Number: 9.\r\nError Description: Subscript out of range."), std::string::npos);
+        EXPECT_NE(report.find("Error Number: 9.\r\nError Description: Subscript out of range."),
+                  std::string::npos);
         EXPECT_NE(report.find(k.line), std::string::npos) << report;
         EXPECT_EQ(q.registry.keyExists(kHkeyCurrentUser, "SOFTWARE\\FI"), false);
     }

@@ -39,7 +39,8 @@ public:
     bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
     bool DeleteFile(const std::string& p) override { return files.erase(p) > 0; }
     Hfile OpenForWrite(const std::string& p) override {
-        if (!folders.count(p.substr(0, p.rfind('\\')))) return (lastError = kErrorPathNotFound), kInvalidHfile;
+        if (!folders.count(p.substr(0, p.rfind('\\'))))
+            return (lastError = kErrorPathNotFound), kInvalidHfile;
         const Hfile h = 100 + static_cast<Hfile>(open.size());
         open[h] = p;
         pos[h] = 0;
@@ -87,8 +88,8 @@ TEST_F(HttpTest, TheCallsGoOutInOrderWithTheirConstants) {
         EXPECT_EQ(http.url(), "srv/dir/file.txt");
         EXPECT_EQ(http.LastError(), "");
     }
-    std::vector<std::string> expected = {"InternetOpen", "InternetQueryOption", "InternetConnect", "HttpOpenRequest",
-                                         "HttpAddRequestHeaders", "HttpSendRequest"};
+    std::vector<std::string> expected = {"InternetOpen",    "InternetQueryOption",   "InternetConnect",
+                                         "HttpOpenRequest", "HttpAddRequestHeaders", "HttpSendRequest"};
     expected.insert(expected.end(), 15, "HttpQueryInfo");
     expected.insert(expected.end(), 3, "InternetCloseHandle");
     EXPECT_EQ(net.callNames(), expected);
@@ -111,8 +112,8 @@ TEST_F(HttpTest, TheCallsGoOutInOrderWithTheirConstants) {
     for (const auto& l : log)
         if (l.rfind("HttpQueryInfo(", 0) == 0) levels.push_back(l.substr(l.find(',') + 1));
     const std::vector<std::string> want = {
-        "1,1024,0)",  "5,1024,0)",  "11,1024,0)", "18,1024,0)",         "19,1024,0)",
-        "20,1024,0)", "21,1024,0)", "22,1024,0)", "30,1024,0)",         "37,1024,0)",
+        "1,1024,0)",  "5,1024,0)",          "11,1024,0)",         "18,1024,0)",         "19,1024,0)",
+        "20,1024,0)", "21,1024,0)",         "22,1024,0)",         "30,1024,0)",         "37,1024,0)",
         "45,1024,0)", "2147483665,1024,0)", "2147483670,1024,0)", "2147483687,1024,0)", "2147483693,1024,0)"};
     EXPECT_EQ(levels, want);
     EXPECT_EQ(net.openHandles(), 0u);
@@ -236,7 +237,8 @@ TEST_F(HttpTest, EachFailedStepHasItsTextAndShowsNothing) {
          {"InternetQueryOption", "InternetConnect", "HttpOpenRequest", "HttpAddRequestHeaders"}},
         {FakeInternet::Step::Send,
          "HttpSendRequest failed",
-         {"InternetQueryOption", "InternetConnect", "HttpOpenRequest", "HttpAddRequestHeaders", "HttpSendRequest"}},
+         {"InternetQueryOption", "InternetConnect", "HttpOpenRequest", "HttpAddRequestHeaders",
+          "HttpSendRequest"}},
     };
     for (const auto& c : cases) {
         fakes::FakePlatform q;
