@@ -243,9 +243,24 @@ TEST_F(HttpPort80, ARefusedConnectionFailsAtOnceAndSilently) {
 }
 
 // A server that accepts and never answers, and one whose TCP connect never
-// completes (where Wine's own timeouts do nothing): both end at the bound.
+// completes (where Wine's own timeouts do nothing): both end at the bound, and
+// the thread's window messages keep being handled while it waits.
 TEST_F(HttpPort80, AServerThatNeverAnswersHoldsUsOnlyForTheBound) {
+    static int ticks = 0;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) WINAPI -> LRESULT {
+        if (m == WM_TIMER) ++ticks;
+        return DefWindowProcA(h, m, w, l);
+    };
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZvHttpTestTicks";
+    RegisterClassA(&wc);
+    HWND window =
+        CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetTimer(window, 1, 200, nullptr);
     for (const char* host : {"127.0.0.3", "127.0.0.4"}) {
+        ticks = 0;
         clsHTTP http(env);
         std::string body = "earlier";
         bool toText = true;
@@ -254,10 +269,13 @@ TEST_F(HttpPort80, AServerThatNeverAnswersHoldsUsOnlyForTheBound) {
         const DWORD took = GetTickCount() - start;
         EXPECT_GE(took + 100, kHttpTimeoutMs) << host;
         EXPECT_LE(took, kHttpTimeoutMs + 1000) << host;
+        EXPECT_GE(ticks, static_cast<int>(kHttpTimeoutMs / 200 / 2)) << host;
         EXPECT_EQ(body, "earlier");
         EXPECT_EQ(http.LastError(), "HttpSendRequest failed");
         EXPECT_TRUE(p.ui.shown.empty());
     }
+    KillTimer(window, 1);
+    DestroyWindow(window);
 }
 
 }  // namespace
