@@ -16,52 +16,6 @@
 namespace zv {
 namespace {
 
-// The file calls the file mode needs, straight over kernel32.
-class LocalFiles : public IFileSystem {
-public:
-    Dword GetLastError() const override { return m_error; }
-    Dword GetFileAttributes(const std::string& p) override { return keep(::GetFileAttributesA(p.c_str())); }
-    bool GetFileSize(const std::string& p, std::uint64_t* size) override {
-        WIN32_FILE_ATTRIBUTE_DATA d;
-        if (!::GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &d)) return keep(false);
-        *size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-        return true;
-    }
-    bool FindFiles(const std::string&, std::vector<FindEntry>*) override { return false; }
-    bool CreateDirectory(const std::string& p) override {
-        return keep(::CreateDirectoryA(p.c_str(), nullptr) != 0);
-    }
-    bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
-    bool DeleteFile(const std::string& p) override { return keep(::DeleteFileA(p.c_str()) != 0); }
-    Hfile OpenForWrite(const std::string& p) override {
-        HANDLE h =
-            ::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        keep(0);
-        return h == INVALID_HANDLE_VALUE ? kInvalidHfile
-                                         : static_cast<Hfile>(reinterpret_cast<std::uintptr_t>(h));
-    }
-    bool WriteFile(Hfile f, const void* data, Dword size, Dword* written) override {
-        DWORD w = 0;
-        const BOOL ok =
-            ::WriteFile(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(f)), data, size, &w, nullptr);
-        *written = w;
-        return keep(ok != 0);
-    }
-    bool CloseFile(Hfile f) override {
-        return keep(::CloseHandle(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(f))) != 0);
-    }
-    bool DisableFsRedirection(std::uintptr_t*) override { return false; }
-    bool RevertFsRedirection(std::uintptr_t) override { return false; }
-
-private:
-    template <class T>
-    T keep(T v) {
-        m_error = ::GetLastError();
-        return v;
-    }
-    Dword m_error = 0;
-};
-
 std::string ReadWholeFile(const std::string& path) {
     std::string out;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -143,8 +97,8 @@ protected:
     std::string m_dir;
     fakes::FakePlatform p;
     std::unique_ptr<IInternet> net = win32::MakeInternet();
-    LocalFiles files;
-    Platform os{p.registry, p.profile, p.system, files, *net, p.shell, p.ui};
+    std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
+    Platform os{p.registry, p.profile, p.system, *files, *net, p.shell, p.ui};
     Env env{os, p.errors, p.app};
 };
 bool HttpPort80::s_started = false;
