@@ -63,7 +63,10 @@ int main(int argc, char** argv) {
         fprintf(stderr, g_box[0] ? "a message box appeared: %s\n" : "no window%s\n", g_box);
         rc = 1;
     }
-    if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
+        fprintf(stderr, "%s did not end within 5 s of its window being closed\n", argv[2]);
+        TerminateProcess(pi.hProcess, 1);
+    }
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return rc;

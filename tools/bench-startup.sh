@@ -52,7 +52,7 @@ map_host() {  # writes through the bind mount, so the namespace sees it at once
 measure() {  # LABEL CLASS PROGRAM
     local label=$1 cls=$2 prog=$3 times=()
     for _ in $(seq "$ZV_BENCH_RUNS"); do
-        t=$(wine "$timer" "$cls" "$prog" 2>/dev/null | tr -d '\r') || t=fail
+        t=$(wine "$timer" "$cls" "$prog" 2>>"$out/warnings.log" | tr -d '\r') || t=fail
         times+=("$t")
     done
     printf '%-44s %s\n' "$label" "$(printf '%s\n' "${times[@]}" | python3 -c '
@@ -68,6 +68,8 @@ else:
 }
 
 wine "$timer" BareWindow "$bare" >/dev/null 2>&1 || true  # warm the session's caches
+: >"$out/warnings.log"
+trap 'kill $server 2>/dev/null || true; grep -v "^$" "$out/warnings.log" | tr -d "\r" | sed "s/^/note: /" || true' EXIT
 echo "Start to main window shown, under Wine (update host $ZV_BENCH_HOST):"
 measure "bare Win32 window" BareWindow "$bare"
 map_host 127.0.0.2
