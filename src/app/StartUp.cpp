@@ -2,19 +2,53 @@
 
 #include "net/clsHTTP.h"
 #include "support/guard.h"
+#include "support/md_Usefull.h"
+#include "support/vbrt.h"
 
 namespace zv {
 
 StartUpState::StartUpState() = default;
 StartUpState::~StartUpState() = default;
 
-void StartUp(Env& env, IFormWindow& form, StartUpState& /*state*/) {
+namespace {
+
+// The check's client is made on first use and kept, with its session, until the program ends.
+clsHTTP& CheckVersion(Env& env, StartUpState& state) {
+    if (!state.CheckVersion) state.CheckVersion = std::make_unique<clsHTTP>(env);
+    return *state.CheckVersion;
+}
+
+}  // namespace
+
+void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
+    using namespace md_Usefull;
     Guard(env, [&](int& erl) {
+        std::string Data;
+        int res = 0;
         LN(566) env.app.Appname = "Zorvane";
-        LN(567) env.app.UpdateURL = "http://updates.zorvane.example/AppVersions/" + env.app.Appname + "Version.txt";
+        LN(567) env.app.UpdateURL = std::string("http://") + kUpdateHost + "/AppVersions/" + env.app.Appname + "Version.txt";
         LN(569) env.app.MainKey = "SOFTWARE\\FI";
         LN(571) env.app.CurrentVersion = "1.03";
         LN(572) form.setAboutItemCaption("About " + env.app.Appname);
+        bool toText = true;
+        LN(573) (void)CheckVersion(env, state).GetFile(env.app.UpdateURL, "", Data, toText);
+        LN(574) SplitString(env, Data, ",", state.DataArray);
+        LN(575) if (Val(state.DataArray.at(0)) > Val(env.app.CurrentVersion)) {
+            LN(576) state.MsgboxRes = env.os.ui.MessageBox("New version is available at: " + state.DataArray.at(1) + ". Do you wish to go there now?", "New Version", kMbYesNoCancel | kMbIconInformation);
+            LN(577) if (state.MsgboxRes == kIdYes) {
+                LN(578) OpenInternet(env, form.handle(), state.DataArray.at(1), ShowOnly);
+            }
+            LN(579) if (state.DataArray.at(2) == "must-download") {
+                LN(580) env.os.system.ExitProgram(0);
+            }
+        }
+        LN(581) if (GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "") return;
+        LN(582) res = env.os.ui.MessageBox("Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any data corruption. Do you agree to this?", "Agreement", kMbYesNoCancel | kMbIconQuestion);
+        LN(583) if (res == kIdYes) {
+            LN(584) SaveString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime", "No");
+        LN(585) } else {
+            LN(586) env.os.system.ExitProgram(0);
+        }
     });
 }
 

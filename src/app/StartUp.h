@@ -12,6 +12,9 @@ namespace zv {
 
 class clsHTTP;
 
+// The maker's update server: the one place its host name is written.
+inline constexpr const char* kUpdateHost = "updates.zorvane.example";
+
 // Program-wide values of the check; CheckVersion lives until the program ends.
 struct StartUpState {
     StartUpState();

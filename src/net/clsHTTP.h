@@ -1,7 +1,87 @@
 #pragma once
-// The HTTP/1.0 client of the version check. (Filled in with the start-up checks.)
+// A small HTTP/1.0 client over WinINet: one session per object, a new
+// connection and request per Connect, the body read into a text or a file.
+#include <string>
+
+#include "support/env.h"
+
 namespace zv {
 
-class clsHTTP {};
+// The longest the program waits for the update server: for the connection, for
+// the answer to the request and for each chunk of the body. The start-up check
+// runs before the main window is shown, so a server that accepts and never
+// answers must not hold the window back for minutes. The Win32 seam enforces it
+// also where Wine ignores the timeout options.
+inline constexpr Dword kHttpTimeoutMs = 3000;
+
+class clsHTTP {
+public:
+    explicit clsHTTP(Env& env);
+    ~clsHTTP();
+    clsHTTP(const clsHTTP&) = delete;
+    clsHTTP& operator=(const clsHTTP&) = delete;
+
+    // The raw request headers as sent, lines separated by CR LF (padded as queried).
+    std::string sRequestHeaders;
+
+    [[nodiscard]] std::string Forwarded();
+    // Url loses its "http://" prefix. True when the request was sent.
+    bool Connect(std::string& Url, const std::string& AdditionalHeader = "");
+    [[nodiscard]] Long ContentLength();
+    // Reads the body into sContent (ReadToString, or no file name) or into the
+    // file sFilename. True when the body was read to its end.
+    bool GetFile(std::string Url, const std::string& sFilename, std::string& sContent, bool& ReadToString,
+                 const std::string& AdditionalHeader = "");
+    bool GetFile(std::string Url, const std::string& sFilename, std::string& sContent);
+    [[nodiscard]] bool FileExist(const std::string& FileName);
+    [[nodiscard]] std::string LastError();
+    [[nodiscard]] std::string LastModified();
+
+    // Read-outs of the captured values, for callers that need them.
+    [[nodiscard]] const std::string& url() const noexcept { return sURL; }
+    [[nodiscard]] const std::string& contentType() const noexcept { return sContentType; }
+    [[nodiscard]] const std::string& version() const noexcept { return sVersion; }
+    [[nodiscard]] const std::string& statusCode() const noexcept { return sStatusCode; }
+    [[nodiscard]] const std::string& statusText() const noexcept { return sStatusText; }
+    [[nodiscard]] const std::string& rawHeaders() const noexcept { return sRawHeaders; }
+    [[nodiscard]] const std::string& responseHeaders() const noexcept { return sResponseHeaders; }
+    [[nodiscard]] const std::string& server() const noexcept { return sServer; }
+    [[nodiscard]] const std::string& requestMethod() const noexcept { return sRequestMethod; }
+    [[nodiscard]] const std::string& pragma() const noexcept { return sPragma; }
+    [[nodiscard]] const std::string& userAgent() const noexcept { return sUserAgent; }
+    [[nodiscard]] const std::string& requestMethod2() const noexcept { return sRequestMethod2; }
+    [[nodiscard]] Long major() const noexcept { return lMajor; }
+    [[nodiscard]] Long minor() const noexcept { return lMinor; }
+
+private:
+    [[nodiscard]] std::string GetQueryInfo(Hinternet hHttpRequest, Dword InfoLevel);
+    [[nodiscard]] std::string RemNull(const std::string& Text);
+    void SetTimeouts(Hinternet handle);
+    void CloseRequest();
+    void CloseConnection();
+
+    Env& m_env;
+    std::string sURL;
+    std::string sLastError;
+    std::string sContentType;
+    Long lContentLength = 0;
+    std::string sLastModified;
+    std::string sVersion;
+    std::string sStatusCode;
+    std::string sStatusText;
+    std::string sRawHeaders;
+    std::string sResponseHeaders;
+    std::string sForwarded;
+    std::string sServer;
+    std::string sRequestMethod;
+    std::string sPragma;
+    std::string sUserAgent;
+    std::string sRequestMethod2;
+    Hinternet hInternetSession = 0;
+    Hinternet hInternetConnect = 0;
+    Hinternet hHttpOpenRequest = 0;
+    Long lMajor = 0;
+    Long lMinor = 0;
+};
 
 }  // namespace zv

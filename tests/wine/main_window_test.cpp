@@ -65,6 +65,8 @@ protected:
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&icc);
         p.app = AppValues{};
+        // The disclaimer was accepted on an earlier start, so loading asks nothing.
+        p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");
         instance("Net", "0000", "Acme Networks", "Acme Gigabit", "oem4.inf");
         instance("Net", "0001", "Microsoft", "WAN Miniport", "netrasa.inf");
         instance("Net", "0002", nullptr, "Nameless", nullptr);

@@ -1,8 +1,281 @@
-// Placeholder until the real implementation lands.
+// WinINet over the ANSI calls. The calls that wait on the network (the send and
+// the reads) run on a worker thread: the calling thread keeps processing window
+// messages and stops waiting once the timeout set on the handle has passed.
+// Wine honours the receive timeout only on connection and request handles, and
+// neither a hung TCP connect nor a DNS wait is bounded there at all; closing the
+// handle from another thread does not cancel the call either. A worker that is
+// still stuck at the deadline is left behind: it owns its own buffers, and the
+// process ends without waiting for it.
+#include <windows.h>
+#include <wininet.h>
+
+// The SDK's generic names are macros that would rename the seam's methods.
+#undef InternetOpen
+#undef InternetConnect
+#undef HttpOpenRequest
+#undef HttpAddRequestHeaders
+#undef HttpSendRequest
+#undef HttpQueryInfo
+#undef InternetQueryOption
+#undef InternetSetOption
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "platform/win32/factories.h"
 
 namespace zv::win32 {
+namespace {
 
-std::unique_ptr<IInternet> MakeInternet() { return nullptr; }
+HINTERNET H(Hinternet h) {
+    return reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(h));
+}
+Hinternet Id(HINTERNET h) {
+    return static_cast<Hinternet>(reinterpret_cast<std::uintptr_t>(h));
+}
+
+// One blocking call, shared by the waiting thread and the worker; the last one to let go frees it.
+struct Job {
+    LONG refs = 2;
+    HANDLE done = nullptr;
+    HINTERNET handle = nullptr;
+    bool isRead = false;
+    std::string headers;
+    std::vector<char> optional;
+    std::vector<char> buffer;
+    DWORD read = 0;
+    BOOL ok = FALSE;
+    DWORD error = 0;
+};
+
+void Release(Job* job) {
+    if (InterlockedDecrement(&job->refs) == 0) {
+        if (job->done) CloseHandle(job->done);
+        delete job;
+    }
+}
+
+DWORD WINAPI RunJob(LPVOID param) {
+    auto* job = static_cast<Job*>(param);
+    if (job->isRead) {
+        job->ok = ::InternetReadFile(job->handle, job->buffer.data(), static_cast<DWORD>(job->buffer.size()),
+                                     &job->read);
+    } else {
+        job->ok = ::HttpSendRequestA(job->handle, job->headers.empty() ? nullptr : job->headers.c_str(),
+                                     static_cast<DWORD>(job->headers.size()),
+                                     job->optional.empty() ? nullptr : job->optional.data(),
+                                     static_cast<DWORD>(job->optional.size()));
+    }
+    job->error = job->ok ? 0 : ::GetLastError();
+    if (job->done) SetEvent(job->done);
+    Release(job);
+    return 0;
+}
+
+// Waits for the event while dispatching the thread's window messages; false at the deadline.
+bool WaitPumping(HANDLE event, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    bool quit = false;
+    int quitCode = 0;
+    bool signalled = false;
+    for (;;) {
+        DWORD remaining = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD elapsed = GetTickCount() - start;
+            remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+        }
+        const DWORD r = quit ? WaitForSingleObject(event, remaining)
+                             : MsgWaitForMultipleObjects(1, &event, FALSE, remaining, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) {
+            signalled = true;
+            break;
+        }
+        if (quit || r != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Not ours to act on: handed back to the message loop once the wait is over.
+                quit = true;
+                quitCode = static_cast<int>(msg.wParam);
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (quit) ::PostQuitMessage(quitCode);
+    return signalled;
+}
+
+class Win32Internet : public IInternet {
+public:
+    Dword GetLastError() const override { return m_lastError; }
+
+    Hinternet InternetOpen(const std::string& agent, Dword accessType, const char* proxy,
+                           const char* proxyBypass, Dword flags) override {
+        HINTERNET h = ::InternetOpenA(agent.c_str(), accessType, proxy, proxyBypass, flags);
+        keep();
+        return Id(h);
+    }
+
+    bool InternetQueryOption(Hinternet handle, Dword option, void* buffer, Dword* length) override {
+        DWORD len = length ? *length : 0;
+        const BOOL ok = ::InternetQueryOptionA(H(handle), option, buffer, &len);
+        keep();
+        if (length) *length = len;
+        return ok != FALSE;
+    }
+
+    bool InternetSetOption(Hinternet handle, Dword option, const void* buffer, Dword length) override {
+        const BOOL ok = ::InternetSetOptionA(H(handle), option, const_cast<void*>(buffer), length);
+        keep();
+        if (IsTimeout(option) && buffer && length >= sizeof(DWORD)) {
+            DWORD value = 0;
+            std::memcpy(&value, buffer, sizeof value);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            Dword& bound = m_bounds[handle];
+            if (value > bound) bound = value;
+        }
+        return ok != FALSE;
+    }
+
+    Hinternet InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
+                              const char* userName, const char* password, Dword service, Dword flags,
+                              std::uintptr_t context) override {
+        HINTERNET h = ::InternetConnectA(H(session), serverName.c_str(), port, userName, password, service,
+                                         flags, context);
+        keep();
+        inherit(session, Id(h));
+        return Id(h);
+    }
+
+    Hinternet HttpOpenRequest(Hinternet connect, const std::string& verb, const std::string& objectName,
+                              const std::string& version, const char* referrer, const char** acceptTypes,
+                              Dword flags, std::uintptr_t context) override {
+        HINTERNET h = ::HttpOpenRequestA(H(connect), verb.c_str(), objectName.c_str(), version.c_str(),
+                                         referrer, acceptTypes, flags, context);
+        keep();
+        inherit(connect, Id(h));
+        return Id(h);
+    }
+
+    bool HttpAddRequestHeaders(Hinternet request, const std::string& headers, Dword length,
+                               Dword modifiers) override {
+        const BOOL ok = ::HttpAddRequestHeadersA(H(request), headers.c_str(), length, modifiers);
+        keep();
+        return ok != FALSE;
+    }
+
+    bool HttpSendRequest(Hinternet request, const char* headers, Dword headersLength, const void* optional,
+                         Dword optionalLength) override {
+        auto* job = new Job;
+        job->handle = H(request);
+        if (headers)
+            job->headers.assign(headers, headersLength == 0xFFFFFFFFu ? std::strlen(headers) : headersLength);
+        if (optional && optionalLength)
+            job->optional.assign(static_cast<const char*>(optional),
+                                 static_cast<const char*>(optional) + optionalLength);
+        return run(job, request);
+    }
+
+    bool HttpQueryInfo(Hinternet request, Dword infoLevel, void* buffer, Dword* bufferLength,
+                       Dword* index) override {
+        DWORD len = bufferLength ? *bufferLength : 0;
+        DWORD idx = index ? *index : 0;
+        const BOOL ok = ::HttpQueryInfoA(H(request), infoLevel, buffer, &len, index ? &idx : nullptr);
+        keep();
+        if (bufferLength) *bufferLength = len;
+        if (index) *index = idx;
+        return ok != FALSE;
+    }
+
+    bool InternetReadFile(Hinternet file, void* buffer, Dword toRead, Dword* read) override {
+        if (read) *read = 0;
+        auto* job = new Job;
+        job->handle = H(file);
+        job->isRead = true;
+        job->buffer.resize(toRead);
+        Job* keepJob = job;
+        InterlockedIncrement(&keepJob->refs);  // held until the bytes are copied out
+        const bool ok = run(job, file);
+        if (ok && keepJob->read <= toRead) {
+            if (keepJob->read) std::memcpy(buffer, keepJob->buffer.data(), keepJob->read);
+            if (read) *read = keepJob->read;
+        }
+        Release(keepJob);
+        return ok;
+    }
+
+    bool InternetCloseHandle(Hinternet handle) override {
+        const BOOL ok = ::InternetCloseHandle(H(handle));
+        keep();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bounds.erase(handle);
+        return ok != FALSE;
+    }
+
+private:
+    static bool IsTimeout(Dword option) {
+        return option == INTERNET_OPTION_CONNECT_TIMEOUT || option == INTERNET_OPTION_SEND_TIMEOUT ||
+               option == INTERNET_OPTION_RECEIVE_TIMEOUT || option == INTERNET_OPTION_DATA_SEND_TIMEOUT ||
+               option == INTERNET_OPTION_DATA_RECEIVE_TIMEOUT;
+    }
+
+    void keep() { m_lastError = ::GetLastError(); }
+
+    // A child handle starts with its parent's bound, as WinINet handles inherit options.
+    void inherit(Hinternet parent, Hinternet child) {
+        if (!child) return;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_bounds.find(parent);
+        if (it != m_bounds.end()) m_bounds[child] = it->second;
+    }
+
+    Dword boundOf(Hinternet handle) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_bounds.find(handle);
+        return (it == m_bounds.end() || it->second == 0) ? INFINITE : it->second;
+    }
+
+    // Runs the job on a worker and waits for it up to the handle's bound. Takes the
+    // caller's reference on the job.
+    bool run(Job* job, Hinternet handle) {
+        job->done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE thread = job->done ? ::CreateThread(nullptr, 0, RunJob, job, 0, nullptr) : nullptr;
+        bool finished;
+        if (!thread) {
+            // No worker: make the call here, unbounded, rather than not at all.
+            InterlockedIncrement(&job->refs);
+            RunJob(job);
+            finished = true;
+        } else {
+            CloseHandle(thread);
+            finished = WaitPumping(job->done, boundOf(handle));
+        }
+        bool ok = false;
+        if (finished) {
+            ok = job->ok != FALSE;
+            m_lastError = job->error;
+        } else {
+            m_lastError = ERROR_INTERNET_TIMEOUT;
+        }
+        ::SetLastError(m_lastError);
+        Release(job);
+        return ok;
+    }
+
+    Dword m_lastError = 0;
+    std::mutex m_mutex;
+    std::map<Hinternet, Dword> m_bounds;
+};
+
+}  // namespace
+
+std::unique_ptr<IInternet> MakeInternet() {
+    return std::make_unique<Win32Internet>();
+}
 
 }  // namespace zv::win32
