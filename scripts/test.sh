@@ -12,3 +12,6 @@ ctest --preset host
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ZV_FORCE_XVFB=1 scripts/wine-session.sh build/windows/wineprefix ctest --preset windows
+
+# The shipped exe end to end, on a fresh demo machine, driven from outside.
+scripts/e2e.sh

@@ -91,7 +91,7 @@ def run_steps(s, VersionServer, free_port):
         s.expect(rc != 0, "the About box outlived the program")
 
     def newer_version_offered():
-        server.body = b"1.04,http://www.zorvane.example/download.html"
+        server.body = b"1.04,http://www.zorvane.example/download.html,optional"
         s.set_proxy(server.port)
         s.start_app()
         s.answer("New Version", "Yes", "New version is available at: http://www.zorvane.example/download.html. "

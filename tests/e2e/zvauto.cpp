@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -257,7 +258,21 @@ int main(int argc, char** argv) {
     if (cmd == "status") {
         HWND bar = ChildOfClass(top, STATUSCLASSNAMEA);
         if (!bar) return NotFound("status bar");
-        std::printf("%s\n", TextOf(bar).c_str());
+        // A simple-mode bar keeps its text apart from its parts (SB_SIMPLEID); Wine answers
+        // for it under part 0 only. SB_GETTEXTA's buffer must live in the bar's process.
+        Remote mem(bar, 1024);
+        if (!mem.ok()) return NotFound("memory of the status bar's process");
+        std::string text;
+        for (WPARAM part : {WPARAM{SB_SIMPLEID}, WPARAM{0}}) {
+            char zero[1024] = {};
+            mem.write(0, zero, sizeof zero);
+            SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(mem.at(0)));
+            char buf[1024] = {};
+            mem.read(0, buf, sizeof buf - 1);
+            text = buf;
+            if (!text.empty()) break;
+        }
+        std::printf("%s\n", text.c_str());
         return 0;
     }
     if (cmd == "progress") {

@@ -40,6 +40,10 @@ def write_reg(out, agreed):
         lines.append("[%s\\%s\\%s]" % (base, guid, sub))
         lines += [reg_value(k, v) for k, v in values.items() if v is not None]
         lines.append("")
+    # The demo machine is offline: its Internet settings name a proxy on loopback where
+    # nothing listens, so the version check fails at once and never looks a host up.
+    lines += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]",
+              '"ProxyEnable"=dword:00000001', reg_value("ProxyServer", "127.0.0.1:9"), ""]
     if agreed:
         # The first-run agreement, already accepted: the demo starts straight into the list.
         lines += ["[HKEY_CURRENT_USER\\SOFTWARE\\FI]", reg_value("ZorvaneFirstTime", "No"), ""]

@@ -8,30 +8,20 @@
 
 #include "platform/win32/factories.h"
 #include "platform/win32/main_window.h"
-#include "platform/win32/stand_ins.h"
 #include "platform/win32/ui_win32.h"
 
 namespace zv::win32 {
-
-namespace {
-
-template <class T>
-std::unique_ptr<T> OrStandIn(std::unique_ptr<T> real, std::unique_ptr<T> (*standIn)()) {
-    return real ? std::move(real) : standIn();
-}
-
-}  // namespace
 
 int RunApplication() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
 
-    auto registry = OrStandIn(MakeRegistry(), &temporary::FailingRegistry);
-    auto profile = OrStandIn(MakeProfile(), &temporary::FailingProfile);
-    auto system = OrStandIn(MakeSystem(), &temporary::MinimalSystem);
-    auto files = OrStandIn(MakeFileSystem(), &temporary::FailingFileSystem);
-    auto internet = OrStandIn(MakeInternet(), &temporary::FailingInternet);
-    auto shell = OrStandIn(MakeShell(), &temporary::FailingShell);
+    auto registry = MakeRegistry();
+    auto profile = MakeProfile();
+    auto system = MakeSystem();
+    auto files = MakeFileSystem();
+    auto internet = MakeInternet();
+    auto shell = MakeShell();
     UiWin32 ui;
     Platform os{*registry, *profile, *system, *files, *internet, *shell, ui};
     ModError::Reporter errors{ui};
