@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
+#include "contract/win32/test_keys.h"
 #include "platform/win32/factories.h"
 
 namespace zv::contract {
@@ -12,36 +12,14 @@ namespace {
 
 constexpr const char* kParent = "Software\\ZorvaneSettingsTests";
 
-// RegDeleteTreeA is Vista and later, and the build targets XP headers.
-void DeleteTree(HKEY parent, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    char child[256];
-    while (RegEnumKeyA(key, 0, child, sizeof child) == ERROR_SUCCESS) {
-        const std::string before = child;
-        DeleteTree(key, before);
-        if (RegEnumKeyA(key, 0, child, sizeof child) == ERROR_SUCCESS && before == child) break;
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(parent, name.c_str());
-}
-
 class Win32SettingsFixture final : public SettingsContractFixture {
 public:
     Win32SettingsFixture() {
-        static unsigned counter = 0;
-        char name[64];
-        std::snprintf(name, sizeof name, "p%lut%lun%u", static_cast<unsigned long>(GetCurrentProcessId()),
-                      static_cast<unsigned long>(GetTickCount()), ++counter);
-        m_name = name;
+        m_name = UniqueKeyName();
         m_path = std::string(kParent) + "\\" + m_name + "\\FI";
     }
     ~Win32SettingsFixture() override {
-        HKEY parent = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kParent, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
-        DeleteTree(parent, m_name);
-        RegCloseKey(parent);
-        RegDeleteKeyA(HKEY_CURRENT_USER, kParent);  // once no other test's key is left
+        RemoveTestKey(kParent, m_name);
     }
     Platform& platform() override { return m_os; }
     [[nodiscard]] const std::string& path() const override { return m_path; }

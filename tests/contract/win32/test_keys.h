@@ -1,0 +1,14 @@
+#pragma once
+// Registry keys of a test's own under HKEY_CURRENT_USER, and their removal.
+#include <string>
+
+namespace zv::contract {
+
+// A name no other test process or test case uses.
+[[nodiscard]] std::string UniqueKeyName();
+
+// Removes HKEY_CURRENT_USER\parent\name with everything below it, then parent
+// itself once no other test's key is left under it.
+void RemoveTestKey(const char* parent, const std::string& name);
+
+}  // namespace zv::contract
