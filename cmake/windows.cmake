@@ -47,4 +47,5 @@ if(ZV_WINE_SOURCES)
     zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
 endif()
 
+include(${CMAKE_SOURCE_DIR}/cmake/wow64-tests.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)

@@ -37,10 +37,13 @@ std::string Folder(UINT (*call)(LPSTR, UINT)) {
 UINT WindowsFolderA(LPSTR b, UINT n) { return ::GetWindowsDirectoryA(b, n); }
 UINT SystemFolderA(LPSTR b, UINT n) { return ::GetSystemDirectoryA(b, n); }
 
-// Files and folders placed in the prefix, removed again in reverse order.
+// Files and folders placed in the prefix, removed again in reverse order. In a 64-bit
+// prefix they go to the native system folder, where the run looks with redirection off.
 class Placed {
 public:
+    explicit Placed(IFileSystem& files) : m_files(files) {}
     ~Placed() {
+        Native native(m_files);
         std::error_code ec;
         for (auto it = m_paths.rbegin(); it != m_paths.rend(); ++it) {
             ::SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -48,19 +51,33 @@ public:
         }
     }
     void folder(const std::string& path) {
-        if (fs::exists(path)) return;
-        folder(fs::path(path).parent_path().string());
-        fs::create_directory(path);
-        m_paths.push_back(path);
+        Native native(m_files);
+        make(path);
     }
     void file(const std::string& path, const std::string& bytes) {
-        folder(fs::path(path).parent_path().string());
+        Native native(m_files);
+        make(fs::path(path).parent_path().string());
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_paths.push_back(path);
     }
-    void own(const std::string& path) { m_paths.push_back(path); }
 
 private:
+    struct Native {
+        IFileSystem& files;
+        std::uintptr_t old = 0;
+        bool off;
+        explicit Native(IFileSystem& f) : files(f), off(f.DisableFsRedirection(&old)) {}
+        ~Native() {
+            if (off) (void)files.RevertFsRedirection(old);
+        }
+    };
+    void make(const std::string& path) {
+        if (fs::exists(path)) return;
+        make(fs::path(path).parent_path().string());
+        fs::create_directory(path);
+        m_paths.push_back(path);
+    }
+    IFileSystem& m_files;
     std::vector<std::string> m_paths;
 };
 
@@ -110,7 +127,7 @@ protected:
     const std::string sys = Folder(SystemFolderA);
     const std::string store = sys + "\\CatRoot";
     std::string chosen;
-    Placed placed;  // destroyed first: before the seams it does not need
+    Placed placed{*files};  // destroyed first, while the seams still exist
 
     void SetUp() override {
         chosen = fs::temp_directory_path().string();
@@ -156,7 +173,10 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     placed.file(sys + "\\spool\\drivers\\w32x86\\7\\" + prn + ".dll", "seven");
 
     std::vector<FindEntry> listing;
+    std::uintptr_t old = 0;
+    const bool off = files->DisableFsRedirection(&old);
     ASSERT_TRUE(files->FindFiles(store + "\\*", &listing));
+    if (off) (void)files->RevertFsRedirection(old);
     std::string lastCatalog;
     for (const auto& e : listing)
         if (e.name == "{" + tag + "-A}") lastCatalog = "catalog A";
