@@ -90,6 +90,7 @@ TEST(BackupRun, DriverFolderNamesFromDescriptionAndClass) {
     } cases[] = {
         {"Net Card? ", "Net", "Net\\Net Card\\oem1.inf"},  // SafeDir, then the trailing blanks go
         {"A/B: C", "Net", "Net\\A B  C\\oem1.inf"},
+        {"Intel Corp..", "Net..", "Net\\Intel Corp\\oem1.inf"},  // the names Windows gives the folders
         {"", "Net", "Net\\oem1.inf"},   // an empty description: the class folder itself
         {"Card", "", "Card\\oem1.inf"},  // an empty class: directly below the root
         {"..", "Net", "Net\\__\\oem1.inf"},
