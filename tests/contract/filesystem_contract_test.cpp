@@ -55,6 +55,15 @@ TEST_F(FileSystemContract, CreateDirectoryNeedsTheParentAndFailsOnAnExistingName
     EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorAlreadyExists));
 }
 
+TEST_F(FileSystemContract, TrailingDotsAndBlanksOfNamesAreDropped) {
+    // The last name loses all of them, an inner name one trailing dot.
+    EXPECT_TRUE(fs().CreateDirectory(at("Corp. .")));
+    EXPECT_TRUE(fs().GetFileAttributes(at("Corp")) & kFileAttributeDirectory);
+    fx->writeFile(at("Corp\\x.inf"), "x");
+    EXPECT_NE(fs().GetFileAttributes(at("Corp.\\x.inf")), kInvalidFileAttributes);
+    EXPECT_NE(fs().GetFileAttributes(at("Corp\\x.inf. ")), kInvalidFileAttributes);
+}
+
 TEST_F(FileSystemContract, CopyFileReplacesAndReportsMissingSourceOrFolder) {
     const std::string bytes("MZ\0\x01\xff\r\n\x1a tail", 12);
     fx->writeFile(at("src.sys"), bytes);

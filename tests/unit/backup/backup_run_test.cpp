@@ -319,6 +319,19 @@ TEST(BackupRun, FailuresReportTheLineOfTheFailingStatement) {
     }
 }
 
+TEST(BackupRun, WithoutTheWindowsFolderNothingIsReadFromTheDriveRoot) {
+    Machine m;
+    m.p.system.failFolderCalls = true;
+    m.driver("Card", "Net", "oem1.inf");
+    m.p.files.addFile("C:\\inf\\oem1.inf", "[Version]\r\n");
+    m.run();
+    ASSERT_EQ(m.p.reports().size(), 1u);
+    EXPECT_EQ(m.p.reports()[0].text.rfind("Error Number: 76.\r\nError Description: Path not found.\r\nError Line: 234.", 0),
+              0u);
+    EXPECT_TRUE(m.calls("CopyFile").empty());
+    EXPECT_EQ(m.c.form.pointers, (std::vector<int>{11, 0}));
+}
+
 TEST(BackupRun, TicksChangedWhileEventsArePendingCountForRowsNotYetReached) {
     Machine m;
     for (const char* n : {"a", "b", "c", "d"}) {
