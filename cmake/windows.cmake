@@ -56,6 +56,7 @@ if(ZV_WINE_SOURCES)
     zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
 endif()
 
+include(${CMAKE_SOURCE_DIR}/cmake/wow64-tests.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)
 
 # The end-to-end suite's automation program: drives Zorvane.exe from outside, as a person would.

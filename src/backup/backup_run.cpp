@@ -27,6 +27,16 @@ std::string TrimSpaces(const std::string& s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// Windows drops trailing dots and blanks from the last name of a path it creates, but
+// takes only one trailing dot off an inner name: a folder made as "Corp.." is "Corp",
+// and "Corp..\x.inf" then names a missing folder. Dropping them here first gives the
+// folder the name Windows gives it, and every later path agrees with it.
+std::string FolderPath(const std::string& path) {
+    const std::size_t last = path.find_last_not_of(". ");
+    if (last == std::string::npos || path[last] == '\\') return path;
+    return path.substr(0, last + 1);
+}
+
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
@@ -95,9 +105,9 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
         LN(238) if (list.checked(x)) {
             LN(239) processed = ToInteger(processed + 1);
             LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
-            LN(243) const std::string classFolder = root + "\\" + ClassFolderName(list.subItem(x, 4));
+            LN(243) const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(list.subItem(x, 4)));
             LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
-            LN(245) const std::string driverFolder = TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x)));
+            LN(245) const std::string driverFolder = FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x))));
             LN(246) if (!backup::FolderExists(env, driverFolder)) backup::CreateFolder(env, driverFolder);
             const std::string infName = list.subItem(x, 5);
             const std::string infCopy = driverFolder + "\\" + infName;

@@ -77,8 +77,9 @@ std::vector<Section> Parse(const std::string& text) {
     return sections;
 }
 
-const Section* FindSection(const std::vector<Section>& sections, const std::string& name) {
-    const std::string wanted = Trim(name);
+// The string read trims the name it is given; the section read does not.
+const Section* FindSection(const std::vector<Section>& sections, const std::string& name, bool trim) {
+    const std::string wanted = trim ? Trim(name) : name;
     for (const auto& s : sections)
         if (s.name && EqualsNoCase(*s.name, wanted)) return &s;
     return nullptr;
@@ -148,7 +149,7 @@ Dword FakeProfile::GetPrivateProfileString(const std::string& section, const std
     std::optional<std::string> value;
     if (auto bytes = m_files.contents(path)) {
         const auto sections = Parse(ProfileTextAsAnsi(*bytes));
-        if (const Section* s = FindSection(sections, section)) {
+        if (const Section* s = FindSection(sections, section, true)) {
             const std::string wanted = Trim(key);
             for (const auto& k : s->keys)
                 if (EqualsNoCase(k.name, wanted)) {
@@ -176,29 +177,38 @@ Dword FakeProfile::GetPrivateProfileSection(const std::string& section, char* bu
     }
     const std::string path = fileName.find_first_of("\\/") == std::string::npos ? m_windowsFolder + "\\" + fileName
                                                                                  : fileName;
-    std::string all;  // every entry with its NUL
+    std::vector<const Key*> keys;
+    std::vector<Section> sections;
     if (auto bytes = m_files.contents(path)) {
-        const auto sections = Parse(ProfileTextAsAnsi(*bytes));
-        if (const Section* s = FindSection(sections, section)) {
-            for (const auto& k : s->keys) {
-                if (k.name.empty() && !k.value) continue;      // blank line
-                if (!k.name.empty() && k.name[0] == ';') continue;  // comment
-                all += k.name;
-                if (k.value) all += "=" + *k.value;
-                all += '\0';
-            }
+        sections = Parse(ProfileTextAsAnsi(*bytes));
+        if (const Section* s = FindSection(sections, section, false))
+            for (const auto& k : s->keys)
+                if ((!k.name.empty() || k.value) && (k.name.empty() || k.name[0] != ';')) keys.push_back(&k);
+    }
+    // The platform's own fill: names and values cut to what is left, and a buffer that
+    // fills up ends in two NULs with the count size-2, even when the last entry fitted.
+    char* out = buffer;
+    std::size_t left = size;
+    for (const Key* k : keys) {
+        if (left <= 2) break;
+        std::size_t n = CopyN(out, k->name, left - 1);
+        left -= n + 1;
+        out += n + 1;
+        if (left < 2) break;
+        if (k->value) {
+            out[-1] = '=';
+            n = CopyN(out, *k->value, left - 1);
+            left -= n + 1;
+            out += n + 1;
         }
     }
-    if (all.size() + 1 <= size) {
-        std::memcpy(buffer, all.data(), all.size());
-        buffer[all.size()] = 0;
-        if (all.empty()) buffer[1] = 0;
-        return static_cast<Dword>(all.size());
+    *out = 0;
+    if (left <= 1) {
+        out[-1] = 0;
+        return size - 2;
     }
-    // Cut mid-entry; the buffer still ends in two NULs and the count says size-2.
-    std::memcpy(buffer, all.data(), size - 2);
-    buffer[size - 2] = buffer[size - 1] = 0;
-    return size - 2;
+    if (out == buffer) buffer[1] = 0;
+    return static_cast<Dword>(size - left);
 }
 
 }  // namespace zv::fakes

@@ -90,6 +90,7 @@ TEST(BackupRun, DriverFolderNamesFromDescriptionAndClass) {
     } cases[] = {
         {"Net Card? ", "Net", "Net\\Net Card\\oem1.inf"},  // SafeDir, then the trailing blanks go
         {"A/B: C", "Net", "Net\\A B  C\\oem1.inf"},
+        {"Intel Corp..", "Net..", "Net\\Intel Corp\\oem1.inf"},  // the names Windows gives the folders
         {"", "Net", "Net\\oem1.inf"},   // an empty description: the class folder itself
         {"Card", "", "Card\\oem1.inf"},  // an empty class: directly below the root
         {"..", "Net", "Net\\__\\oem1.inf"},
@@ -316,6 +317,19 @@ TEST(BackupRun, FailuresReportTheLineOfTheFailingStatement) {
         EXPECT_EQ(m.c.form.mousePointer(), 0);
         EXPECT_EQ(m.titles().back(), "Error");
     }
+}
+
+TEST(BackupRun, WithoutTheWindowsFolderNothingIsReadFromTheDriveRoot) {
+    Machine m;
+    m.p.system.failFolderCalls = true;
+    m.driver("Card", "Net", "oem1.inf");
+    m.p.files.addFile("C:\\inf\\oem1.inf", "[Version]\r\n");
+    m.run();
+    ASSERT_EQ(m.p.reports().size(), 1u);
+    EXPECT_EQ(m.p.reports()[0].text.rfind("Error Number: 76.\r\nError Description: Path not found.\r\nError Line: 234.", 0),
+              0u);
+    EXPECT_TRUE(m.calls("CopyFile").empty());
+    EXPECT_EQ(m.c.form.pointers, (std::vector<int>{11, 0}));
 }
 
 TEST(BackupRun, TicksChangedWhileEventsArePendingCountForRowsNotYetReached) {

@@ -1,0 +1,55 @@
+// The real folder browser of the shell seam, answered from a second thread the way
+// a user would: Cancel gives nothing, OK gives the chosen folder's own path.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/win32/factories.h"
+
+namespace zv {
+namespace {
+
+constexpr const char* kPrompt = "Select the folder where it will be Backup done.";
+
+// Waits for the browser dialog, checks its prompt, and clicks the button.
+void Answer(int button, std::atomic<bool>* promptSeen) {
+    for (int i = 0; i < 200; ++i) {
+        HWND dialog = ::FindWindowA("#32770", "Browse for Folder");
+        if (dialog) {
+            char text[256] = {};
+            ::GetDlgItemTextA(dialog, 14146, text, sizeof text);
+            *promptSeen = std::string(text) == kPrompt;
+            ::SendMessageA(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+            return;
+        }
+        ::Sleep(50);
+    }
+}
+
+TEST(BackupBrowser, CancelGivesNothingAndOkGivesTheFolderPath) {
+    const auto shell = win32::MakeShell();
+    for (const int button : {IDCANCEL, IDOK}) {
+        std::atomic<bool> promptSeen{false};
+        std::thread user(Answer, button, &promptSeen);
+        const std::optional<std::string> folder = shell->BrowseForFolder(0, kPrompt, kBifReturnOnlyFsDirs);
+        user.join();
+        EXPECT_TRUE(promptSeen) << button;
+        if (button == IDCANCEL) {
+            EXPECT_FALSE(folder);
+        } else {
+            // Nothing selected: the dialog's first folder, the desktop, a real file-system folder.
+            ASSERT_TRUE(folder);
+            EXPECT_EQ(folder->substr(1, 2), ":\\") << *folder;
+            const DWORD a = ::GetFileAttributesA(folder->c_str());
+            EXPECT_TRUE(a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) << *folder;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zv

@@ -1,0 +1,264 @@
+// The backup run end to end under Wine: the real file-system, profile and folder
+// calls on uniquely named INF, catalog and driver files placed in the prefix's own
+// Windows folders (the run takes those folders from the system), with scripted
+// dialogs and control models. Everything placed is removed afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backup/backup_run.h"
+#include "fakes/fake_controls.h"
+#include "fakes/fake_internet.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_ui.h"
+#include "platform/win32/factories.h"
+
+namespace zv {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;  // relative path (folders end in "\") -> bytes
+
+std::string Folder(UINT (*call)(LPSTR, UINT)) {
+    char buffer[MAX_PATH] = {};
+    return std::string(buffer, call(buffer, MAX_PATH));
+}
+
+UINT WindowsFolderA(LPSTR b, UINT n) { return ::GetWindowsDirectoryA(b, n); }
+UINT SystemFolderA(LPSTR b, UINT n) { return ::GetSystemDirectoryA(b, n); }
+
+// Files and folders placed in the prefix, removed again in reverse order. In a 64-bit
+// prefix they go to the native system folder, where the run looks with redirection off.
+class Placed {
+public:
+    explicit Placed(IFileSystem& files) : m_files(files) {}
+    ~Placed() {
+        Native native(m_files);
+        std::error_code ec;
+        for (auto it = m_paths.rbegin(); it != m_paths.rend(); ++it) {
+            ::SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
+            fs::remove_all(*it, ec);
+        }
+    }
+    void folder(const std::string& path) {
+        Native native(m_files);
+        make(path);
+    }
+    void file(const std::string& path, const std::string& bytes) {
+        Native native(m_files);
+        make(fs::path(path).parent_path().string());
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        m_paths.push_back(path);
+    }
+
+private:
+    struct Native {
+        IFileSystem& files;
+        std::uintptr_t old = 0;
+        bool off;
+        explicit Native(IFileSystem& f) : files(f), off(f.DisableFsRedirection(&old)) {}
+        ~Native() {
+            if (off) (void)files.RevertFsRedirection(old);
+        }
+    };
+    void make(const std::string& path) {
+        if (fs::exists(path)) return;
+        make(fs::path(path).parent_path().string());
+        fs::create_directory(path);
+        m_paths.push_back(path);
+    }
+    IFileSystem& m_files;
+    std::vector<std::string> m_paths;
+};
+
+std::string Inf(const std::string& catalog, const std::string& destDir, const std::vector<std::string>& sources) {
+    std::string text = "; placed by the backup test\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+    if (!catalog.empty()) text += "CatalogFile.NT = other.cat\r\nCatalogFile = " + catalog + "\r\n";
+    text += "\r\n[DestinationDirs]\r\n";
+    if (!destDir.empty()) text += "DefaultDestDir = " + destDir + "\r\n";
+    text += "\r\n[SourceDisksFiles.x86]\r\nnot-this-one.sys = 1\r\n[SourceDisksFiles]\r\n";
+    for (const auto& s : sources) text += s + " = 1,,\r\n";
+    return text;
+}
+
+Tree ReadTree(const std::string& root) {
+    Tree tree;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        std::string rel = fs::relative(it->path(), root).string();
+        if (it->is_directory()) {
+            tree[rel + "\\"] = "";
+        } else {
+            std::ifstream in(it->path(), std::ios::binary);
+            tree[rel] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+    }
+    return tree;
+}
+
+class BackupWine : public ::testing::Test {
+protected:
+    std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
+    std::unique_ptr<IProfile> profile = win32::MakeProfile();
+    std::unique_ptr<ISystem> system = win32::MakeSystem();
+    fakes::FakeRegistry registry;
+    fakes::FakeInternet internet;
+    fakes::FakeShell shell;
+    fakes::FakeUi ui;
+    Platform os{registry, *profile, *system, *files, internet, shell, ui};
+    ModError::Reporter errors{ui};
+    AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
+    Env env{os, errors, app};
+    fakes::FakeControls c;
+
+    const std::string tag = "zvt" + std::to_string(::GetCurrentProcessId());
+    const std::string win = Folder(WindowsFolderA);
+    const std::string sys = Folder(SystemFolderA);
+    const std::string store = sys + "\\CatRoot";
+    std::string chosen;
+    Placed placed{*files};  // destroyed first, while the seams still exist
+
+    void SetUp() override {
+        chosen = fs::temp_directory_path().string();
+        if (!chosen.empty() && chosen.back() == '\\') chosen.pop_back();
+        chosen += "\\" + tag + "-backup";
+        placed.folder(chosen);
+        placed.folder(win + "\\inf");
+    }
+    void driver(const std::string& description, const std::string& className, const std::string& inf,
+                bool ticked = true) {
+        c.list.add(description);
+        c.list.rows.back().sub[4] = className;
+        c.list.rows.back().sub[5] = inf;
+        c.list.rows.back().checked = ticked;
+    }
+    void run(std::optional<std::string> folder) {
+        shell.queueFolder(std::move(folder));
+        cmdBackup_Click(env, c.controls);
+    }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> out;
+        for (const auto& m : ui.shown) out.push_back(m.title);
+        return out;
+    }
+};
+
+TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
+    const std::string one = tag + "-one", prn = tag + "-prn";
+    const std::string infOne = Inf(one + ".cat", "12", {one + ".sys", one + "-both.dll", one + "-absent.dll"});
+    const std::string infPrn = Inf("", "66000", {prn + ".dll"});
+    placed.file(win + "\\inf\\" + one + ".inf", infOne);
+    placed.file(win + "\\inf\\" + prn + ".inf", infPrn);
+    placed.file(win + "\\inf\\" + tag + "-unticked.inf", Inf("", "11", {}));
+    // The same catalog in two sub-folders of the store: the one listed last stays.
+    placed.file(store + "\\{" + tag + "-A}\\" + one + ".cat", "catalog A");
+    placed.file(store + "\\{" + tag + "-B}\\" + one + ".cat", "catalog B");
+    const std::string driverBytes("MZ\x90\0\x03\0\0\0\xff\xfe\r\n\x1a", 14);
+    placed.file(sys + "\\drivers\\" + one + ".sys", driverBytes);
+    // Found by the id's folder (12) and by the extension fallback: the fallback's copy stays.
+    placed.file(sys + "\\Drivers\\" + one + "-both.dll", "from 12");
+    placed.file(sys + "\\" + one + "-both.dll", "fallback");
+    placed.file(sys + "\\spool\\drivers\\w32x86\\3\\" + prn + ".dll", "three");
+    placed.file(sys + "\\spool\\drivers\\w32x86\\7\\" + prn + ".dll", "seven");
+
+    std::vector<FindEntry> listing;
+    std::uintptr_t old = 0;
+    const bool off = files->DisableFsRedirection(&old);
+    ASSERT_TRUE(files->FindFiles(store + "\\*", &listing));
+    if (off) (void)files->RevertFsRedirection(old);
+    std::string lastCatalog;
+    for (const auto& e : listing)
+        if (e.name == "{" + tag + "-A}") lastCatalog = "catalog A";
+        else if (e.name == "{" + tag + "-B}") lastCatalog = "catalog B";
+
+    driver("Card One", "Net", one + ".inf");
+    driver("Printer: X?", "Printer", prn + ".inf");
+    driver("Not Ticked", "Net", tag + "-unticked.inf", false);
+    run(chosen);
+
+    EXPECT_EQ(ReadTree(chosen), (Tree{
+                                     {"Zorvane\\", ""},
+                                     {"Zorvane\\Net\\", ""},
+                                     {"Zorvane\\Net\\Card One\\", ""},
+                                     {"Zorvane\\Net\\Card One\\" + one + ".inf", infOne},
+                                     {"Zorvane\\Net\\Card One\\" + one + ".cat", lastCatalog},
+                                     {"Zorvane\\Net\\Card One\\" + one + ".sys", driverBytes},
+                                     {"Zorvane\\Net\\Card One\\" + one + "-both.dll", "fallback"},
+                                     {"Zorvane\\Printer\\", ""},
+                                     {"Zorvane\\Printer\\Printer  X\\", ""},
+                                     {"Zorvane\\Printer\\Printer  X\\" + prn + ".inf", infPrn},
+                                     {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
+                                 }));
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
+    EXPECT_EQ(c.bar.maxValue, 2);
+    EXPECT_EQ(c.bar.value(), 2);
+    EXPECT_EQ(c.form.pointers, (std::vector<int>{11, 0}));
+}
+
+TEST_F(BackupWine, ADriveRootGetsTheFolderWithoutADoubledSeparator) {
+    // A drive letter of our own for the test folder, as a USB stick's root would be.
+    std::string letter;
+    for (char d = 'Q'; d <= 'Y' && letter.empty(); ++d) {
+        const std::string name = std::string(1, d) + ":";
+        if (::GetDriveTypeA((name + "\\").c_str()) == DRIVE_NO_ROOT_DIR && ::DefineDosDeviceA(0, name.c_str(), chosen.c_str()))
+            letter = name;
+    }
+    if (letter.empty() || ::GetFileAttributesA((letter + "\\").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no drive letter could be mapped to a folder here";
+    struct Unmap {
+        std::string name, target;
+        ~Unmap() { ::DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, name.c_str(), target.c_str()); }
+    } unmap{letter, chosen};
+    const std::string name = tag + "-root";
+    placed.file(win + "\\inf\\" + name + ".inf", Inf("", "", {}));
+    driver("Card", "Net", name + ".inf");
+    run(letter + "\\");
+    EXPECT_TRUE(fs::exists(chosen + "\\Zorvane\\Net\\Card\\" + name + ".inf"));
+    EXPECT_EQ(titles().back(), "Backup");
+}
+
+TEST_F(BackupWine, CancelAndNoTickWriteNothing) {
+    driver("Card", "Net", tag + "-none.inf", false);
+    cmdBackup_Click(env, c.controls);  // the browser is not opened, so nothing is queued
+    EXPECT_EQ(titles(), std::vector<std::string>{"Driver"});
+    c.list.rows[0].checked = true;
+    run(std::nullopt);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Driver", "Install"}));
+    EXPECT_EQ(c.bar.maxValue, 1);
+    EXPECT_EQ(c.bar.values, std::vector<long>{0});
+    EXPECT_EQ(ReadTree(chosen), Tree{});
+}
+
+TEST_F(BackupWine, AMissingInfEndsTheRunAndKeepsWhatWasWritten) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= 5; ++i) {
+        names.push_back(tag + "-" + std::to_string(i));
+        driver("Card " + std::to_string(i), "Net", names.back() + ".inf");
+        if (i != 3) placed.file(win + "\\inf\\" + names.back() + ".inf", Inf("", "11", {names.back() + ".dll"}));
+        placed.file(sys + "\\" + names.back() + ".dll", "dll " + std::to_string(i));
+    }
+    run(chosen);
+    ASSERT_EQ(titles(), (std::vector<std::string>{"Install", "Error"}));
+    EXPECT_EQ(ui.shown[1].text.rfind("Error Number: 53.\r\nError Description: File not found.\r\nError Line: 247.\r\n", 0), 0u)
+        << ui.shown[1].text;
+    const Tree tree = ReadTree(chosen);
+    EXPECT_EQ(tree.at("Zorvane\\Net\\Card 1\\" + names[0] + ".dll"), "dll 1");
+    EXPECT_EQ(tree.at("Zorvane\\Net\\Card 2\\" + names[1] + ".dll"), "dll 2");
+    EXPECT_EQ(tree.count("Zorvane\\Net\\Card 3\\"), 1u);
+    EXPECT_EQ(tree.count("Zorvane\\Net\\Card 4\\"), 0u);
+    EXPECT_EQ(c.form.mousePointer(), 0);
+}
+
+}  // namespace
+}  // namespace zv

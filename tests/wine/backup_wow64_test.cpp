@@ -1,0 +1,108 @@
+// A 32-bit program on 64-bit Windows: the installed 64-bit driver files lie in the
+// real system32, which the process sees only with WOW64 redirection off. Runs in a
+// 64-bit Wine prefix; in a 32-bit prefix there is nothing to test and it is skipped.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "backup/backup_run.h"
+#include "fakes/fake_controls.h"
+#include "fakes/fake_internet.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_ui.h"
+#include "platform/win32/factories.h"
+
+namespace zv {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsWow64() {
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<none>";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs f with redirection off on this thread, as the run does around its calls.
+template <class F>
+void Native(IFileSystem& files, F&& f) {
+    std::uintptr_t old = 0;
+    const bool off = files.DisableFsRedirection(&old);
+    f();
+    if (off) (void)files.RevertFsRedirection(old);
+}
+
+TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
+    if (!IsWow64()) GTEST_SKIP() << "a 32-bit prefix: no WOW64 redirection to turn off";
+    std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
+    std::unique_ptr<IProfile> profile = win32::MakeProfile();
+    std::unique_ptr<ISystem> system = win32::MakeSystem();
+    fakes::FakeRegistry registry;
+    fakes::FakeInternet internet;
+    fakes::FakeShell shell;
+    fakes::FakeUi ui;
+    Platform os{registry, *profile, *system, *files, internet, shell, ui};
+    ModError::Reporter errors{ui};
+    AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
+    Env env{os, errors, app};
+    fakes::FakeControls c;
+
+    char buffer[MAX_PATH] = {};
+    const std::string win(buffer, ::GetWindowsDirectoryA(buffer, MAX_PATH));
+    const std::string sys(buffer, ::GetSystemDirectoryA(buffer, MAX_PATH));
+    const std::string tag = "zvt" + std::to_string(::GetCurrentProcessId());
+    const std::string inf = win + "\\inf\\" + tag + "-64.inf";
+    const std::string native = sys + "\\drivers\\" + tag + "-64.sys";   // with redirection off
+    const std::string nativeOnly = sys + "\\" + tag + "-only64.dll";
+    std::string chosen = fs::temp_directory_path().string();
+    if (!chosen.empty() && chosen.back() == '\\') chosen.pop_back();
+    chosen += "\\" + tag + "-wow64";
+    fs::create_directories(chosen);
+
+    std::ofstream(inf, std::ios::binary) << "[Version]\r\nSignature=\"$Windows NT$\"\r\n[DestinationDirs]\r\n"
+                                            "DefaultDestDir = 12\r\n[SourceDisksFiles]\r\n"
+                                         << tag << "-64.sys = 1\r\n" << tag << "-only64.dll = 1\r\n";
+    Native(*files, [&] {
+        std::ofstream(native, std::ios::binary) << "64-bit";
+        std::ofstream(nativeOnly, std::ios::binary) << "64-bit only";
+    });
+    std::error_code ec;
+    fs::create_directories(sys + "\\drivers", ec);
+    std::ofstream(native, std::ios::binary) << "32-bit";  // lands in SysWOW64\drivers
+
+    c.list.add("Card");
+    c.list.rows.back().sub[4] = "Net";
+    c.list.rows.back().sub[5] = tag + "-64.inf";
+    c.list.rows.back().checked = true;
+    shell.queueFolder(chosen);
+    cmdBackup_Click(env, c.controls);
+
+    const std::string copied = chosen + "\\Zorvane\\Net\\Card\\" + tag;
+    EXPECT_EQ(Read(copied + "-64.sys"), "64-bit");
+    EXPECT_EQ(Read(copied + "-only64.dll"), "64-bit only");
+    EXPECT_EQ(Read(native), "32-bit") << "redirection is back on after the run";
+    EXPECT_EQ(ui.shown.back().title, "Backup");
+
+    Native(*files, [&] {
+        fs::remove(native, ec);
+        fs::remove(nativeOnly, ec);
+    });
+    fs::remove(native, ec);
+    fs::remove(inf, ec);
+    fs::remove_all(chosen, ec);
+}
+
+}  // namespace
+}  // namespace zv
