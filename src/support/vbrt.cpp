@@ -1,6 +1,7 @@
 #include "support/vbrt.h"
 
-#include <cmath>
+#include <charconv>
+#include <system_error>
 #include <cstdint>
 
 namespace zv {
@@ -14,38 +15,38 @@ double Val(const std::string& text) {
     std::string s;
     for (char c : text)
         if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s += c;
+    // Take the longest leading number, then convert it in one step: from_chars rounds
+    // correctly and ignores the locale, so equal texts give equal values.
+    std::string number;
     std::size_t i = 0;
-    double sign = 1;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) sign = (s[i++] == '-') ? -1 : 1;
-    double value = 0;
-    bool any = false;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-        value = value * 10 + (s[i++] - '0');
-        any = true;
-    }
-    if (i < s.size() && s[i] == '.') {
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') number += s[i++];
+        return i - from;
+    };
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-') number += '-';
         ++i;
-        double scale = 0.1;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            value += (s[i++] - '0') * scale;
-            scale /= 10;
-            any = true;
-        }
     }
-    if (!any) return 0;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    std::size_t count = digits();
+    if (i < s.size() && s[i] == '.') {
+        number += '.';
+        ++i;
+        count += digits();
+    }
+    if (count == 0) return 0;
+    if (i + 1 < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         std::size_t j = i + 1;
-        int expSign = 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) expSign = (s[j++] == '-') ? -1 : 1;
-        int exponent = 0;
-        bool digits = false;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9' && exponent < 400) {
-            exponent = exponent * 10 + (s[j++] - '0');
-            digits = true;
-        }
-        if (digits) value *= std::pow(10.0, expSign * exponent);
+        std::string exponent = "e";
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
+        const std::size_t at = j;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') exponent += s[j++];
+        if (j > at) number += exponent;
     }
-    return sign * value;
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) Raise(kErrOverflow);
+    return value;
 }
 
 void RaiseWin32(ISystem& system, Dword win32Error) {

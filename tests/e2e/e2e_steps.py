@@ -10,6 +10,10 @@ AGREEMENT = ("Use this application at your own risk. Fenwright Inc is not respon
              "or any data corruption. Do you agree to this?")
 
 
+def name_needs_reset(name):
+    return name.startswith(("first start", "Agreement", "version check"))
+
+
 def run_steps(s, VersionServer, free_port):
     refused = free_port()  # nothing listens there: the update server is unreachable
     server = VersionServer()
@@ -27,6 +31,7 @@ def run_steps(s, VersionServer, free_port):
         s.expect(rc != 0 or "No" not in out, f"the agreement was stored after No: {out.strip()}")
 
     def first_start_accepted():
+        s.set_agreed(False)
         s.start_app()
         s.answer("Agreement", "Yes", AGREEMENT)
         s.expect(s.find(MAIN_TITLE), f"no main window after Yes; windows: {s.windows()}")
@@ -110,8 +115,7 @@ def run_steps(s, VersionServer, free_port):
         s.expect(s.app_ended(10), "File, Exit did not end the program")
 
     def must_download_ends():
-        server.body = b"2.0,http://www.zorvane.example/download.html,must-download"
-        s.start_app()
+        start_with_version_file(b"2.0,http://www.zorvane.example/download.html,must-download")
         s.answer("New Version", "No")
         s.expect(s.app_ended(10), "must-download did not end the program")
         s.set_proxy(refused)
@@ -179,6 +183,107 @@ def run_steps(s, VersionServer, free_port):
         s.expect(out.split() == [str(count), str(count)], f"progress {out.strip()}, wanted {count} of {count}")
         compare_tree(s, backup_dir, ticks)
 
+    def agreement_cancel_asks_again():
+        s.set_proxy(refused)
+        s.set_agreed(False)
+        s.start_app()
+        s.answer("Agreement", "Cancel", AGREEMENT)
+        s.expect(s.app_ended(10), "the program kept running after Cancel")
+        s.start_app()
+        s.expect(s.find("Agreement"), "the next start did not ask again")
+        s.answer("Agreement", "Yes")
+        s.expect(s.find(MAIN_TITLE), "no main window after Yes")
+        s.stop_app()
+
+    def start_with_version_file(body):
+        server.body = body
+        s.set_proxy(server.port)
+        s.start_app()
+
+    def version_not_newer():
+        for body in (b"1.03,http://www.zorvane.example/download.html,must-download",
+                     b"1.030,http://www.zorvane.example/download.html,must-download",
+                     b"v1.04,http://www.zorvane.example/download.html,must-download"):
+            start_with_version_file(body)
+            s.expect(s.find(MAIN_TITLE), f"no main window for the version file {body!r}; windows: {s.windows()}")
+            rc, _ = s.auto_("find", "New Version", 200)
+            s.expect(rc != 0, f"a new version was offered for {body!r}")
+            s.stop_app()
+
+    def must_download_with_line_break_goes_on():
+        start_with_version_file(b"1.04,http://www.zorvane.example/download.html,must-download\r\n")
+        s.answer("New Version", "No")
+        s.expect(s.find(MAIN_TITLE), f"the program did not go on; windows: {s.windows()}")
+        s.stop_app()
+
+    def missing_third_field_reported():
+        s.set_agreed(False)
+        start_with_version_file(b"1.04,http://www.zorvane.example/download.html")
+        s.answer("New Version", "No")
+        s.answer("Error", "Yes", "Error Line: 579.")
+        s.expect(s.find(MAIN_TITLE), f"no main window after the report; windows: {s.windows()}")
+        rc, _ = s.auto_("find", "Agreement", 200)
+        s.expect(rc != 0, "the agreement was asked after the failure")
+        s.stop_app()
+        s.set_agreed(True)
+        s.set_proxy(refused)
+
+    def system_info_as_the_registry_says():
+        ensure_main()
+        s.auto_("command", MAIN_TITLE, IDM_ABOUT_ZORVANE)
+        s.expect(s.find("About Zorvane"), "no About box")
+        s.auto_("press", "About Zorvane", "System Info...")
+        s.answer("Zorvane", "OK", "System Information Is Unavailable At This Time")
+        s.reg("add", r"HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO", "/v", "PATH", "/t", "REG_SZ", "/d",
+              r"C:\windows\system32\notepad.exe", "/f")
+        try:
+            s.auto_("press", "About Zorvane", "System Info...")
+            s.expect(s.find("Untitled - Notepad"), f"the registered program did not start; windows: {s.windows()}")
+            s.auto_("close", "Untitled - Notepad")
+            s.auto_("gone", "Untitled - Notepad", 5000)
+        finally:
+            s.reg("delete", r"HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO", "/f")
+        s.auto_("press", "About Zorvane", "OK")
+        rc, _ = s.auto_("gone", "About Zorvane", 5000)
+        s.expect(rc == 0, "OK did not close the About box")
+
+    def untick_all():
+        for i, r in enumerate(s.rows()):
+            if r[0] == "1":
+                s.auto_("check", MAIN_TITLE, i, 0)
+
+    def backup_to_drive_root():
+        ensure_main()
+        untick_all()
+        names = ["Kestrel Gaming Keyboard K7", "Fenlake Wireless AX Demo"]
+        tick(names)
+        s.auto_("press", MAIN_TITLE, "Backup")
+        s.answer("Install", "OK")
+        s.expect(s.find("Browse for Folder"), "no folder browser")
+        s.auto_("browse", "Browse for Folder", "C:\\")
+        s.answer("Browse for Folder", "OK")
+        s.answer("Backup", "OK", "Backup successfully created.")
+        compare_tree(s, s.prefix / "drive_c", names, only="Zorvane")
+
+    def failing_third_driver():
+        ensure_main()
+        untick_all()
+        names = ["Fenlake Gigabit Ethernet 5120", "Orrin LaserWrite 4200 PS", "Brisa Legacy Wave Device",
+                 "Kestrel Gaming Keyboard K7", "Kestrel Macro Pad|Pro?"]
+        tick(names)
+        target = s.prefix / "drive_c" / "e2e-failing"
+        target.mkdir(exist_ok=True)
+        s.auto_("press", MAIN_TITLE, "Backup")
+        s.answer("Install", "OK")
+        s.expect(s.find("Browse for Folder"), "no folder browser")
+        s.auto_("browse", "Browse for Folder", "C:\\e2e-failing")
+        s.answer("Browse for Folder", "OK")
+        s.answer("Error", "Yes", "Error Line: 247.")
+        rc, _ = s.auto_("find", "Backup", 1000)
+        s.expect(rc != 0, "a success message followed the failure")
+        compare_tree(s, target, names, expect_failure=True)
+        untick_all()
+
     def exit_by_menu():
         ensure_main()
         s.auto_("command", MAIN_TITLE, IDM_EXIT)
@@ -188,18 +293,26 @@ def run_steps(s, VersionServer, free_port):
         ("first start offline: Agreement, No ends the program", first_start_declined),
         ("first start: Agreement, Yes opens the window and is remembered", first_start_accepted),
         ("next start: no Agreement", next_start_not_asked),
+        ("Agreement answered Cancel ends the program and is asked again", agreement_cancel_asks_again),
         ("list: Microsoft drivers hidden, then shown by the check box", caption_list_and_filters),
         ("Select all and Invert selection", select_and_invert),
         ("About twice gives one box", about_twice_one_box),
         ("close box with the About box open ends the program", close_box_with_about_open),
         ("version check: a newer version is offered", newer_version_offered),
         ("version check: must-download ends the program", must_download_ends),
+        ("version check: equal, 1.030 and a letter first offer nothing", version_not_newer),
+        ("version check: must-download and a line break goes on", must_download_with_line_break_goes_on),
+        ("version check: no third field reports line 579, no agreement", missing_third_field_reported),
         ("Backup and File, Backup with no tick: the Driver message", backup_without_tick),
         ("Backup with a cancelled folder browser writes nothing", cancelled_browser),
         ("Backup into a chosen folder writes the expected tree", backup_into_chosen_folder),
+        ("Backup into a drive root: Zorvane without a doubled separator", backup_to_drive_root),
+        ("Backup whose third driver has no INF: line 247 reported, the run ends", failing_third_driver),
+        ("System Info: unavailable, then started as the registry says", system_info_as_the_registry_says),
         ("File, Exit ends the program", exit_by_menu),
     ]:
-        s.step(name, fn)
+        # Every step leaves the machine as the next one expects it: offline, agreement given.
+        s.step(name, fn, cleanup=lambda: (s.set_proxy(refused), s.set_agreed(True)) if name_needs_reset(name) else None)
     server.close()
 
 
@@ -218,16 +331,20 @@ def windows_path(prefix, path):
     return here
 
 
-def compare_tree(s, written_root, ticks):
+def compare_tree(s, written_root, ticks, only=None, expect_failure=False):
     r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--sources", *ticks],
                        capture_output=True, text=True)
-    s.expect(r.returncode == 0, f"expected-backup failed: {r.stdout}{r.stderr}")
+    s.expect(r.returncode == (3 if expect_failure else 0), f"expected-backup gave {r.returncode}: {r.stdout}{r.stderr}")
     expected = {}
     for line in r.stdout.splitlines():
+        if line.startswith("FAILED: "):
+            continue
         name, _, source = line.partition("  <- ")
         expected[name.rstrip("\\")] = source or None
     written = {}
-    for p in written_root.rglob("*"):
+    if only and (written_root / only).exists():
+        written[only] = written_root / only
+    for p in (written_root / only if only else written_root).rglob("*"):
         written[str(p.relative_to(written_root)).replace("/", "\\")] = p
     missing = sorted(set(expected) - set(written))
     extra = sorted(set(written) - set(expected))

@@ -59,10 +59,14 @@ class Suite:
         if not cond:
             raise StepFailed(what)
 
-    def step(self, name, fn):
+    def step(self, name, fn, cleanup=None):
         t0 = time.time()
         try:
-            fn()
+            try:
+                fn()
+            finally:
+                if cleanup:
+                    cleanup()
             self.passed += 1
             print(f"ok    {name} ({time.time() - t0:.1f} s)", flush=True)
         except StepFailed as e:
@@ -104,7 +108,8 @@ class Suite:
         return [line.split("\t") for line in out.splitlines() if line]
 
     def dialog_text(self, title):
-        return "\n".join(t[2] for t in self.texts(title) if len(t) > 2 and t[0] == "Static" and t[2])
+        texts = [t[2] for t in self.texts(title) if len(t) > 2 and t[0] == "Static" and t[2]]
+        return "\n".join(texts).replace("\\r\\n", "\n").replace("\\n", "\n")
 
     def answer(self, title, button, expect_text=None):
         self.expect(self.find(title), f"no '{title}' box appeared; windows: {self.windows()}")

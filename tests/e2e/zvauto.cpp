@@ -42,6 +42,17 @@ std::string TextOf(HWND h) {
     return buf;
 }
 
+// One line per control: line breaks inside a text are written as \r and \n.
+std::string OneLine(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
 std::string StripAmpersand(const std::string& s) {
     std::string out;
     for (char c : s)
@@ -195,7 +206,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "texts") {
         for (HWND h : Children(top))
-            std::printf("%s\t%d\t%s\n", ClassOf(h).c_str(), GetDlgCtrlID(h), TextOf(h).c_str());
+            std::printf("%s\t%d\t%s\n", ClassOf(h).c_str(), GetDlgCtrlID(h), OneLine(TextOf(h)).c_str());
         return 0;
     }
     if (cmd == "press" && argc >= 4) {
