@@ -206,28 +206,6 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     EXPECT_EQ(c.form.pointers, (std::vector<int>{11, 0}));
 }
 
-TEST_F(BackupWine, ADriveRootGetsTheFolderWithoutADoubledSeparator) {
-    // A drive letter of our own for the test folder, as a USB stick's root would be.
-    std::string letter;
-    for (char d = 'Q'; d <= 'Y' && letter.empty(); ++d) {
-        const std::string name = std::string(1, d) + ":";
-        if (::GetDriveTypeA((name + "\\").c_str()) == DRIVE_NO_ROOT_DIR && ::DefineDosDeviceA(0, name.c_str(), chosen.c_str()))
-            letter = name;
-    }
-    if (letter.empty() || ::GetFileAttributesA((letter + "\\").c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "no drive letter could be mapped to a folder here";
-    struct Unmap {
-        std::string name, target;
-        ~Unmap() { ::DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, name.c_str(), target.c_str()); }
-    } unmap{letter, chosen};
-    const std::string name = tag + "-root";
-    placed.file(win + "\\inf\\" + name + ".inf", Inf("", "", {}));
-    driver("Card", "Net", name + ".inf");
-    run(letter + "\\");
-    EXPECT_TRUE(fs::exists(chosen + "\\Zorvane\\Net\\Card\\" + name + ".inf"));
-    EXPECT_EQ(titles().back(), "Backup");
-}
-
 TEST_F(BackupWine, CancelAndNoTickWriteNothing) {
     driver("Card", "Net", tag + "-none.inf", false);
     cmdBackup_Click(env, c.controls);  // the browser is not opened, so nothing is queued
