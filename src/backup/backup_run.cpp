@@ -37,17 +37,6 @@ std::string FolderPath(const std::string& path) {
     return path.substr(0, last + 1);
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, start);
-        pieces.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) return pieces;
-        start = at + 1;
-    }
-}
-
 // An INF name from the registry that would reach outside the INF folder (or write outside
 // the driver folder) is refused as a bad name; an empty one fails at the copy as before.
 const std::string& CheckedInfName(const std::string& name) {
@@ -143,7 +132,7 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
                 LN(266) if (!backup::IsPlainName(name)) continue;
                 std::string ext;
                 LN(267) if (name.find('.') != std::string::npos) {
-                    LN(268) const std::vector<std::string> pieces = Split(name, '.');
+                    LN(268) const std::vector<std::string> pieces = SplitText(name, '.');
                     LN(269) ext = ToLower(pieces.at(1));
                 LN(270) } else {
                     LN(271) ext = "";

@@ -4,20 +4,6 @@
 #include "support/vbrt.h"
 
 namespace zv::md_ini_inf {
-namespace {
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, start);
-        pieces.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) return pieces;
-        start = at + 1;
-    }
-}
-
-}  // namespace
 
 std::string ReadFromINI(Env& env, const std::string& section, const std::string& key, const std::string& file,
                         const std::string& defaultValue) {
@@ -36,10 +22,10 @@ std::vector<std::string> LoadIniSectionKeys(Env& env, const std::string& section
         LN(109) std::string buffer(kSectionBuffer, '\0');
         LN(110) env.os.profile.GetPrivateProfileSection(section, buffer.data(), kSectionBuffer, file);
         // The whole buffer is split: after a cut the count is size-2 but two NULs still end it.
-        LN(111) std::vector<std::string> entries = Split(buffer, '\0');
+        LN(111) std::vector<std::string> entries = SplitText(buffer, '\0');
         LN(112) for (std::size_t i = 0; i < entries.size(); ++i) {
             LN(113) if (entries[i].empty()) break;
-            LN(114) std::vector<std::string> pieces = Split(entries[i], '=');
+            LN(114) std::vector<std::string> pieces = SplitText(entries[i], '=');
             LN(115) std::string name = pieces.at(0);
             LN(116) const std::size_t count = names.size();
             LN(117) names.resize(count + 1);

@@ -72,6 +72,17 @@ std::string ToLower(std::string text) {
     return text;
 }
 
+std::vector<std::string> SplitText(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        pieces.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return pieces;
+        start = at + 1;
+    }
+}
+
 bool EqualsNoCase(const std::string& a, const std::string& b) { return ToLower(a) == ToLower(b); }
 
 }  // namespace zv

@@ -2,6 +2,7 @@
 // Small run-time rules the program relies on: 16-bit counters that overflow,
 // numbers read from the front of a text, and Win32 failures as run-time errors.
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "support/runtime_error.h"
@@ -22,6 +23,8 @@ namespace zv {
 [[noreturn]] void RaiseWin32(ISystem& system, Dword win32Error);
 
 [[nodiscard]] std::string ToLower(std::string text);
+// The pieces between every separator, empty ones kept: one piece more than separators.
+[[nodiscard]] std::vector<std::string> SplitText(const std::string& text, char separator);
 [[nodiscard]] bool EqualsNoCase(const std::string& a, const std::string& b);
 
 }  // namespace zv
