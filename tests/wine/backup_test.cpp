@@ -16,12 +16,7 @@
 #include <vector>
 
 #include "backup/backup_run.h"
-#include "fakes/fake_controls.h"
-#include "fakes/fake_internet.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_ui.h"
-#include "platform/win32/factories.h"
+#include "wine/real_files_env.h"
 
 namespace zv {
 namespace {
@@ -107,20 +102,8 @@ Tree ReadTree(const std::string& root) {
     return tree;
 }
 
-class BackupWine : public ::testing::Test {
+class BackupWine : public ::testing::Test, protected RealFilesEnv {
 protected:
-    std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
-    std::unique_ptr<IProfile> profile = win32::MakeProfile();
-    std::unique_ptr<ISystem> system = win32::MakeSystem();
-    fakes::FakeRegistry registry;
-    fakes::FakeInternet internet;
-    fakes::FakeShell shell;
-    fakes::FakeUi ui;
-    Platform os{registry, *profile, *system, *files, internet, shell, ui};
-    ModError::Reporter errors{ui};
-    AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
-    Env env{os, errors, app};
-    fakes::FakeControls c;
 
     const std::string tag = "zvt" + std::to_string(::GetCurrentProcessId());
     const std::string win = Folder(WindowsFolderA);

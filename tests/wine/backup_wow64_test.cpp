@@ -12,12 +12,7 @@
 #include <string>
 
 #include "backup/backup_run.h"
-#include "fakes/fake_controls.h"
-#include "fakes/fake_internet.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_ui.h"
-#include "platform/win32/factories.h"
+#include "wine/real_files_env.h"
 
 namespace zv {
 namespace {
@@ -46,18 +41,12 @@ void Native(IFileSystem& files, F&& f) {
 
 TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
     if (!IsWow64()) GTEST_SKIP() << "a 32-bit prefix: no WOW64 redirection to turn off";
-    std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
-    std::unique_ptr<IProfile> profile = win32::MakeProfile();
-    std::unique_ptr<ISystem> system = win32::MakeSystem();
-    fakes::FakeRegistry registry;
-    fakes::FakeInternet internet;
-    fakes::FakeShell shell;
-    fakes::FakeUi ui;
-    Platform os{registry, *profile, *system, *files, internet, shell, ui};
-    ModError::Reporter errors{ui};
-    AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
-    Env env{os, errors, app};
-    fakes::FakeControls c;
+    RealFilesEnv real;
+    auto& files = real.files;
+    auto& shell = real.shell;
+    auto& ui = real.ui;
+    auto& env = real.env;
+    auto& c = real.c;
 
     char buffer[MAX_PATH] = {};
     const std::string win(buffer, ::GetWindowsDirectoryA(buffer, MAX_PATH));
