@@ -284,6 +284,11 @@ def run_steps(s, VersionServer, free_port):
         compare_tree(s, target, names, expect_failure=True)
         untick_all()
 
+    def exit_by_alt_f4():
+        ensure_main()
+        s.auto_("key", MAIN_TITLE, "0x73", "alt")  # VK_F4
+        s.expect(s.app_ended(10), "Alt+F4 did not end the program")
+
     def exit_by_menu():
         ensure_main()
         s.auto_("command", MAIN_TITLE, IDM_EXIT)
@@ -309,6 +314,7 @@ def run_steps(s, VersionServer, free_port):
         ("Backup into a drive root: Zorvane without a doubled separator", backup_to_drive_root),
         ("Backup whose third driver has no INF: line 247 reported, the run ends", failing_third_driver),
         ("System Info: unavailable, then started as the registry says", system_info_as_the_registry_says),
+        ("Alt+F4 ends the program", exit_by_alt_f4),
         ("File, Exit ends the program", exit_by_menu),
     ]:
         # Every step leaves the machine as the next one expects it: offline, agreement given.
