@@ -60,28 +60,26 @@ def run_steps(s, VersionServer, free_port):
         s.screenshot("main-window")
         rc, out = s.auto_("press", MAIN_TITLE, "Include Microsoft drivers")
         s.expect(rc == 0, out)
-        time.sleep(0.5)
-        wide = s.rows()
+        wide = s.rows_until(lambda r: len(r) > len(rows))
         wide_providers = [r[3].lower() for r in wide]
         s.expect(len(wide) > len(rows) and "microsoft" in wide_providers,
                  f"ticking the box listed {len(wide)} rows, providers {wide_providers}")
         s.auto_("press", MAIN_TITLE, "Include Microsoft drivers")
-        time.sleep(0.5)
-        s.expect(len(s.rows()) == len(rows), "unticking the box did not hide the Microsoft drivers again")
+        s.expect(len(s.rows_until(lambda r: len(r) == len(rows))) == len(rows), "unticking the box did not hide the Microsoft drivers again")
 
     def select_and_invert():
+        all_ticked = lambda rows: all(r[0] == "1" for r in rows)  # noqa: E731
+        none_ticked = lambda rows: all(r[0] == "0" for r in rows)  # noqa: E731
         s.auto_("press", MAIN_TITLE, "Select all")
-        time.sleep(0.3)
-        s.expect(all(r[0] == "1" for r in s.rows()), "Select all left rows unticked")
+        s.expect(all_ticked(s.rows_until(all_ticked)), "Select all left rows unticked")
         s.auto_("press", MAIN_TITLE, "Invert selection")
-        time.sleep(0.3)
-        s.expect(all(r[0] == "0" for r in s.rows()), "Invert selection after Select all left ticks")
+        s.expect(none_ticked(s.rows_until(none_ticked)), "Invert selection after Select all left ticks")
 
     def about_twice_one_box():
         s.auto_("command", MAIN_TITLE, IDM_ABOUT_ZORVANE)
         s.expect(s.find("About Zorvane"), f"no About box; windows: {s.windows()}")
         s.auto_("command", MAIN_TITLE, IDM_ABOUT_ZORVANE)
-        time.sleep(0.5)
+        time.sleep(1.0)  # time for a second box to appear, were one made
         count = s.windows().count("About Zorvane")
         s.expect(count == 1, f"{count} About boxes after choosing About twice")
         texts = [t[2] for t in s.texts("About Zorvane") if len(t) > 2]

@@ -129,6 +129,16 @@ class Suite:
         self.expect(rc == 0, f"cannot read the driver list: {out.strip()}")
         return [line.split("\t") for line in out.splitlines() if line]
 
+    def rows_until(self, done, seconds=10):
+        """The list once done(rows) holds, or as it is when the time is up: a click is
+        posted, so the window handles it after the call returns."""
+        deadline = time.time() + seconds
+        rows = self.rows()
+        while not done(rows) and time.time() < deadline:
+            time.sleep(0.1)
+            rows = self.rows()
+        return rows
+
     def screenshot(self, name):
         shot = self.out / f"{name}.png"
         subprocess.run(["import", "-window", "root", str(shot)], capture_output=True, timeout=30)
