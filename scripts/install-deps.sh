@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, and nothing when it is all there.
+# Recommended packages come too: Wine draws its windows with the X libraries and fonts
+# among them, and the window tests were made with them.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ python3 googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64
@@ -20,5 +22,5 @@ done
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
     echo "Installing: ${missing[*]}"
     as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
