@@ -13,7 +13,7 @@ namespace zv {
 class clsHTTP;
 
 // The maker's update server: the one place its host name is written.
-inline constexpr const char* kUpdateHost = "updates.zorvane.example";
+inline constexpr const char* kUpdateHost = "updates.fenwright.example";
 
 // Program-wide values of the check; CheckVersion lives until the program ends.
 struct StartUpState {
