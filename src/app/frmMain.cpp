@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include <utility>
+
 #include "backup/backup_run.h"
 #include "inventory/ReadDrivers.h"
 #include "support/guard.h"
@@ -60,7 +62,10 @@ void frmMain::mnuExit_Click() {
 // clang-format on
 
 void frmMain::chkMicrosoft_Click() {
-    if (m_backupRunning) return;
+    if (m_backupRunning) {
+        m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
+        return;
+    }
     zv::chkMicrosoft_Click(m_env, m_controls);
 }
 
@@ -81,7 +86,10 @@ void frmMain::cmdBackup_Click() {
         Running(const Running&) = delete;
         Running& operator=(const Running&) = delete;
     } running(m_backupRunning);
+    m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
+    m_backupRunning = false;
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
 }
 
 }  // namespace zv

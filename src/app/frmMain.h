@@ -42,6 +42,9 @@ private:
     // The backup run lets messages through; while it runs, a second run must not
     // start and the list it walks must not be rebuilt.
     bool m_backupRunning = false;
+    // The check box clicked during a run: the list is read again once the run is over,
+    // so that it matches the box.
+    bool m_rereadAfterRun = false;
     BackupRun m_backupRun;
 };
 

@@ -149,7 +149,8 @@ TEST_F(FrmMainTest, AboutAndBackupMenuItemsForward) {
 }
 
 // The backup run lets messages through; commands that arrive meanwhile must not
-// start a second run or rebuild the list it walks, but may change ticks.
+// start a second run or rebuild the list it walks, but may change ticks. A click on
+// the check box takes effect once the run is over.
 TEST_F(FrmMainTest, CommandsDuringABackupRunDoNotRebuildOrRestart) {
     frmMain form(p.env, ui.controls);
     form.Form_Load();
@@ -160,9 +161,13 @@ TEST_F(FrmMainTest, CommandsDuringABackupRunDoNotRebuildOrRestart) {
     form.setBackupRun([&](Env& env, MainControls&) {
         ++runs;
         env.os.ui.DoEvents();
+        // Still the list the run started with, its ticks inverted.
+        ASSERT_EQ(ui.list.rows.size(), 2u);
+        EXPECT_FALSE(ui.list.rows[0].checked);
+        EXPECT_TRUE(ui.list.rows[1].checked);
     });
     p.ui.onDoEvents = [&](int) {
-        EXPECT_TRUE(form.backupInProgress());
+        if (!form.backupInProgress()) return;  // the list read after the run pumps messages too
         ui.check.ticked = 1;
         form.chkMicrosoft_Click();
         form.cmdBackup_Click();
@@ -174,13 +179,25 @@ TEST_F(FrmMainTest, CommandsDuringABackupRunDoNotRebuildOrRestart) {
 
     EXPECT_EQ(runs, 1);
     EXPECT_FALSE(form.backupInProgress());
-    ASSERT_EQ(ui.list.rows.size(), 2u);  // not re-read, although the box is now ticked
-    EXPECT_FALSE(ui.list.rows[0].checked);
-    EXPECT_TRUE(ui.list.rows[1].checked);
+    // The box was ticked during the run: the list now matches it, read afresh.
+    ASSERT_EQ(ui.list.rows.size(), 3u);
+    for (const auto& row : ui.list.rows) EXPECT_FALSE(row.checked);
+}
 
-    // Once the run is over the check box works again.
-    form.chkMicrosoft_Click();
-    EXPECT_EQ(ui.list.rows.size(), 3u);
+TEST_F(FrmMainTest, TwoClicksOnTheBoxDuringARunLeaveTheListAsItWas) {
+    frmMain form(p.env, ui.controls);
+    form.Form_Load();
+    ui.list.rows[1].checked = true;
+    form.setBackupRun([&](Env& env, MainControls&) { env.os.ui.DoEvents(); });
+    p.ui.onDoEvents = [&](int) {
+        if (!form.backupInProgress()) return;
+        form.chkMicrosoft_Click();
+        form.chkMicrosoft_Click();
+    };
+    form.cmdBackup_Click();
+    p.ui.onDoEvents = nullptr;
+    ASSERT_EQ(ui.list.rows.size(), 2u);
+    EXPECT_TRUE(ui.list.rows[1].checked);  // not read again: the ticks stay
 }
 
 TEST_F(FrmMainTest, ARunThatEndsTheProgramOrFailsLeavesNoBusyFlagBehind) {
