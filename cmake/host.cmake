@@ -9,6 +9,7 @@ file(GLOB_RECURSE ZV_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/un
 add_executable(unit_tests ${ZV_UNIT_SOURCES})
 target_link_libraries(unit_tests PRIVATE zv_fakes GTest::gmock GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${ZV_WARNINGS})
+target_compile_definitions(unit_tests PRIVATE ZV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "host.")
 
 file(GLOB ZV_CONTRACT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp
