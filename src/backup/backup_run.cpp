@@ -17,10 +17,6 @@ namespace {
 constexpr const char* kBackupFolderName = "Zorvane";
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
 
-// Handlers run inside the run's DoEvents, and the Backup button stays enabled: a click
-// there must not start a second run over the first one's folders and progress bar.
-bool g_running = false;
-
 std::string TrimSpaces(const std::string& s) {
     const std::size_t first = s.find_first_not_of(' ');
     if (first == std::string::npos) return "";
@@ -169,12 +165,9 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
 
 }  // namespace
 
+// A second run started from inside this one's DoEvents is kept out by the main window,
+// which also holds back the list's rebuild while a run walks it.
 void cmdBackup_Click(Env& env, MainControls& controls) {
-    if (g_running) return;
-    g_running = true;
-    struct Running {
-        ~Running() { g_running = false; }
-    } running;
     bool ended = false;
     Guard(env, [&](int& erl) {
         RunBackup(env, controls, erl);

@@ -25,6 +25,14 @@ public:
     bool checked(long row) const override { return at(row).checked; }
     void setChecked(long row, bool on) override { at(row).checked = on; }
 
+    // A row as the backup run reads it: description, class (sub-item 4), INF name (5).
+    void addDriver(const std::string& description, const std::string& className, const std::string& inf,
+                   bool ticked = true) {
+        rows.push_back(Row{description, {}, ticked});
+        rows.back().sub[4] = className;
+        rows.back().sub[5] = inf;
+    }
+
     std::vector<Row> rows;
 
 private:

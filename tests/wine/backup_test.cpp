@@ -121,10 +121,7 @@ protected:
     }
     void driver(const std::string& description, const std::string& className, const std::string& inf,
                 bool ticked = true) {
-        c.list.add(description);
-        c.list.rows.back().sub[4] = className;
-        c.list.rows.back().sub[5] = inf;
-        c.list.rows.back().checked = ticked;
+        c.list.addDriver(description, className, inf, ticked);
     }
     void run(std::optional<std::string> folder) {
         shell.queueFolder(std::move(folder));

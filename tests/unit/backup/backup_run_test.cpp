@@ -1,4 +1,5 @@
 #include "backup/backup_run.h"
+#include "app/frmMain.h"
 
 #include <gtest/gtest.h>
 
@@ -360,10 +361,15 @@ TEST(BackupRun, ASecondClickDuringTheRunDoesNotStartAnotherRun) {
     Machine m;
     m.driver("Card", "Net", "oem1.inf");
     m.inf("oem1.inf", "", "", {});
+    frmMain form(m.p.env, m.c.controls);  // the Backup button and File, Backup go through the window
     m.p.ui.onDoEvents = [&](int call) {
-        if (call == 1) cmdBackup_Click(m.p.env, m.c.controls);
+        if (call == 1) {
+            form.cmdBackup_Click();
+            form.mnuBackup_Click();
+        }
     };
-    m.run();
+    m.p.shell.queueFolder(std::string("D:\\Backup"));
+    form.cmdBackup_Click();
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
     EXPECT_EQ(m.p.shell.browsed.size(), 1u);
     // Once the run is over the button works again.

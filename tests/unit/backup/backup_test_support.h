@@ -30,10 +30,7 @@ struct Machine {
 
     void driver(const std::string& description, const std::string& className, const std::string& inf,
                 bool ticked = true) {
-        c.list.add(description);
-        c.list.rows.back().sub[4] = className;
-        c.list.rows.back().sub[5] = inf;
-        c.list.rows.back().checked = ticked;
+        c.list.addDriver(description, className, inf, ticked);
     }
     // An INF in the INF folder; empty catalog or id leave the key out.
     void inf(const std::string& name, const std::string& catalog, const std::string& destDir,
