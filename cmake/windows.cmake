@@ -1,9 +1,20 @@
-# Windows build: Zorvane.exe and the tests that run under Wine.
+# Windows build: Zorvane.exe (i686) or Zorvane64.exe (x86_64), and the tests that run under Wine.
 enable_language(RC)
 
-# Every Wine run of the tests uses the prefix under this build folder, never a user's own.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ZV_EXE_NAME Zorvane64)
+    set(ZV_MANIFEST_ARCH amd64)
+    set(ZV_WINE_ARCH x86_64)
+else()
+    set(ZV_EXE_NAME Zorvane)
+    set(ZV_MANIFEST_ARCH x86)
+    set(ZV_WINE_ARCH i686)
+endif()
+
+# Every Wine run of the tests uses the prefix under this build folder, never a user's own,
+# with the Wine of the build's architecture.
 set(ZV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of the tests")
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${ZV_WINEPREFIX})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${ZV_WINEPREFIX} ${ZV_WINE_ARCH})
 
 file(GLOB_RECURSE ZV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(zv_win32 STATIC ${ZV_WIN32_SOURCES})
@@ -14,6 +25,8 @@ target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_W
 target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
 
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/zorvane.manifest.in ${CMAKE_BINARY_DIR}/generated/zorvane.manifest
+               @ONLY)
 file(GLOB ZV_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
 set(ZV_ICON ${CMAKE_BINARY_DIR}/generated/zorvane.ico)
 add_custom_command(
@@ -23,12 +36,17 @@ add_custom_command(
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py
     COMMENT "Generating the icon"
     VERBATIM)
-set_source_files_properties(${ZV_RC_FILES} PROPERTIES OBJECT_DEPENDS ${ZV_ICON})
+set_source_files_properties(${ZV_RC_FILES} PROPERTIES OBJECT_DEPENDS
+                            "${ZV_ICON};${CMAKE_BINARY_DIR}/generated/zorvane.manifest")
 add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES})
 target_include_directories(Zorvane PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/src/resources)
 target_link_libraries(Zorvane PRIVATE zv_win32)
 target_compile_options(Zorvane PRIVATE ${ZV_WARNINGS})
 target_link_options(Zorvane PRIVATE -s)
+set_target_properties(Zorvane PROPERTIES OUTPUT_NAME ${ZV_EXE_NAME})
+# The exe's format, subsystem, resources and imports; read from the file, no Wine needed.
+add_test(NAME exe.${ZV_EXE_NAME}.format
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_exe.py $<TARGET_FILE:Zorvane> ${ZV_WINE_ARCH})
 
 function(zv_wine_tests target)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "wine."
@@ -56,7 +74,9 @@ if(ZV_WINE_SOURCES)
     zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
 endif()
 
-include(${CMAKE_SOURCE_DIR}/cmake/wow64-tests.cmake OPTIONAL)
+if(ZV_WINE_ARCH STREQUAL "i686")
+    include(${CMAKE_SOURCE_DIR}/cmake/wow64-tests.cmake)
+endif()
 include(${CMAKE_SOURCE_DIR}/cmake/windows-extra.cmake OPTIONAL)
 
 # The end-to-end suite's automation program: drives Zorvane.exe from outside, as a person would.

@@ -4,7 +4,7 @@
 find_program(ZV_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(ZV_WINE64 AND TARGET wine_tests)
     add_test(NAME wine64.BackupWow64
-             COMMAND env WINEARCH=win64 ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix64
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix64 wow64
                      $<TARGET_FILE:wine_tests> --gtest_filter=BackupWow64.*)
     set_tests_properties(wine64.BackupWow64 PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 endif()

@@ -1,17 +1,36 @@
 #!/usr/bin/env bash
 # Runs Zorvane on an invented demo machine, for a first look on a fresh Debian 12:
-# installs what is missing, builds Zorvane.exe, seeds a Wine prefix of its own under
+# installs what is missing, builds the program, seeds a Wine prefix of its own under
 # build/demo/ and opens the program in it. Without a display it runs on a virtual
 # one, saves a screenshot under build/demo/ and closes the program again.
+#   scripts/run-demo.sh [--arch i686|x86_64]
+# Zorvane.exe (i686) in a 32-bit prefix where this machine runs 32-bit programs,
+# else Zorvane64.exe (x86_64) in a 64-bit one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 demo=$root/build/demo
 shot=$demo/zorvane-demo.png
+. tools/wine-arch.sh
 
-export WINEPREFIX=$demo/prefix WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
+if [ "${1:-}" = "--arch" ]; then
+    arch=$2
+    shift 2
+elif [ -z "${ZV_DEMO_ARCH:-}" ]; then
+    arch=x86_64
+    zv_can_run_i686 2>/dev/null && arch=i686
+else
+    arch=$ZV_DEMO_ARCH
+fi
+case "$arch" in
+    i686) preset=windows exe=$root/build/windows/Zorvane.exe ;;
+    x86_64) preset=windows64 exe=$root/build/windows64/Zorvane64.exe ;;
+    *) echo "usage: $0 [--arch i686|x86_64]" >&2; exit 2 ;;
+esac
+export ZV_DEMO_ARCH=$arch
+zv_wine_arch "$arch"
+export WINEPREFIX=$demo/$arch/prefix WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
-exe=$root/build/windows/Zorvane.exe
 
 if [ "${1:-}" = "--screenshot" ]; then
     # Inside the virtual display: start, wait for the window, take the picture, close.
@@ -44,11 +63,15 @@ if [ "${1:-}" = "--screenshot" ]; then
 fi
 
 scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Zorvane
+# Before the first build wine-arch.sh could not yet ask the 32-bit loader.
+if [ -z "${1:-}" ] && [ "$arch" = x86_64 ] && zv_can_run_i686; then
+    exec "$0" --arch i686
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Zorvane
 # The agreement is stored as accepted so the demo opens straight into the driver list;
 # the update check has no network to reach and gives up quickly.
-tools/make-demo-prefix.sh --agreed "$demo/prefix"
+tools/make-demo-prefix.sh --arch "$arch" --agreed "$WINEPREFIX"
 
 # A session of this prefix started without a display could not open windows.
 wineserver -k 2>/dev/null || true
@@ -61,4 +84,4 @@ fi
 
 rm -f "$shot"
 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --screenshot
-echo "Zorvane ran on a virtual display; its screenshot is $shot"
+echo "$(basename "$exe") ran on a virtual display; its screenshot is $shot"

@@ -1,17 +1,60 @@
 #!/usr/bin/env bash
-# The one command that runs every test: installs what is missing, builds the
-# host and Windows presets, runs the host tests, then the Windows tests under Wine.
+# The one command that runs every test: installs what is missing, builds the host
+# preset and both Windows presets, runs the host tests, then for each architecture
+# this machine can run (i686: Zorvane.exe, x86_64: Zorvane64.exe) the Windows tests
+# under Wine and the end-to-end suite, each in prefixes of its own under build/.
+# It says which architecture it skipped and why, and fails when none could run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+. tools/wine-arch.sh
 
 cmake --preset host >/dev/null
 cmake --build --preset host
 ctest --preset host
 
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-ZV_FORCE_XVFB=1 scripts/wine-session.sh build/windows/wineprefix ctest --preset windows
+logs=build/test-logs
+mkdir -p "$logs"
+summary=()
+ran=0
+failed=0
 
-# The shipped exe end to end, on a fresh demo machine, driven from outside.
-scripts/e2e.sh
+# The count a runner printed last: ctest's "... out of N", the e2e suite's "e2e: N passed, M failed".
+ctest_count() { grep -Eo 'tests? failed out of [0-9]+' "$1" | tail -n 1 | grep -Eo '[0-9]+$' || echo 0; }
+e2e_line() { grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1 || echo "e2e: no result"; }
+
+for arch in i686 x86_64; do
+    case "$arch" in
+        i686) preset=windows ;;
+        x86_64) preset=windows64 ;;
+    esac
+    # Both programs are built everywhere, so neither can stop compiling unseen.
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    if [ "$arch" = i686 ] && ! zv_can_run_i686; then
+        if [ -n "${ZV_NO_I386:-}" ]; then
+            summary+=("i686: skipped, ZV_NO_I386 is set (treated as a machine that cannot run 32-bit programs)")
+        else
+            summary+=("i686: skipped, this machine cannot run 32-bit programs")
+        fi
+        continue
+    fi
+    rc=0
+    ZV_FORCE_XVFB=1 scripts/wine-session.sh --arch "$arch" "build/$preset/wineprefix" \
+        ctest --preset "$preset" 2>&1 | tee "$logs/$arch-ctest.log" || rc=1
+    # The shipped exe end to end, on a fresh demo machine, driven from outside.
+    scripts/e2e.sh "$arch" 2>&1 | tee "$logs/$arch-e2e.log" || rc=1
+    ran=$((ran + 1))
+    verdict=passed
+    [ $rc -eq 0 ] || { verdict=FAILED; failed=1; }
+    summary+=("$arch: $verdict: $(ctest_count "$logs/$arch-ctest.log") Windows tests (contract, window, integration), $(e2e_line "$logs/$arch-e2e.log")")
+done
+
+echo
+echo "Windows suites, per architecture:"
+printf '  %s\n' "${summary[@]}"
+if [ $ran -eq 0 ]; then
+    echo "error: no Windows suite could run on this machine" >&2
+    exit 1
+fi
+exit $failed

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command inside one virtual display with one persistent wineserver for
 # the given prefix, so every Wine start inside it is fast and can open windows:
-#   scripts/wine-session.sh PREFIX COMMAND [ARGS...]
+#   scripts/wine-session.sh [--arch i686|x86_64] PREFIX COMMAND [ARGS...]
+# The architecture (default i686) picks the prefix's kind and the Wine loader.
 set -euo pipefail
 
 if [ "${1:-}" = "--inner" ]; then
@@ -15,10 +16,17 @@ if [ "${1:-}" = "--inner" ]; then
     exit $rc
 fi
 
+arch=i686
+if [ "${1:-}" = "--arch" ]; then
+    arch=$2
+    shift 2
+fi
 prefix=$(realpath -m "$1")
 shift
 mkdir -p "$prefix"
-export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win32}" WINEDEBUG="${WINEDEBUG:--all,err+module}"
+. "$(dirname "$0")/../tools/wine-arch.sh"
+zv_wine_arch "$arch"
+export ZV_ARCH="$arch" WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all,err+module}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 # A server of this prefix left from a session without a display could not make windows.

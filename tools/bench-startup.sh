@@ -2,34 +2,59 @@
 # Start-up figures under Wine (not a test): milliseconds from starting a program
 # to its main window being shown, for
 #   - a bare Win32 program that only opens a window (the floor),
-#   - Zorvane.exe with the update server refusing connections,
-#   - Zorvane.exe with an update server that accepts and never answers.
+#   - Zorvane with the update server refusing connections,
+#   - Zorvane with an update server that accepts and never answers,
+# for each architecture this machine runs and whose preset is built: Zorvane.exe
+# (windows, i686) and Zorvane64.exe (windows64, x86_64), with the bench programs
+# built for the same architecture.
 # The update host is mapped to loopback addresses in a private mount namespace,
 # so nothing leaves the machine (needs root):
 #   tools/bench-startup.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/windows
-out=$build/bench
+. tools/wine-arch.sh
 
 if [ "${ZV_BENCH_INNER:-}" != 1 ]; then
     runs=${1:-5}
-    [ -f "$build/Zorvane.exe" ] || { echo "Build the windows preset first (Zorvane.exe is missing)." >&2; exit 1; }
-    mkdir -p "$out"
-    i686-w64-mingw32-gcc-posix -O2 -static -mwindows bench/bare_window.c -o "$out/bare_window.exe"
-    i686-w64-mingw32-gcc-posix -O2 -static bench/window_timer.c -o "$out/window_timer.exe"
     host=$(sed -n 's/.*kUpdateHost = "\([^"]*\)".*/\1/p' src/app/StartUp.h)
     [ -n "$host" ] || { echo "No update host found in src/app/StartUp.h." >&2; exit 1; }
-    hosts=$(mktemp)
-    cp /etc/hosts "$hosts"
-    cp /etc/hosts "$hosts.orig"
-    trap 'rm -f "$hosts" "$hosts.orig"' EXIT
-    export ZV_BENCH_INNER=1 ZV_BENCH_HOSTS="$hosts" ZV_BENCH_HOST="$host" ZV_BENCH_RUNS="$runs"
-    self=$(realpath "$0")
-    unshare -m bash -c 'mount --bind "$ZV_BENCH_HOSTS" /etc/hosts && scripts/wine-session.sh build/windows/bench-prefix "$0"' "$self"
-    exit $?
+    measured=0
+    for arch in i686 x86_64; do
+        case "$arch" in
+            i686) build=build/windows exe=Zorvane.exe ;;
+            x86_64) build=build/windows64 exe=Zorvane64.exe ;;
+        esac
+        if [ "$arch" = i686 ] && ! zv_can_run_i686; then
+            echo "i686: skipped, this machine cannot run 32-bit programs"
+            continue
+        fi
+        if [ ! -f "$build/$exe" ]; then
+            echo "$arch: skipped, $build/$exe is not built"
+            continue
+        fi
+        out=$build/bench
+        mkdir -p "$out"
+        "$arch-w64-mingw32-gcc-posix" -O2 -static -mwindows bench/bare_window.c -o "$out/bare_window.exe"
+        "$arch-w64-mingw32-gcc-posix" -O2 -static bench/window_timer.c -o "$out/window_timer.exe"
+        hosts=$(mktemp)
+        cp /etc/hosts "$hosts"
+        cp /etc/hosts "$hosts.orig"
+        echo
+        echo "$arch ($exe):"
+        ZV_BENCH_INNER=1 ZV_BENCH_HOSTS="$hosts" ZV_BENCH_HOST="$host" ZV_BENCH_RUNS="$runs" \
+            ZV_BENCH_BUILD="$build" ZV_BENCH_EXE="$exe" \
+            unshare -m bash -c 'mount --bind "$ZV_BENCH_HOSTS" /etc/hosts &&
+                scripts/wine-session.sh --arch "$1" "$ZV_BENCH_BUILD/bench-prefix" "$0"' "$(realpath "$0")" "$arch" ||
+            echo "$arch: the benchmark failed"
+        rm -f "$hosts" "$hosts.orig"
+        measured=$((measured + 1))
+    done
+    [ $measured -gt 0 ] || { echo "Build a Windows preset first (no Zorvane exe to measure)." >&2; exit 1; }
+    exit 0
 fi
 
+build=$ZV_BENCH_BUILD
+out=$build/bench
 # Inside the namespace and the Wine session.
 python3 tests/wine/http_server.py &
 server=$!
@@ -43,7 +68,7 @@ wine reg add 'HKCU\SOFTWARE\FI' /v ZorvaneFirstTime /d No /f >/dev/null 2>&1
 
 timer=$(winepath -w "$out/window_timer.exe" 2>/dev/null)
 bare=$(winepath -w "$out/bare_window.exe" 2>/dev/null)
-zorvane=$(winepath -w "$build/Zorvane.exe" 2>/dev/null)
+zorvane=$(winepath -w "$build/$ZV_BENCH_EXE" 2>/dev/null)
 
 map_host() {  # writes through the bind mount, so the namespace sees it at once
     { cat "$ZV_BENCH_HOSTS.orig"; echo "$1 $ZV_BENCH_HOST"; } >"$ZV_BENCH_HOSTS"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Seeds a Wine prefix with the demo machine: an invented driver population under
 # the device-class key, its INF files, catalogs and installed files.
-#   tools/make-demo-prefix.sh [--agreed] PREFIX
-# PREFIX is created (32-bit) when missing. --agreed also stores the accepted
+#   tools/make-demo-prefix.sh [--arch i686|x86_64] [--agreed] PREFIX
+# PREFIX is created when missing: 32-bit for i686 (the default, or $ZV_ARCH inside
+# scripts/wine-session.sh), 64-bit for x86_64. --agreed also stores the accepted
 # first-run agreement, so the program starts straight into its list. Wine's own
 # class keys are left as they are; re-running gives the same image. (A fresh Wine 8
 # prefix holds seven classes of its own there, and only one instance with a
@@ -11,18 +12,25 @@
 set -euo pipefail
 
 agreed=()
+arch=${ZV_ARCH:-i686}
+if [ "${1:-}" = "--arch" ]; then
+    arch=$2
+    shift 2
+fi
 if [ "${1:-}" = "--agreed" ]; then
     agreed=(--agreed)
     shift
 fi
 if [ $# -ne 1 ] || [ -z "$1" ]; then
-    echo "usage: $0 [--agreed] PREFIX" >&2
+    echo "usage: $0 [--arch i686|x86_64] [--agreed] PREFIX" >&2
     exit 2
 fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(realpath -m "$1")
-export WINEPREFIX="$prefix" WINEARCH=win32
+. "$here/wine-arch.sh"
+zv_wine_arch "$arch"
+export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
@@ -40,8 +48,8 @@ server_was_up=
 server_running && server_was_up=1
 
 if [ -f "$prefix/system.reg" ]; then
-    if ! grep -q '^#arch=win32' "$prefix/system.reg"; then
-        echo "error: $prefix is not a 32-bit Wine prefix" >&2
+    if ! grep -q "^#arch=$WINEARCH" "$prefix/system.reg"; then
+        echo "error: $prefix is not a $WINEARCH Wine prefix" >&2
         exit 1
     fi
 else

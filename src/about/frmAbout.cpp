@@ -19,13 +19,13 @@ public:
     [[nodiscard]] Hkey get() const { return m_key; }
     // A key that was never opened is not handed to RegCloseKey.
     void close() {
-        if (m_key != 0) static_cast<void>(m_registry.CloseKey(m_key));
-        m_key = 0;
+        if (m_key != kNoKey) static_cast<void>(m_registry.CloseKey(m_key));
+        m_key = kNoKey;
     }
 
 private:
     IRegistry& m_registry;
-    Hkey m_key = 0;
+    Hkey m_key{};
 };
 
 // The character at a 1-based position; a position outside the text is an invalid argument,

@@ -32,12 +32,12 @@ public:
     Hkey* out() noexcept { return &m_h; }
     [[nodiscard]] Hkey get() const noexcept { return m_h; }
     void Close() {
-        if (m_h != 0) m_registry.CloseKey(std::exchange(m_h, 0));
+        if (m_h != kNoKey) m_registry.CloseKey(std::exchange(m_h, kNoKey));
     }
 
 private:
     IRegistry& m_registry;
-    Hkey m_h = 0;
+    Hkey m_h{};
 };
 
 std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }

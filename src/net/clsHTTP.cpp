@@ -50,7 +50,7 @@ std::string TrimBlanks(const std::string& s) {
 clsHTTP::clsHTTP(Env& env) : m_env(env) {
     Guard(m_env, [&](int& erl) {
         LN(373) hInternetSession = m_env.os.internet.InternetOpen(kAgent, kInternetOpenTypePreconfig, nullptr, nullptr, 0);
-        LN(374) if (hInternetSession != 0) {
+        LN(374) if (hInternetSession != kNoInternet) {
             LN(375) sLastError = "";
             SetTimeouts(hInternetSession);
         LN(376) } else {
@@ -62,16 +62,16 @@ clsHTTP::clsHTTP(Env& env) : m_env(env) {
 clsHTTP::~clsHTTP() {
     // Failures are ignored here; each handle is closed once.
     CloseRequest();
-    if (hInternetSession != 0) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, 0));
+    if (hInternetSession != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, kNoInternet));
     CloseConnection();
 }
 
 void clsHTTP::CloseRequest() {
-    if (hHttpOpenRequest != 0) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, 0));
+    if (hHttpOpenRequest != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, kNoInternet));
 }
 
 void clsHTTP::CloseConnection() {
-    if (hInternetConnect != 0) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, 0));
+    if (hInternetConnect != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, kNoInternet));
 }
 
 // Timeouts go on every handle: Windows inherits them from the session, while
@@ -110,7 +110,7 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
         LN(333) sURL = "";
         LN(334) sLastError = "";
         do {
-            LN(335) if (hInternetSession == 0) {
+            LN(335) if (hInternetSession == kNoInternet) {
                 LN(336) sLastError = "InternetSession failed";
                 LN(337) break;
             }
@@ -130,7 +130,7 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
             LN(347) if (!AdditionalHeader.empty()) {
                 LN(348) (void)m_env.os.internet.HttpAddRequestHeaders(hHttpOpenRequest, AdditionalHeader, static_cast<Dword>(AdditionalHeader.size()), kHttpAddreqFlagAddIfNew);
             }
-            LN(349) if (hHttpOpenRequest == 0) {
+            LN(349) if (hHttpOpenRequest == kNoInternet) {
                 LN(350) sLastError = "HttpOpenRequest failed";
                 LN(351) break;
             }

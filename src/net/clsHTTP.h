@@ -77,9 +77,9 @@ private:
     std::string sPragma;
     std::string sUserAgent;
     std::string sRequestMethod2;
-    Hinternet hInternetSession = 0;
-    Hinternet hInternetConnect = 0;
-    Hinternet hHttpOpenRequest = 0;
+    Hinternet hInternetSession{};
+    Hinternet hInternetConnect{};
+    Hinternet hHttpOpenRequest{};
     Long lMajor = 0;
     Long lMinor = 0;
 };

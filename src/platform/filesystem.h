@@ -14,7 +14,8 @@ struct FindEntry {
     Dword attributes = 0;
 };
 
-inline constexpr Hfile kInvalidHfile = 0xFFFFFFFFu;
+// INVALID_HANDLE_VALUE: all bits set, whatever the pointer size.
+inline constexpr Hfile kInvalidHfile = static_cast<Hfile>(~std::uintptr_t{0});
 
 class IFileSystem {
 public:

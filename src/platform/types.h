@@ -8,16 +8,35 @@ namespace zv {
 
 using Dword = std::uint32_t;
 using Long = std::int32_t;
-using Hkey = std::uint32_t;       // predefined roots and opened keys, 32-bit as on i686
-using Hinternet = std::uint32_t;  // 0 is "no handle"
-using Hwnd = std::uint32_t;
-using Hfile = std::uint32_t;
+
+// Handles are pointer-sized, as Windows declares them (HKEY, HINTERNET, HWND and HANDLE are
+// pointers): 32 bits in the i686 build, 64 in the x86-64 one and on the host. Each kind is its
+// own type, so a registry key cannot be handed where a window or a file is wanted; the value
+// is only ever made from, or turned back into, the platform's own handle.
+enum class Hkey : std::uintptr_t {};       // predefined roots and opened keys; 0 is "no key"
+enum class Hinternet : std::uintptr_t {};  // 0 is "no handle"
+enum class Hwnd : std::uintptr_t {};       // 0 is "no window"
+enum class Hfile : std::uintptr_t {};      // kInvalidHfile is "no file"
+
+template <class H>
+[[nodiscard]] constexpr std::uintptr_t HandleValue(H h) noexcept {
+    return static_cast<std::uintptr_t>(h);
+}
+
+// The predefined roots are the 32-bit values 0x80000000 and up, cast to a pointer through
+// LONG: on 64-bit Windows they are sign-extended (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002).
+[[nodiscard]] constexpr Hkey PredefinedKey(std::uint32_t value) noexcept {
+    return static_cast<Hkey>(static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<Long>(value))));
+}
 
 // Root keys.
-inline constexpr Hkey kHkeyClassesRoot = 0x80000000u;
-inline constexpr Hkey kHkeyCurrentUser = 0x80000001u;
-inline constexpr Hkey kHkeyLocalMachine = 0x80000002u;
-inline constexpr Hkey kHkeyUsers = 0x80000003u;
+inline constexpr Hkey kHkeyClassesRoot = PredefinedKey(0x80000000u);
+inline constexpr Hkey kHkeyCurrentUser = PredefinedKey(0x80000001u);
+inline constexpr Hkey kHkeyLocalMachine = PredefinedKey(0x80000002u);
+inline constexpr Hkey kHkeyUsers = PredefinedKey(0x80000003u);
+inline constexpr Hkey kNoKey{};
+inline constexpr Hinternet kNoInternet{};
+inline constexpr Hwnd kNoWindow{};
 
 // Access masks.
 inline constexpr Dword kKeyQueryValue = 0x0001;

@@ -22,7 +22,7 @@ std::string BeforeNul(const std::string& s) {
 void SaveString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue,
                 const std::string& strData) {
     Guard(env, [&](int& erl) {
-        Hkey hCurKey = 0;
+        Hkey hCurKey{};
         LN(386) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(387) (void)env.os.registry.SetValueEx(hCurKey, strValue, kRegSz, Bytes(strData), static_cast<Dword>(strData.size()));
         LN(388) (void)env.os.registry.CloseKey(hCurKey);
@@ -31,7 +31,7 @@ void SaveString(Env& env, Hkey hKey, const std::string& strPath, const std::stri
 
 void DelSetting(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue) {
     Guard(env, [&](int& erl) {
-        Hkey hCurKey = 0;
+        Hkey hCurKey{};
         LN(392) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(393) (void)env.os.registry.DeleteValue(hCurKey, strValue);
         LN(394) (void)env.os.registry.CloseKey(hCurKey);
@@ -112,7 +112,7 @@ std::string RegQueryStringValue(Env& env, Hkey hKey, const std::string& strValue
 std::string GetString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue) {
     std::string result;
     Guard(env, [&](int& erl) {
-        Hkey hCurKey = 0;
+        Hkey hCurKey{};
         LN(420) (void)env.os.registry.OpenKey(hKey, strPath, &hCurKey);
         LN(421) result = RegQueryStringValue(env, hCurKey, strValue);
         LN(422) (void)env.os.registry.CloseKey(hCurKey);

@@ -24,7 +24,7 @@ protected:
         ASSERT_EQ(reg().OpenKeyEx(fx->root(), fx->path(), 0, kKeyAllAccess, &key), kErrorSuccess);
     }
     void TearDown() override {
-        if (key) reg().CloseKey(key);
+        if (key != kNoKey) reg().CloseKey(key);
     }
     IRegistry& reg() { return fx->registry(); }
 
@@ -65,7 +65,7 @@ protected:
     }
 
     std::unique_ptr<RegistryContractFixture> fx;
-    Hkey key = 0;
+    Hkey key{};
 };
 
 TEST_F(RegistryContract, EmptyNameReadsTheDefaultValue) {
@@ -82,13 +82,13 @@ TEST_F(RegistryContract, EmptyNameReadsTheDefaultValue) {
 
 TEST_F(RegistryContract, MissingKeyAndMissingValueGiveFileNotFound) {
     // A failed open clears the handle, so a later query through it fails as well.
-    Hkey h = 0x1234;
+    Hkey h = Hkey{0x1234};
     EXPECT_EQ(reg().OpenKeyEx(fx->root(), fx->path() + "\\absent", 0, kKeyQueryValue, &h),
               kErrorFileNotFound);
-    EXPECT_EQ(h, 0u);
-    h = 0x1234;
+    EXPECT_EQ(h, kNoKey);
+    h = Hkey{0x1234};
     EXPECT_EQ(reg().OpenKey(key, "absent", &h), kErrorFileNotFound);
-    EXPECT_EQ(h, 0u);
+    EXPECT_EQ(h, kNoKey);
 
     // Wine clears the type, and the size of a size-only query, but not a buffer's size.
     const Probe p = Query("absent");
@@ -207,7 +207,7 @@ TEST_F(RegistryContract, EnumKeyWithA64ByteBuffer) {
     const std::string name63(63, 'a');
     const std::string name64(64, 'b');
     for (const std::string& n : {name63, name64, std::string("ccc")}) {
-        Hkey h = 0;
+        Hkey h{};
         ASSERT_EQ(reg().CreateKey(key, n, &h), kErrorSuccess);
         reg().CloseKey(h);
     }
@@ -328,9 +328,9 @@ TEST_F(RegistryContract, OpenWithFullAndWithQueryAccess) {
     SetString("v", "text");
     for (Dword access : {kKeyAllAccess, kKeyQueryValue, kKeyRead}) {
         SCOPED_TRACE(access);
-        Hkey h = 0;
+        Hkey h{};
         ASSERT_EQ(reg().OpenKeyEx(fx->root(), fx->path(), 0, access, &h), kErrorSuccess);
-        EXPECT_NE(h, 0u);
+        EXPECT_NE(h, kNoKey);
         Dword size = 0;
         EXPECT_EQ(reg().QueryValueEx(h, "v", nullptr, nullptr, &size), kErrorSuccess);
         EXPECT_EQ(size, 5u);
@@ -339,7 +339,7 @@ TEST_F(RegistryContract, OpenWithFullAndWithQueryAccess) {
 }
 
 TEST_F(RegistryContract, HandleOpenedForQueryOnlyCannotWrite) {
-    Hkey h = 0;
+    Hkey h{};
     ASSERT_EQ(reg().OpenKeyEx(fx->root(), fx->path(), 0, kKeyQueryValue, &h), kErrorSuccess);
     const std::uint8_t one[] = {'1', 0};
     EXPECT_EQ(reg().SetValueEx(h, "w", kRegSz, one, 2), kErrorAccessDenied);
@@ -349,18 +349,18 @@ TEST_F(RegistryContract, HandleOpenedForQueryOnlyCannotWrite) {
 }
 
 TEST_F(RegistryContract, CreateKeyMakesMissingParentsAndOpensExistingKeys) {
-    Hkey h = 0;
+    Hkey h{};
     ASSERT_EQ(reg().CreateKey(key, "p\\q\\r", &h), kErrorSuccess);
-    EXPECT_NE(h, 0u);
+    EXPECT_NE(h, kNoKey);
     const std::uint8_t v[] = {'x', 0};
     EXPECT_EQ(reg().SetValueEx(h, "v", kRegSz, v, 2), kErrorSuccess);
     reg().CloseKey(h);
 
-    Hkey parent = 0;
+    Hkey parent{};
     ASSERT_EQ(reg().OpenKeyEx(key, "p\\q", 0, kKeyRead, &parent), kErrorSuccess);
     reg().CloseKey(parent);
 
-    Hkey again = 0;
+    Hkey again{};
     ASSERT_EQ(reg().CreateKey(fx->root(), fx->path() + "\\P\\Q\\R", &again), kErrorSuccess);
     Dword size = 0;
     EXPECT_EQ(reg().QueryValueEx(again, "V", nullptr, nullptr, &size), kErrorSuccess);  // names ignore case
@@ -369,25 +369,25 @@ TEST_F(RegistryContract, CreateKeyMakesMissingParentsAndOpensExistingKeys) {
 }
 
 TEST_F(RegistryContract, OpenKeyFindsKeysAndAnEmptyNameGivesTheSameHandle) {
-    Hkey sub = 0;
+    Hkey sub{};
     ASSERT_EQ(reg().CreateKey(key, "sub", &sub), kErrorSuccess);
     reg().CloseKey(sub);
 
-    Hkey h = 0;
+    Hkey h{};
     ASSERT_EQ(reg().OpenKey(key, "SUB", &h), kErrorSuccess);
-    EXPECT_NE(h, 0u);
+    EXPECT_NE(h, kNoKey);
     reg().CloseKey(h);
     EXPECT_EQ(reg().OpenKey(key, "nope", &h), kErrorFileNotFound);
 
-    Hkey same = 0;
+    Hkey same{};
     ASSERT_EQ(reg().OpenKey(key, "", &same), kErrorSuccess);
     EXPECT_EQ(same, key);
     // RegOpenKeyExA gives a key of its own a new handle, but a predefined root itself.
-    Hkey fresh = 0;
+    Hkey fresh{};
     ASSERT_EQ(reg().OpenKeyEx(key, "", 0, kKeyRead, &fresh), kErrorSuccess);
     EXPECT_NE(fresh, key);
     EXPECT_EQ(reg().CloseKey(fresh), kErrorSuccess);
-    Hkey root = 0;
+    Hkey root{};
     ASSERT_EQ(reg().OpenKeyEx(fx->root(), "", 0, kKeyRead, &root), kErrorSuccess);
     EXPECT_EQ(root, fx->root());
     EXPECT_EQ(reg().CloseKey(root), kErrorSuccess);
@@ -402,14 +402,14 @@ TEST_F(RegistryContract, DeleteValue) {
 }
 
 TEST_F(RegistryContract, ClosedHandleIsNoLongerValid) {
-    Hkey h = 0;
+    Hkey h{};
     ASSERT_EQ(reg().OpenKeyEx(fx->root(), fx->path(), 0, kKeyRead, &h), kErrorSuccess);
     EXPECT_EQ(reg().CloseKey(h), kErrorSuccess);
     Dword size = 0;
     EXPECT_EQ(reg().QueryValueEx(h, "", nullptr, nullptr, &size), kErrorInvalidHandle);
     EXPECT_EQ(reg().CloseKey(h), kErrorInvalidHandle);
     // A query through no handle at all, as after an open that failed.
-    EXPECT_EQ(reg().QueryValueEx(0, "", nullptr, nullptr, &size), kErrorInvalidHandle);
+    EXPECT_EQ(reg().QueryValueEx(kNoKey, "", nullptr, nullptr, &size), kErrorInvalidHandle);
 }
 
 }  // namespace

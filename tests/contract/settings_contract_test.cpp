@@ -21,14 +21,14 @@ protected:
 
     std::string get(const std::string& name) { return GetString(env, kHkeyCurrentUser, key(), name); }
     void setRaw(const std::string& name, Dword type, const void* data, Dword size) {
-        Hkey k = 0;
+        Hkey k{};
         ASSERT_EQ(reg().CreateKey(kHkeyCurrentUser, key(), &k), kErrorSuccess);
         ASSERT_EQ(reg().SetValueEx(k, name, type, static_cast<const std::uint8_t*>(data), size),
                   kErrorSuccess);
         reg().CloseKey(k);
     }
     bool keyExists() {
-        Hkey k = 0;
+        Hkey k{};
         if (reg().OpenKey(kHkeyCurrentUser, key(), &k) != kErrorSuccess) return false;
         reg().CloseKey(k);
         return true;
@@ -51,7 +51,7 @@ TEST_F(SettingsContract, ASaveReplacesAndReadsBackAsAString) {
     SaveString(env, kHkeyCurrentUser, key(), "ZorvaneFirstTime", "a longer text");
     EXPECT_EQ(get("ZorvaneFirstTime"), "a longer text");
 
-    Hkey k = 0;
+    Hkey k{};
     ASSERT_EQ(reg().OpenKey(kHkeyCurrentUser, key(), &k), kErrorSuccess);
     Dword type = 0, size = 0;
     ASSERT_EQ(reg().QueryValueEx(k, "ZorvaneFirstTime", &type, nullptr, &size), kErrorSuccess);

@@ -7,6 +7,9 @@ prefix). Every step names itself; a failing step says what it saw. The last
 line counts the steps: "e2e: N passed, M failed".
 
     run_e2e.py --build build/windows --prefix PREFIX --out OUTDIR
+
+The build folder holds one program, Zorvane.exe (i686) or Zorvane64.exe (x86_64),
+and the automation program built for the same architecture.
 """
 import argparse
 import http.server
@@ -30,13 +33,20 @@ class StepFailed(Exception):
     pass
 
 
+def program_in(build):
+    found = [build / n for n in ("Zorvane.exe", "Zorvane64.exe") if (build / n).is_file()]
+    if len(found) != 1:
+        sys.exit(f"error: {build} must hold exactly one of Zorvane.exe and Zorvane64.exe")
+    return found[0]
+
+
 class Suite:
     def __init__(self, args):
         self.build = Path(args.build).resolve()
         self.prefix = Path(args.prefix).resolve()
         self.out = Path(args.out).resolve()
         self.out.mkdir(parents=True, exist_ok=True)
-        self.exe = self.build / "Zorvane.exe"
+        self.exe = program_in(self.build)
         self.auto = self.build / "zvauto.exe"
         self.passed = 0
         self.failed = 0

@@ -75,7 +75,7 @@ public:
     void showAbout() override { ++aboutShown; }
     void unload() override { ++unloads; }
 
-    Hwnd hwnd = 0x1234;
+    Hwnd hwnd = Hwnd{0x1234};
     std::vector<int> pointers;
     std::string captionText = "Zorvane";
     std::string aboutCaption = "&About Zorvane";

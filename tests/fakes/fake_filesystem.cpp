@@ -287,7 +287,7 @@ Hfile FakeFileSystem::OpenForWrite(const std::string& path) {
         m_nodes[keyOf(*full)] = Node{*full, kFileAttributeArchive, {}};
     }
     const Hfile h = m_nextHandle;
-    m_nextHandle += 4;
+    m_nextHandle = Hfile{HandleValue(m_nextHandle) + 4};
     m_open[h] = Open{keyOf(*full), 0};
     return h;
 }
@@ -309,7 +309,7 @@ bool FakeFileSystem::WriteFile(Hfile file, const void* data, Dword size, Dword* 
 }
 
 bool FakeFileSystem::CloseFile(Hfile file) {
-    note("CloseFile", std::to_string(file));
+    note("CloseFile", std::to_string(HandleValue(file)));
     return m_open.erase(file) ? true : fail(static_cast<Dword>(kErrorInvalidHandle));
 }
 

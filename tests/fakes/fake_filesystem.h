@@ -96,7 +96,7 @@ private:
     };
     std::vector<Failure> m_failures;
     Dword m_lastError = 0;
-    Hfile m_nextHandle = 0x100;
+    Hfile m_nextHandle = Hfile{0x100};
     std::string m_system32Key, m_sysWow64;
     bool m_redirectionOff = false;
 };

@@ -62,7 +62,7 @@ bool FakeInternet::failed(Step step, Long) {
 
 Hinternet FakeInternet::newHandle(Kind kind, Hinternet parent, std::size_t req) {
     const Hinternet h = m_next;
-    m_next += 4;
+    m_next = Hinternet{HandleValue(m_next) + 4};
     m_open[h] = {kind, parent, req};
     m_everOpened.insert(h);
     return h;
@@ -90,12 +90,12 @@ Hinternet FakeInternet::InternetOpen(const std::string& a, Dword type, const cha
                   "," + std::to_string(flags) + ")");
     agent = a;
     accessType = type;
-    if (failed(Step::Open, 0)) return 0;
-    return newHandle(Kind::Session, 0);
+    if (failed(Step::Open, 0)) return kNoInternet;
+    return newHandle(Kind::Session, kNoInternet);
 }
 
 bool FakeInternet::InternetQueryOption(Hinternet handle, Dword option, void* buffer, Dword* length) {
-    log.push_back("InternetQueryOption(" + std::to_string(handle) + "," + std::to_string(option) + "," +
+    log.push_back("InternetQueryOption(" + std::to_string(HandleValue(handle)) + "," + std::to_string(option) + "," +
                   std::to_string(length ? *length : 0) + ")");
     if (!m_open.count(handle)) return setError(kErrorInvalidHandle);
     if (option != kInternetOptionVersion) return setError(kErrorInternetIncorrectHandleType);
@@ -112,7 +112,7 @@ bool FakeInternet::InternetQueryOption(Hinternet handle, Dword option, void* buf
 bool FakeInternet::InternetSetOption(Hinternet handle, Dword option, const void* buffer, Dword length) {
     Dword value = 0;
     if (buffer && length >= 4) std::memcpy(&value, buffer, 4);
-    log.push_back("InternetSetOption(" + std::to_string(handle) + "," + std::to_string(option) + "," +
+    log.push_back("InternetSetOption(" + std::to_string(HandleValue(handle)) + "," + std::to_string(option) + "," +
                   std::to_string(value) + ")");
     if (!m_open.count(handle)) return setError(kErrorInvalidHandle);
     options[handle][option] = value;
@@ -122,14 +122,14 @@ bool FakeInternet::InternetSetOption(Hinternet handle, Dword option, const void*
 Hinternet FakeInternet::InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
                                         const char* userName, const char* password, Dword service,
                                         Dword flags, std::uintptr_t context) {
-    log.push_back("InternetConnect(" + std::to_string(session) + "," + serverName + "," +
+    log.push_back("InternetConnect(" + std::to_string(HandleValue(session)) + "," + serverName + "," +
                   std::to_string(port) + "," + Text(userName) + "," + Text(password) + "," +
                   std::to_string(service) + "," + std::to_string(flags) + "," + std::to_string(context) +
                   ")");
     auto it = m_open.find(session);
-    if (it == m_open.end() || it->second.kind != Kind::Session) return setError(kErrorInvalidHandle), 0;
+    if (it == m_open.end() || it->second.kind != Kind::Session) return setError(kErrorInvalidHandle), kNoInternet;
     // Like WinINet, the connection touches no network: failures show at the send.
-    if (failed(Step::Connect, 0)) return 0;
+    if (failed(Step::Connect, 0)) return kNoInternet;
     connections.push_back({serverName, port, service, userName != nullptr, password != nullptr});
     return newHandle(Kind::Connection, session, connections.size() - 1);
 }
@@ -138,12 +138,12 @@ Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& ve
                                         const std::string& objectName, const std::string& version,
                                         const char* referrer, const char** acceptTypes, Dword flags,
                                         std::uintptr_t context) {
-    log.push_back("HttpOpenRequest(" + std::to_string(connect) + "," + verb + "," + objectName + "," +
+    log.push_back("HttpOpenRequest(" + std::to_string(HandleValue(connect)) + "," + verb + "," + objectName + "," +
                   version + "," + Text(referrer) + "," + (acceptTypes ? "types" : "null") + "," +
                   std::to_string(flags) + "," + std::to_string(context) + ")");
     auto it = m_open.find(connect);
-    if (it == m_open.end() || it->second.kind != Kind::Connection) return setError(kErrorInvalidHandle), 0;
-    if (failed(Step::OpenRequest, 0)) return 0;
+    if (it == m_open.end() || it->second.kind != Kind::Connection) return setError(kErrorInvalidHandle), kNoInternet;
+    if (failed(Step::OpenRequest, 0)) return kNoInternet;
     Request r;
     r.host = connections[it->second.index].host;
     r.port = connections[it->second.index].port;
@@ -164,7 +164,7 @@ Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& ve
 
 bool FakeInternet::HttpAddRequestHeaders(Hinternet req, const std::string& headers, Dword length,
                                          Dword modifiers) {
-    log.push_back("HttpAddRequestHeaders(" + std::to_string(req) + "," + headers + "," +
+    log.push_back("HttpAddRequestHeaders(" + std::to_string(HandleValue(req)) + "," + headers + "," +
                   std::to_string(length) + "," + std::to_string(modifiers) + ")");
     Request* r = request(req);
     if (!r) return setError(kErrorInvalidHandle);
@@ -199,7 +199,7 @@ const FakeResponse* FakeInternet::responseFor(const Request& r) const {
 
 bool FakeInternet::HttpSendRequest(Hinternet req, const char* headers, Dword headersLength,
                                    const void* optional, Dword optionalLength) {
-    log.push_back("HttpSendRequest(" + std::to_string(req) + "," + Text(headers) + "," +
+    log.push_back("HttpSendRequest(" + std::to_string(HandleValue(req)) + "," + Text(headers) + "," +
                   std::to_string(headersLength) + "," + (optional ? "data" : "null") + "," +
                   std::to_string(optionalLength) + ")");
     Request* r = request(req);
@@ -264,7 +264,7 @@ std::optional<std::string> FakeInternet::queryValue(const Request& r, Dword leve
 
 bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, Dword* bufferLength,
                                  Dword* index) {
-    log.push_back("HttpQueryInfo(" + std::to_string(req) + "," + std::to_string(infoLevel) + "," +
+    log.push_back("HttpQueryInfo(" + std::to_string(HandleValue(req)) + "," + std::to_string(infoLevel) + "," +
                   std::to_string(bufferLength ? *bufferLength : 0) + "," +
                   (index ? std::to_string(*index) : std::string("null")) + ")");
     Request* r = request(req);
@@ -285,7 +285,7 @@ bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, D
 }
 
 bool FakeInternet::InternetReadFile(Hinternet file, void* buffer, Dword toRead, Dword* read) {
-    log.push_back("InternetReadFile(" + std::to_string(file) + "," + std::to_string(toRead) + ")");
+    log.push_back("InternetReadFile(" + std::to_string(HandleValue(file)) + "," + std::to_string(toRead) + ")");
     if (read) *read = 0;
     Request* r = request(file);
     if (!r || !read) return setError(kErrorInvalidHandle);
@@ -307,7 +307,7 @@ bool FakeInternet::InternetReadFile(Hinternet file, void* buffer, Dword toRead, 
 }
 
 bool FakeInternet::InternetCloseHandle(Hinternet handle) {
-    log.push_back("InternetCloseHandle(" + std::to_string(handle) + ")");
+    log.push_back("InternetCloseHandle(" + std::to_string(HandleValue(handle)) + ")");
     if (m_open.erase(handle)) {
         closed.push_back(handle);
         return true;

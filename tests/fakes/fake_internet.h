@@ -63,7 +63,7 @@ public:
     [[nodiscard]] std::vector<std::string> callNames(bool withOptions = false) const;
 
     struct Request {
-        Hinternet handle = 0;
+        Hinternet handle{};
         std::string host;
         std::uint16_t port = 0;
         std::string verb, path, version;
@@ -117,7 +117,7 @@ private:
     std::map<Hinternet, Handle> m_open;
     std::set<Hinternet> m_everOpened;
     std::map<Hinternet, std::size_t> m_readPos;
-    Hinternet m_next = 0x00CC0004;
+    Hinternet m_next = Hinternet{0x00CC0004};
     Dword m_lastError = 0;
 };
 

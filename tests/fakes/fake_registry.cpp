@@ -103,7 +103,7 @@ FakeRegistry::Node* FakeRegistry::make(Node* from, const std::string& path) {
 
 Hkey FakeRegistry::newHandle(Node* node, Dword access) {
     const Hkey h = m_next;
-    m_next += 4;
+    m_next = Hkey{HandleValue(m_next) + 4};
     m_handles[h] = {node, access};
     return h;
 }
@@ -118,7 +118,7 @@ Long FakeRegistry::OpenKeyEx(Hkey root, const std::string& subKey, Dword, Dword 
     ++calls["OpenKeyEx"];
     if (!result) return kErrorInvalidParameter;
     // The platform clears the out handle before it looks at anything else.
-    *result = 0;
+    *result = kNoKey;
     Node* from = resolve(root, nullptr);
     if (!from) return kErrorInvalidHandle;
     // A predefined root opened with no subkey comes back as itself, not as a new handle.
@@ -141,7 +141,7 @@ Long FakeRegistry::OpenKey(Hkey root, const std::string& subKey, Hkey* result) {
         *result = root;
         return kErrorSuccess;
     }
-    *result = 0;
+    *result = kNoKey;
     Node* from = resolve(root, nullptr);
     if (!from) return kErrorInvalidHandle;
     Node* node = find(from, subKey);

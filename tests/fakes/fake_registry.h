@@ -63,7 +63,7 @@ private:
     std::map<Hkey, std::unique_ptr<Node>> m_roots;
     std::map<Hkey, Open> m_handles;
     std::vector<const Node*> m_denied;
-    Hkey m_next = 0x1000;
+    Hkey m_next = Hkey{0x1000};
 };
 
 }  // namespace zv::fakes

@@ -10,14 +10,10 @@
 #include <cstdint>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/handles.h"
 
 namespace zv::win32 {
 namespace {
-
-static_assert(sizeof(HANDLE) == sizeof(Hfile), "file handles are 32-bit on this target");
-
-HANDLE ToHandle(Hfile h) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h)); }
-Hfile FromHandle(HANDLE h) { return static_cast<Hfile>(reinterpret_cast<std::uintptr_t>(h)); }
 
 using DisableFn = BOOL(WINAPI*)(PVOID*);
 using RevertFn = BOOL(WINAPI*)(PVOID);
@@ -76,17 +72,17 @@ public:
             keep();
             return kInvalidHfile;
         }
-        return FromHandle(h);
+        return FromNative(h);
     }
 
     bool WriteFile(Hfile file, const void* data, Dword size, Dword* written) override {
         DWORD n = 0;
-        const BOOL ok = ::WriteFile(ToHandle(file), data, size, &n, nullptr);
+        const BOOL ok = ::WriteFile(ToNative(file), data, size, &n, nullptr);
         if (written) *written = n;
         return ok ? true : keep();
     }
 
-    bool CloseFile(Hfile file) override { return ::CloseHandle(ToHandle(file)) ? true : keep(); }
+    bool CloseFile(Hfile file) override { return ::CloseHandle(ToNative(file)) ? true : keep(); }
 
     bool DisableFsRedirection(std::uintptr_t* oldValue) override {
         static const auto disable = Kernel32<DisableFn>("Wow64DisableWow64FsRedirection");

@@ -26,16 +26,11 @@
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/handles.h"
 
 namespace zv::win32 {
 namespace {
 
-HINTERNET H(Hinternet h) {
-    return reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(h));
-}
-Hinternet Id(HINTERNET h) {
-    return static_cast<Hinternet>(reinterpret_cast<std::uintptr_t>(h));
-}
 
 // One blocking call, shared by the waiting thread and the worker; the last one to let go frees it.
 struct Job {
@@ -118,19 +113,19 @@ public:
                            const char* proxyBypass, Dword flags) override {
         HINTERNET h = ::InternetOpenA(agent.c_str(), accessType, proxy, proxyBypass, flags);
         keep();
-        return Id(h);
+        return InternetFromNative(h);
     }
 
     bool InternetQueryOption(Hinternet handle, Dword option, void* buffer, Dword* length) override {
         DWORD len = length ? *length : 0;
-        const BOOL ok = ::InternetQueryOptionA(H(handle), option, buffer, &len);
+        const BOOL ok = ::InternetQueryOptionA(ToNative(handle), option, buffer, &len);
         keep();
         if (length) *length = len;
         return ok != FALSE;
     }
 
     bool InternetSetOption(Hinternet handle, Dword option, const void* buffer, Dword length) override {
-        const BOOL ok = ::InternetSetOptionA(H(handle), option, const_cast<void*>(buffer), length);
+        const BOOL ok = ::InternetSetOptionA(ToNative(handle), option, const_cast<void*>(buffer), length);
         keep();
         if (IsTimeout(option) && buffer && length >= sizeof(DWORD)) {
             DWORD value = 0;
@@ -145,26 +140,26 @@ public:
     Hinternet InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
                               const char* userName, const char* password, Dword service, Dword flags,
                               std::uintptr_t context) override {
-        HINTERNET h = ::InternetConnectA(H(session), serverName.c_str(), port, userName, password, service,
+        HINTERNET h = ::InternetConnectA(ToNative(session), serverName.c_str(), port, userName, password, service,
                                          flags, context);
         keep();
-        inherit(session, Id(h));
-        return Id(h);
+        inherit(session, InternetFromNative(h));
+        return InternetFromNative(h);
     }
 
     Hinternet HttpOpenRequest(Hinternet connect, const std::string& verb, const std::string& objectName,
                               const std::string& version, const char* referrer, const char** acceptTypes,
                               Dword flags, std::uintptr_t context) override {
-        HINTERNET h = ::HttpOpenRequestA(H(connect), verb.c_str(), objectName.c_str(), version.c_str(),
+        HINTERNET h = ::HttpOpenRequestA(ToNative(connect), verb.c_str(), objectName.c_str(), version.c_str(),
                                          referrer, acceptTypes, flags, context);
         keep();
-        inherit(connect, Id(h));
-        return Id(h);
+        inherit(connect, InternetFromNative(h));
+        return InternetFromNative(h);
     }
 
     bool HttpAddRequestHeaders(Hinternet request, const std::string& headers, Dword length,
                                Dword modifiers) override {
-        const BOOL ok = ::HttpAddRequestHeadersA(H(request), headers.c_str(), length, modifiers);
+        const BOOL ok = ::HttpAddRequestHeadersA(ToNative(request), headers.c_str(), length, modifiers);
         keep();
         return ok != FALSE;
     }
@@ -172,7 +167,7 @@ public:
     bool HttpSendRequest(Hinternet request, const char* headers, Dword headersLength, const void* optional,
                          Dword optionalLength) override {
         auto* job = new Job;
-        job->handle = H(request);
+        job->handle = ToNative(request);
         if (headers)
             job->headers.assign(headers, headersLength == 0xFFFFFFFFu ? std::strlen(headers) : headersLength);
         if (optional && optionalLength)
@@ -185,7 +180,7 @@ public:
                        Dword* index) override {
         DWORD len = bufferLength ? *bufferLength : 0;
         DWORD idx = index ? *index : 0;
-        const BOOL ok = ::HttpQueryInfoA(H(request), infoLevel, buffer, &len, index ? &idx : nullptr);
+        const BOOL ok = ::HttpQueryInfoA(ToNative(request), infoLevel, buffer, &len, index ? &idx : nullptr);
         keep();
         if (bufferLength) *bufferLength = len;
         if (index) *index = idx;
@@ -195,7 +190,7 @@ public:
     bool InternetReadFile(Hinternet file, void* buffer, Dword toRead, Dword* read) override {
         if (read) *read = 0;
         auto* job = new Job;
-        job->handle = H(file);
+        job->handle = ToNative(file);
         job->isRead = true;
         job->buffer.resize(toRead);
         Job* keepJob = job;
@@ -210,7 +205,7 @@ public:
     }
 
     bool InternetCloseHandle(Hinternet handle) override {
-        const BOOL ok = ::InternetCloseHandle(H(handle));
+        const BOOL ok = ::InternetCloseHandle(ToNative(handle));
         keep();
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bounds.erase(handle);
@@ -228,7 +223,7 @@ private:
 
     // A child handle starts with its parent's bound, as WinINet handles inherit options.
     void inherit(Hinternet parent, Hinternet child) {
-        if (!child) return;
+        if (child == kNoInternet) return;
         std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_bounds.find(parent);
         if (it != m_bounds.end()) m_bounds[child] = it->second;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/about_window.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/main_window_layout.h"
 #include "resources/resource.h"
 
@@ -272,7 +273,7 @@ void MainWindow::setMousePointer(int pointer) {
 }
 
 Hwnd MainWindow::handle() const {
-    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(m_hwnd));
+    return FromNative(m_hwnd);
 }
 
 void MainWindow::setCaption(const std::string& caption) {

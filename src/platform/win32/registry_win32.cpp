@@ -1,28 +1,22 @@
 // The registry seam over advapi32's ANSI calls. Keys cross the seam as their
-// 32-bit handle values: HKEY is a 32-bit pointer on i686, and the predefined
-// roots are the pointer values 0x80000000 and up.
+// pointer-sized handle values (handles.h), the predefined roots included.
 #include <windows.h>
 
 #include <cstdint>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/handles.h"
 
 namespace zv::win32 {
 namespace {
-
-static_assert(sizeof(HKEY) == sizeof(Hkey), "registry handles are 32-bit on this target");
-static_assert(sizeof(DWORD) == sizeof(Dword) && sizeof(LONG) == sizeof(Long));
-
-HKEY ToHkey(Hkey h) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(h)); }
-Hkey FromHkey(HKEY h) { return static_cast<Hkey>(reinterpret_cast<std::uintptr_t>(h)); }
 
 // The out handle starts as the caller's value, so whatever the platform leaves in it
 // (null after a failed open, untouched after a bad argument) is what the caller sees.
 template <class Call>
 Long Opening(Hkey* result, Call&& call) {
-    HKEY h = result ? ToHkey(*result) : nullptr;
+    HKEY h = result ? ToNative(*result) : nullptr;
     const LONG status = call(&h);
-    if (result) *result = FromHkey(h);
+    if (result) *result = FromNative(h);
     return status;
 }
 
@@ -31,31 +25,31 @@ public:
     Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired,
                    Hkey* result) override {
         return Opening(result, [&](HKEY* h) {
-            return RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, samDesired, h);
+            return RegOpenKeyExA(ToNative(root), subKey.c_str(), options, samDesired, h);
         });
     }
 
     Long OpenKey(Hkey root, const std::string& subKey, Hkey* result) override {
-        return Opening(result, [&](HKEY* h) { return RegOpenKeyA(ToHkey(root), subKey.c_str(), h); });
+        return Opening(result, [&](HKEY* h) { return RegOpenKeyA(ToNative(root), subKey.c_str(), h); });
     }
 
     Long CreateKey(Hkey root, const std::string& subKey, Hkey* result) override {
-        return Opening(result, [&](HKEY* h) { return RegCreateKeyA(ToHkey(root), subKey.c_str(), h); });
+        return Opening(result, [&](HKEY* h) { return RegCreateKeyA(ToNative(root), subKey.c_str(), h); });
     }
 
     Long EnumKey(Hkey key, Dword index, char* name, Dword cchName) override {
-        return RegEnumKeyA(ToHkey(key), index, name, cchName);
+        return RegEnumKeyA(ToNative(key), index, name, cchName);
     }
 
     Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type,
                    std::uint8_t* data, Dword* cbData) override {
-        return RegEnumValueA(ToHkey(key), index, valueName, reinterpret_cast<DWORD*>(cchValueName), nullptr,
+        return RegEnumValueA(ToNative(key), index, valueName, reinterpret_cast<DWORD*>(cchValueName), nullptr,
                              reinterpret_cast<DWORD*>(type), data, reinterpret_cast<DWORD*>(cbData));
     }
 
     Long QueryValueEx(Hkey key, const std::string& valueName, Dword* type, std::uint8_t* data,
                       Dword* cbData) override {
-        return RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, reinterpret_cast<DWORD*>(type), data,
+        return RegQueryValueExA(ToNative(key), valueName.c_str(), nullptr, reinterpret_cast<DWORD*>(type), data,
                                 reinterpret_cast<DWORD*>(cbData));
     }
 
@@ -63,14 +57,14 @@ public:
     // the counted data of a string to decide whether to store a NUL the caller left out.
     Long SetValueEx(Hkey key, const std::string& valueName, Dword type, const std::uint8_t* data,
                     Dword cbData) override {
-        return RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, cbData);
+        return RegSetValueExA(ToNative(key), valueName.c_str(), 0, type, data, cbData);
     }
 
     Long DeleteValue(Hkey key, const std::string& valueName) override {
-        return RegDeleteValueA(ToHkey(key), valueName.c_str());
+        return RegDeleteValueA(ToNative(key), valueName.c_str());
     }
 
-    Long CloseKey(Hkey key) override { return RegCloseKey(ToHkey(key)); }
+    Long CloseKey(Hkey key) override { return RegCloseKey(ToNative(key)); }
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/handles.h"
 
 namespace zv::win32 {
 namespace {
@@ -93,7 +94,7 @@ public:
     std::intptr_t ShellExecute(Hwnd parent, const std::string& verb, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override {
-        HINSTANCE r = ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(parent)),
+        HINSTANCE r = ::ShellExecuteA(ToNative(parent),
                                       verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                                       parameters.empty() ? nullptr : parameters.c_str(),
                                       directory.empty() ? nullptr : directory.c_str(), showCommand);
@@ -106,7 +107,7 @@ public:
         if (FAILED(::CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
                                       reinterpret_cast<void**>(shell.out()))) ||
             !shell)
-            return BrowseWithDialog(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), title, options);
+            return BrowseWithDialog(ToNative(owner), title, options);
         Bstr caption(Wide(title));
         ComPtr<Folder> folder;
         const HRESULT hr = shell->BrowseForFolder(static_cast<LONG>(owner), caption.b, static_cast<LONG>(options),

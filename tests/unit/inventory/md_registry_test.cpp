@@ -133,7 +133,7 @@ TEST_F(MdRegistryTest, QueryValueExStatusesAndWhatItLeavesAlone) {
     reg.setRaw(kLm, kKey, "Binary", kRegBinary, Bytes{1});
     // A malformed REG_DWORD longer than the number must not be written past it.
     reg.setRaw(kLm, kKey, "LongDword", kRegDword, Bytes{1, 0, 0, 0, 9, 9, 9, 9});
-    Hkey h = 0;
+    Hkey h{};
     ASSERT_EQ(reg.OpenKeyEx(kLm, kKey, 0, kKeyQueryValue, &h), kErrorSuccess);
 
     const struct {
@@ -154,7 +154,7 @@ TEST_F(MdRegistryTest, QueryValueExStatusesAndWhatItLeavesAlone) {
         EXPECT_EQ(v, c.after);
     }
     RegValue v = std::string("keep");
-    EXPECT_EQ(QueryValueEx(env, 0, "Str", v), kErrorInvalidHandle);
+    EXPECT_EQ(QueryValueEx(env, kNoKey, "Str", v), kErrorInvalidHandle);
     reg.CloseKey(h);
     ExpectCleanRun();
 }

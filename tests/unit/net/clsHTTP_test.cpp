@@ -41,7 +41,7 @@ public:
     Hfile OpenForWrite(const std::string& p) override {
         if (!folders.count(p.substr(0, p.rfind('\\'))))
             return (lastError = kErrorPathNotFound), kInvalidHfile;
-        const Hfile h = 100 + static_cast<Hfile>(open.size());
+        const Hfile h = Hfile{100 + open.size()};
         open[h] = p;
         pos[h] = 0;
         files[p];
@@ -338,9 +338,9 @@ TEST_F(HttpTest, TimeoutsAreSetOnEveryHandleSoASilentServerIsBounded) {
     EXPECT_EQ(net.unboundedWaits, 0);
     ASSERT_EQ(net.options.size(), 3u);  // session, connection, request
     for (const auto& [handle, opts] : net.options) {
-        EXPECT_EQ(opts.at(kInternetOptionConnectTimeout), kHttpTimeoutMs) << handle;
-        EXPECT_EQ(opts.at(kInternetOptionSendTimeout), kHttpTimeoutMs) << handle;
-        EXPECT_EQ(opts.at(kInternetOptionReceiveTimeout), kHttpTimeoutMs) << handle;
+        EXPECT_EQ(opts.at(kInternetOptionConnectTimeout), kHttpTimeoutMs) << HandleValue(handle);
+        EXPECT_EQ(opts.at(kInternetOptionSendTimeout), kHttpTimeoutMs) << HandleValue(handle);
+        EXPECT_EQ(opts.at(kInternetOptionReceiveTimeout), kHttpTimeoutMs) << HandleValue(handle);
     }
     EXPECT_LE(kHttpTimeoutMs, 5000u);
 }

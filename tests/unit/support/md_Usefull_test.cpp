@@ -109,11 +109,11 @@ TEST_F(UsefullTest, OnlyWebAddressesReachTheShell) {
     };
     for (const auto& c : cases) {
         p.shell.executed.clear();
-        OpenInternet(p.env, 0x55, c.url, ShowOnly);
+        OpenInternet(p.env, Hwnd{0x55}, c.url, ShowOnly);
         ASSERT_EQ(p.shell.executed.size(), c.opened ? 1u : 0u) << c.url;
         if (c.opened) {
             const auto& e = p.shell.executed[0];
-            EXPECT_EQ(e.parent, 0x55u);
+            EXPECT_EQ(e.parent, Hwnd{0x55});
             EXPECT_EQ(e.verb, "Open");
             EXPECT_EQ(e.file, c.url);
             EXPECT_EQ(e.parameters, "");
@@ -122,7 +122,7 @@ TEST_F(UsefullTest, OnlyWebAddressesReachTheShell) {
         }
     }
     p.shell.executeResult = 2;  // the shell could not open it: nothing is reported
-    OpenInternet(p.env, 0, "http://dl.example/", Normal);
+    OpenInternet(p.env, kNoWindow, "http://dl.example/", Normal);
     EXPECT_TRUE(p.reports().empty());
 }
 

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Checks a built Zorvane exe: the architecture's PE format, the GUI subsystem, a
+manifest resource, a version resource, an icon, and imports of DLLs that Windows
+ships only (the exe is static: no C++ run-time or thread library beside it).
+
+    check_exe.py EXE i686|x86_64
+"""
+import struct
+import sys
+
+FORMATS = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}  # machine, optional-header magic
+SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
+               "oleaut32.dll", "shell32.dll", "user32.dll", "wininet.dll", "setupapi.dll", "newdev.dll",
+               "crypt32.dll", "bcrypt.dll", "version.dll", "shlwapi.dll", "uxtheme.dll"}
+RT_ICON, RT_VERSION, RT_MANIFEST = 3, 16, 24
+
+
+def parse(data):
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError("not a PE file")
+    machine, nsect, _, _, _, optsize, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    opt = pe + 24
+    magic = struct.unpack_from("<H", data, opt)[0]
+    subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+    dirs = opt + (96 if magic == 0x10B else 112)
+    sections = []
+    for i in range(nsect):
+        s = opt + optsize + 40 * i
+        vsize, va, rawsize, raw = struct.unpack_from("<IIII", data, s + 8)
+        sections.append((va, max(vsize, rawsize), raw))
+
+    def off(rva):
+        for va, size, raw in sections:
+            if va <= rva < va + size:
+                return rva - va + raw
+        raise ValueError(f"address {rva:#x} in no section")
+
+    def cstr(o):
+        return data[o:data.index(b"\0", o)].decode("ascii")
+
+    imports = []
+    imp_rva = struct.unpack_from("<I", data, dirs + 8)[0]
+    o = off(imp_rva) if imp_rva else None
+    while o is not None:
+        name_rva = struct.unpack_from("<I", data, o + 12)[0]
+        if name_rva == 0:
+            break
+        imports.append(cstr(off(name_rva)).lower())
+        o += 20
+    res_rva = struct.unpack_from("<I", data, dirs + 16)[0]
+    types = set()
+    if res_rva:
+        r = off(res_rva)
+        named, ids = struct.unpack_from("<HH", data, r + 12)
+        for i in range(named + ids):
+            ident = struct.unpack_from("<I", data, r + 16 + 8 * i)[0]
+            if not ident & 0x80000000:
+                types.add(ident)
+    return machine, magic, subsystem, imports, types
+
+
+def main():
+    exe, arch = sys.argv[1], sys.argv[2]
+    data = open(exe, "rb").read()
+    machine, magic, subsystem, imports, types = parse(data)
+    problems = []
+    # The manifest names the architecture, for itself and for common controls 6.
+    manifest_arch = b'processorArchitecture="%s"' % (b"x86" if arch == "i686" else b"amd64")
+    if data.count(manifest_arch) < 2 or b"Microsoft.Windows.Common-Controls" not in data:
+        problems.append("the manifest does not ask for common controls 6 of this architecture")
+    if (machine, magic) != FORMATS[arch]:
+        problems.append(f"machine {machine:#x}, optional header {magic:#x}: not the {arch} format")
+    if subsystem != 2:
+        problems.append(f"subsystem {subsystem}, not the Windows GUI")
+    foreign = sorted(set(imports) - SYSTEM_DLLS)
+    if foreign:
+        problems.append("imports DLLs that Windows does not ship: " + ", ".join(foreign))
+    for t, what in ((RT_MANIFEST, "manifest"), (RT_VERSION, "version"), (RT_ICON, "icon")):
+        if t not in types:
+            problems.append(f"no {what} resource")
+    for p in problems:
+        print(f"{exe}: {p}")
+    if not problems:
+        print(f"{exe}: {arch}, imports {', '.join(imports)}")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
