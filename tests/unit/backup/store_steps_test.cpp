@@ -67,6 +67,23 @@ TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
+TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
+    Machine m;
+    const std::string inf = Inf("", "odd.sys=1\r\n");
+    m.p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
+    // Named after another INF than the one it holds, and with no name of that shape at all.
+    m.p.files.addFile(kRepo + "\\other.inf_x86_1\\odd.inf", inf);
+    m.p.files.addFile(kRepo + "\\other.inf_x86_1\\odd.sys", "odd one");
+    m.p.files.addFile(kRepo + "\\plain\\p.inf", Inf("", "plain.sys=1\r\n"));
+    m.p.files.addFile(kWin + "\\inf\\oem2.inf", Inf("", "plain.sys=1\r\n"));
+    m.p.files.addFile(kRepo + "\\plain\\plain.sys", "plain one");
+    m.driver("Odd", "Net", "oem1.inf");
+    m.driver("Plain", "Net", "oem2.inf");
+    m.run();
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Odd\\odd.sys"), "odd one");
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Plain\\plain.sys"), "plain one");
+}
+
 TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\card.inf", "as setupapi says");
