@@ -27,13 +27,16 @@ using Clock = std::chrono::steady_clock;
 
 // INFs of realistic sizes (a few KB, many of them equal), distinct in their bytes.
 std::string InfText(int i) {
-    std::string text = "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\nCatalogFile=pkg" + std::to_string(i % 10) + ".cat\r\n";
+    std::string text =
+        "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\nCatalogFile=pkg" + std::to_string(i % 10) + ".cat\r\n";
     text += "; package " + std::to_string(100000 + i) + "\r\n";
     text.append(static_cast<std::size_t>(2000 + (i % 400) * 7), ';');
     return text;
 }
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 }  // namespace
 
@@ -45,8 +48,8 @@ int main(int argc, char** argv) {
     auto files = zv::win32::MakeFileSystem();
     auto data = zv::win32::MakeFileData();
     auto setup = zv::win32::MakeDriverSetup();
-    zv::Platform os{fake.registry, fake.profile, fake.system, *files, fake.internet, fake.shell, fake.ui,
-                    *setup, *data, fake.locale};
+    zv::Platform os{fake.registry, fake.profile, fake.system, *files, fake.internet,
+                    fake.shell,    fake.ui,      *setup,      *data,  fake.locale};
     zv::Env env{os, fake.errors, fake.app};
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
     const std::string repo = base + "\\FileRepository";
     const auto made = Clock::now();
     for (int i = 0; i < folders; ++i) {
-        const std::string folder = repo + "\\pkg" + std::to_string(i) + ".inf_x86_" + std::to_string(0x5a1f0000 + i);
+        const std::string folder =
+            repo + "\\pkg" + std::to_string(i) + ".inf_x86_" + std::to_string(0x5a1f0000 + i);
         write(folder + "\\pkg" + std::to_string(i) + ".inf", InfText(i));
         write(folder + "\\pkg" + std::to_string(i) + ".sys", "driver");
         write(folder + "\\pkg" + std::to_string(i % 10) + ".cat", "catalog");
@@ -88,11 +92,11 @@ int main(int argc, char** argv) {
         if (k == 0) first = Clock::now() - t0;
     }
     const double totalMs = Ms(Clock::now() - t0);
-    std::printf("driver store: %zu folders listed (%s; store made in %.0f ms)\n", finder.foldersListed(), where,
-                makeMs);
+    std::printf("driver store: %zu folders listed (%s; store made in %.0f ms)\n", finder.foldersListed(),
+                where, makeMs);
     std::printf("first look-up (lists and indexes the store): %.1f ms\n", Ms(first));
-    std::printf("%d look-ups in all, %d packages found: %.1f ms (%.2f ms per later look-up)\n", lookups, found,
-                totalMs, lookups > 1 ? (totalMs - Ms(first)) / (lookups - 1) : 0.0);
+    std::printf("%d look-ups in all, %d packages found: %.1f ms (%.2f ms per later look-up)\n", lookups,
+                found, totalMs, lookups > 1 ? (totalMs - Ms(first)) / (lookups - 1) : 0.0);
 #ifdef _WIN32
     std::error_code ec;
     std::filesystem::remove_all(base, ec);

@@ -93,8 +93,8 @@ std::string ReportPath(Env& env, const std::string& root) {
     if (!Exists(env, plain)) return plain;
     const LocalTime t = env.os.locale.Now();
     char stamp[32] = {};
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
     const std::string dated = root + "\\" + kReportName + "-" + stamp;
     if (!Exists(env, dated + ".csv")) return dated + ".csv";
     for (int n = 2; n < 1000; ++n) {

@@ -38,7 +38,9 @@ std::string InfNameOf(const std::string& folder) {
     return arch == std::string::npos ? "" : folder.substr(0, arch);
 }
 
-bool IsDots(const std::string& name) { return name == "." || name == ".."; }
+bool IsDots(const std::string& name) {
+    return name == "." || name == "..";
+}
 
 bool SizeOf(Env& env, const std::string& path, std::uint64_t* size) {
     RedirectionOff off(env.os.files);
@@ -83,7 +85,9 @@ Architecture ArchitectureOf(std::uint16_t processorArchitecture) {
 }
 
 PackageFinder::PackageFinder(Env& env, std::string fileRepository, std::string storeArchitecture)
-    : m_env(env), m_repository(std::move(fileRepository)), m_storeArchitecture(std::move(storeArchitecture)) {}
+    : m_env(env),
+      m_repository(std::move(fileRepository)),
+      m_storeArchitecture(std::move(storeArchitecture)) {}
 
 void PackageFinder::index() {
     m_indexed = true;
@@ -108,9 +112,9 @@ void PackageFinder::index() {
         if (!files.FindFiles(path + "\\*.inf", &infs)) continue;
         for (const FindEntry& file : infs) {
             if ((file.attributes & kFileAttributeDirectory) || !EndsWithNoCase(file.name, ".inf")) continue;
-            std::uint64_t size = 0;
-            if (files.GetFileSize(path + "\\" + file.name, &size))
-                m_bySize.emplace(size, StoreInf{path, path + "\\" + file.name});
+            std::uint64_t listedSize = 0;
+            if (files.GetFileSize(path + "\\" + file.name, &listedSize))
+                m_bySize.emplace(listedSize, StoreInf{path, path + "\\" + file.name});
         }
     }
 }
@@ -142,6 +146,8 @@ std::string PackageFinder::find(const std::string& infPath) {
     return found;
 }
 
-void CopyTree(Env& env, const std::string& from, const std::string& to) { CopyTreeAt(env, from, to, 0); }
+void CopyTree(Env& env, const std::string& from, const std::string& to) {
+    CopyTreeAt(env, from, to, 0);
+}
 
 }  // namespace zv::backup

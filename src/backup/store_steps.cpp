@@ -11,7 +11,9 @@ namespace {
 
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
 
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
 
 std::vector<std::string> SectionNames(Env& env, const std::string& section, const std::string& file) {
     std::vector<std::string> names;
@@ -61,17 +63,20 @@ std::string CatalogName(Env& env, const std::string& infFile, const Architecture
     return "";
 }
 
-StoreSteps::StoreSteps(Env& env) : m_env(env), m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
+StoreSteps::StoreSteps(Env& env)
+    : m_env(env), m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
 
 void StoreSteps::start(const std::string& root, const WindowsFolders& folders) {
     m_root = root;
     m_folders = folders;
     // FileRepository is exempt from WOW64 redirection from Windows 7 on (not on Vista);
     // every look below turns redirection off, so the 32-bit build sees the native store.
-    m_finder = std::make_unique<PackageFinder>(m_env, folders.system + "\\DriverStore\\FileRepository", m_arch.store);
+    m_finder = std::make_unique<PackageFinder>(m_env, folders.system + "\\DriverStore\\FileRepository",
+                                               m_arch.store);
 }
 
-void StoreSteps::beginDriver(const std::string& description, const std::string& className, const std::string& inf) {
+void StoreSteps::beginDriver(const std::string& description, const std::string& className,
+                             const std::string& inf) {
     m_inDriver = true;
     m_anyDriver = true;
     m_driver = Driver{description, className, inf};
@@ -117,7 +122,8 @@ void StoreSteps::catalogUnderItsName(const std::string& driverFolder, const std:
             if (e != "." && e != "..") copyIfPresent(store + e + "\\" + file, target);
     };
     // A decorated name, which the run's own search did not look for.
-    if (!EqualsNoCase(name, md_ini_inf::ReadFromINI(m_env, "Version", "CatalogFile", infCopy, ""))) search(name);
+    if (!EqualsNoCase(name, md_ini_inf::ReadFromINI(m_env, "Version", "CatalogFile", infCopy, "")))
+        search(name);
     if (copiedTo(target)) return;
     // The store keeps a published driver's catalog under the published INF's name.
     const std::string& inf = m_driver.inf;
@@ -128,7 +134,8 @@ void StoreSteps::catalogUnderItsName(const std::string& driverFolder, const std:
 
 void StoreSteps::decoratedSources(const std::string& driverFolder, const std::string& infCopy) {
     for (const std::string& name : SectionNames(m_env, DecoratedSection(m_arch), infCopy)) {
-        const std::string id = md_ini_inf::ReadFromINI(m_env, "DestinationDirs", "DefaultDestDir", infCopy, "");
+        const std::string id =
+            md_ini_inf::ReadFromINI(m_env, "DestinationDirs", "DefaultDestDir", infCopy, "");
         for (const std::string& probe : SourceProbes(m_env, name, id, m_folders))
             if (FileExists(m_env, probe)) CopyReplacing(m_env, probe, driverFolder + "\\" + name);
     }
@@ -136,7 +143,8 @@ void StoreSteps::decoratedSources(const std::string& driverFolder, const std::st
 
 std::vector<std::string> StoreSteps::namedFiles(const std::string& infCopy) {
     std::vector<std::string> named = SectionNames(m_env, "SourceDisksFiles", infCopy);
-    for (const std::string& n : SectionNames(m_env, DecoratedSection(m_arch), infCopy)) named.push_back(n);
+    const std::vector<std::string> decorated = SectionNames(m_env, DecoratedSection(m_arch), infCopy);
+    named.insert(named.end(), decorated.begin(), decorated.end());
     const std::string catalog = CatalogName(m_env, infCopy, m_arch);
     if (IsPlainName(catalog)) named.push_back(catalog);
     return named;
@@ -157,10 +165,12 @@ void StoreSteps::rowsOf(const std::string& driverFolder, const std::vector<std::
         it->second.source = copies[i].from;
     }
     for (const auto& [key, w] : written) {
-        ReportRow row{m_driver.description, m_driver.className, m_driver.inf, w.name, "copied", w.source, "", ""};
+        ReportRow row{
+            m_driver.description, m_driver.className, m_driver.inf, w.name, "copied", w.source, "", ""};
         RedirectionOff off(m_env.os.files);
         std::uint64_t size = 0;
-        if (m_env.os.files.GetFileSize(prefix + w.name, &size) && m_env.os.data.Sha256File(prefix + w.name, &row.sha256))
+        if (m_env.os.files.GetFileSize(prefix + w.name, &size) &&
+            m_env.os.data.Sha256File(prefix + w.name, &row.sha256))
             row.size = std::to_string(size);
         else
             row.status = "unreadable";
@@ -168,13 +178,15 @@ void StoreSteps::rowsOf(const std::string& driverFolder, const std::vector<std::
     }
     std::vector<std::string> reported;
     for (const std::string& name : named) {
-        const bool found = std::any_of(written.begin(), written.end(),
-                                       [&](const auto& w) { return EqualsNoCase(BaseName(w.second.name), name); });
+        const bool found = std::any_of(written.begin(), written.end(), [&](const auto& w) {
+            return EqualsNoCase(BaseName(w.second.name), name);
+        });
         const bool again = std::any_of(reported.begin(), reported.end(),
                                        [&](const std::string& r) { return EqualsNoCase(r, name); });
         if (found || again) continue;
         reported.push_back(name);
-        m_rows.push_back({m_driver.description, m_driver.className, m_driver.inf, name, "not found", "", "", ""});
+        m_rows.push_back(
+            {m_driver.description, m_driver.className, m_driver.inf, name, "not found", "", "", ""});
     }
 }
 

@@ -27,7 +27,8 @@ TEST_F(FileDataContract, Sha256OfKnownContents) {
     } cases[] = {
         {"empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-        {"one block of padding", std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+        {"one block of padding", std::string(64, 'a'),
+         "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
         // Longer than one read of the real hash, with NULs and high bytes.
         {"pattern", Pattern(200000), "ec0ebf98b6f2954bf0f7b839402b1ba245996c39d18e155414e91a2b4353c157"},
     };

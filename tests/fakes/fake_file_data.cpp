@@ -22,7 +22,9 @@ constexpr std::array<std::uint32_t, 64> kRound = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+std::uint32_t Rotr(std::uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ std::string Sha256Hex(const std::string& bytes) {
         std::array<std::uint32_t, 64> w{};
         for (int i = 0; i < 16; ++i)
             for (int j = 0; j < 4; ++j)
-                w[i] = (w[i] << 8) | static_cast<unsigned char>(m[block + static_cast<std::size_t>(i * 4 + j)]);
+                w[i] =
+                    (w[i] << 8) | static_cast<unsigned char>(m[block + static_cast<std::size_t>(i * 4 + j)]);
         for (int i = 16; i < 64; ++i) {
             const std::uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
             const std::uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
@@ -62,7 +65,9 @@ std::string Sha256Hex(const std::string& bytes) {
     return out;
 }
 
-void FakeFileData::failOn(const std::string& path) { m_failing.insert(Upper(path)); }
+void FakeFileData::failOn(const std::string& path) {
+    m_failing.insert(Upper(path));
+}
 
 bool FakeFileData::read(const std::string& path, std::string* bytes) {
     if (m_failing.count(Upper(path))) {
@@ -73,8 +78,9 @@ bool FakeFileData::read(const std::string& path, std::string* bytes) {
     if (!data) {
         // A folder cannot be opened for reading; a missing file's error tells whether its folder exists.
         const std::string parent = path.substr(0, path.find_last_of("\\/"));
-        const Long error = m_files.exists(path) ? kErrorAccessDenied
-                           : m_files.isFolder(parent) ? kErrorFileNotFound : kErrorPathNotFound;
+        const Long error = m_files.exists(path)       ? kErrorAccessDenied
+                           : m_files.isFolder(parent) ? kErrorFileNotFound
+                                                      : kErrorPathNotFound;
         m_lastError = static_cast<Dword>(error);
         return false;
     }

@@ -56,6 +56,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<IDriverSetup> MakeDriverSetup() { return std::make_unique<Win32DriverSetup>(); }
+std::unique_ptr<IDriverSetup> MakeDriverSetup() {
+    return std::make_unique<Win32DriverSetup>();
+}
 
 }  // namespace zv::win32

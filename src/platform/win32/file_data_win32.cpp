@@ -1,7 +1,7 @@
 // Reading and hashing files over kernel32 and the CryptoAPI. Errors are kept at once,
 // before a close can overwrite them.
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -17,8 +17,8 @@ constexpr ALG_ID kCalgSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
 class File {
 public:
     explicit File(const std::string& path)
-        : m_h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+        : m_h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
     ~File() {
         if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
     }
@@ -87,7 +87,8 @@ public:
         std::vector<BYTE> chunk(1u << 16);
         for (;;) {
             DWORD n = 0;
-            if (!::ReadFile(f.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr)) return keep();
+            if (!::ReadFile(f.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr))
+                return keep();
             if (n == 0) break;
             if (!hash.add(chunk.data(), n)) return keep();
         }
@@ -117,6 +118,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileData> MakeFileData() { return std::make_unique<Win32FileData>(); }
+std::unique_ptr<IFileData> MakeFileData() {
+    return std::make_unique<Win32FileData>();
+}
 
 }  // namespace zv::win32

@@ -33,6 +33,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ILocale> MakeLocale() { return std::make_unique<Win32Locale>(); }
+std::unique_ptr<ILocale> MakeLocale() {
+    return std::make_unique<Win32Locale>();
+}
 
 }  // namespace zv::win32

@@ -19,7 +19,8 @@ public:
         static int counter = 0;
         std::string base = temp;
         if (!base.empty() && base.back() == '\\') base.pop_back();
-        m_folder = base + "\\zv-data-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        m_folder =
+            base + "\\zv-data-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
         ::CreateDirectoryA(m_folder.c_str(), nullptr);
     }
     ~RealFileDataFixture() override {

@@ -59,7 +59,8 @@ TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     m.p.files.addFile(kRepo + "\\other.inf_x86_2222\\other.inf", "another driver");
     m.p.files.addFile(kRepo + "\\readme.txt", "not a package");
     m.run();
-    EXPECT_EQ(Files(m, m.card), (Strings{"card.cat", "card.inf", "card.sys", "oem1.inf", "x86\\cardsvc.dll"}));
+    EXPECT_EQ(Files(m, m.card),
+              (Strings{"card.cat", "card.inf", "card.sys", "oem1.inf", "x86\\cardsvc.dll"}));
     // The package's original replaces the copy the run took from the installed system.
     EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
     EXPECT_EQ(m.file(m.card + "\\x86\\cardsvc.dll"), "run from the store");
@@ -145,13 +146,29 @@ TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
     const std::vector<Case> cases = {
         {"only oemNN.cat", kProcessorArchitectureIntel, "", {"oem1.cat"}, "oem1.cat", "card.cat"},
         {"own name wins", kProcessorArchitectureIntel, "", {"oem1.cat", "card.cat"}, "card.cat", "card.cat"},
-        {"NTamd64 key on 64-bit Windows", kProcessorArchitectureAmd64, "CatalogFile.NTamd64=card64.cat\r\n",
-         {"oem1.cat"}, "oem1.cat", "card64.cat"},
-        {"NTamd64 key found under its name", kProcessorArchitectureAmd64, "CatalogFile.NTamd64=card64.cat\r\n",
-         {"card64.cat", "oem1.cat"}, "card64.cat", "card64.cat"},
-        {"NTamd64 key ignored on 32-bit Windows", kProcessorArchitectureIntel, "CatalogFile.NTamd64=card64.cat\r\n",
-         {"oem1.cat"}, "oem1.cat", "card.cat"},
-        {"NT key", kProcessorArchitectureIntel, "CatalogFile.NT=cardnt.cat\r\n", {"oem1.cat"}, "oem1.cat",
+        {"NTamd64 key on 64-bit Windows",
+         kProcessorArchitectureAmd64,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
+         "card64.cat"},
+        {"NTamd64 key found under its name",
+         kProcessorArchitectureAmd64,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"card64.cat", "oem1.cat"},
+         "card64.cat",
+         "card64.cat"},
+        {"NTamd64 key ignored on 32-bit Windows",
+         kProcessorArchitectureIntel,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
+         "card.cat"},
+        {"NT key",
+         kProcessorArchitectureIntel,
+         "CatalogFile.NT=cardnt.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
          "cardnt.cat"},
     };
     for (const Case& c : cases) {
@@ -203,7 +220,8 @@ TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
 TEST(StoreSteps, SourceProbesFollowTheRunsOrder) {
     fakes::FakePlatform p;
     const WindowsFolders f{"C:\\W", "C:\\W\\S", "C:\\W\\inf\\"};
-    EXPECT_EQ(backup::SourceProbes(p.env, "a.sys", "12", f), (Strings{"C:\\W\\S\\Drivers\\a.sys", "C:\\W\\S\\drivers\\a.sys"}));
+    EXPECT_EQ(backup::SourceProbes(p.env, "a.sys", "12", f),
+              (Strings{"C:\\W\\S\\Drivers\\a.sys", "C:\\W\\S\\drivers\\a.sys"}));
     EXPECT_EQ(backup::SourceProbes(p.env, "a.b.sys", "", f), Strings{"C:\\W\\S\\a.b.sys"});
     EXPECT_EQ(backup::SourceProbes(p.env, "x.hlp", "99", f), Strings{"C:\\W\\help\\x.hlp"});
     const Strings printer = backup::SourceProbes(p.env, "p.dll", "66000", f);
