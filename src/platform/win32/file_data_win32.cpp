@@ -1,7 +1,8 @@
 // Reading and hashing files over kernel32 and the CryptoAPI. Errors are kept at once,
 // before a close can overwrite them.
-#include <wincrypt.h>
 #include <windows.h>
+// after <windows.h>, whose types it uses
+#include <wincrypt.h>
 
 #include <string>
 #include <vector>
