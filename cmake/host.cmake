@@ -33,3 +33,4 @@ add_test(NAME host.tools.line_table_generator
 # The demo machine's data and the expected-backup lister.
 add_test(NAME host.tools.demo_population
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/demo/test_demo.py)
+include(${CMAKE_SOURCE_DIR}/cmake/store-bench.cmake)

@@ -42,6 +42,26 @@ private:
 void CreateFolder(Env& env, const std::string& path);
 void CopyReplacing(Env& env, const std::string& from, const std::string& to);
 
+// While one is alive, every copy that CopyReplacing makes is noted in it, in order: the
+// backup report tells from these where each written file came from. One run at a time.
+class CopyJournal {
+public:
+    struct Copy {
+        std::string from;
+        std::string to;
+    };
+    CopyJournal();
+    ~CopyJournal();
+    CopyJournal(const CopyJournal&) = delete;
+    CopyJournal& operator=(const CopyJournal&) = delete;
+    [[nodiscard]] const std::vector<Copy>& copies() const { return m_copies; }
+    static void Note(const std::string& from, const std::string& to);
+
+private:
+    std::vector<Copy> m_copies;
+    CopyJournal* m_outer;
+};
+
 // A name from an INF file or the registry that stays inside the folder it is appended to:
 // not empty, no "\" or "/", no ":" (drive or stream), not made of dots and blanks only.
 [[nodiscard]] bool IsPlainName(const std::string& name);

@@ -1,5 +1,6 @@
 #include "backup/backup_run.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "backup/folder_names.h"
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
+#include "backup/store_steps.h"
 #include "support/guard.h"
 #include "support/vbrt.h"
 
@@ -51,7 +53,7 @@ void CopyIfPresent(Env& env, const std::string& source, const std::string& targe
     if (backup::FileExists(env, source)) backup::CopyReplacing(env, source, target);
 }
 
-void RunBackup(Env& env, MainControls& c, int& erl) {
+void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     IDriverList& list = c.lstDrivers;
     IUi& ui = env.os.ui;
     long lCount = 0;
@@ -84,11 +86,13 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
     LN(233) const std::string systemFolder = md_folders::Getpath_SYSTEM(env);
     LN(234) const WindowsFolders folders = FoldersOf(windowsFolder, systemFolder);
     const std::string catalogStore = systemFolder + "\\CatRoot\\";
+    store.start(root, folders);
     LN(235) c.Status.setSimpleText("Searching and saving driver files...");
 
     LN(237) for (long x = 1, rows = list.count(); x <= rows; ++x) {
         LN(238) if (list.checked(x)) {
             LN(239) processed = ToInteger(processed + 1);
+            store.beginDriver(list.text(x), list.subItem(x, 4), list.subItem(x, 5));
             LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
             LN(243) const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(list.subItem(x, 4)));
             LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
@@ -154,12 +158,14 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
                     LN(285) CopyIfPresent(env, systemFolder + "\\" + name, target);
                 }
             LN(286) }
+            store.endDriver(driverFolder, infCopy);
         }
         LN(287) c.pbBar.setValue(processed);
     LN(288) }
     LN(289) ui.DoEvents();
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();
+    store.writeReport();
     LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
 }
 
@@ -169,12 +175,22 @@ void RunBackup(Env& env, MainControls& c, int& erl) {
 // which also holds back the list's rebuild while a run walks it.
 void cmdBackup_Click(Env& env, MainControls& controls) {
     bool ended = false;
+    backup::StoreSteps store(env);
     Guard(env, [&](int& erl) {
-        RunBackup(env, controls, erl);
+        RunBackup(env, controls, erl, store);
         ended = true;
     });
     // Only a failure leaves the run here without having ended it.
-    if (!ended) controls.form.setMousePointer(kPointerDefault);
+    if (!ended) {
+        controls.form.setMousePointer(kPointerDefault);
+        // What was done before the failure is reported too. The failure itself has been
+        // shown; a report that cannot be written then (the disk that failed, say) adds nothing.
+        try {
+            store.writeReport();
+        } catch (const RuntimeError&) {
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 }  // namespace zv

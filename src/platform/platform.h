@@ -1,8 +1,11 @@
 #pragma once
 // Everything the program asks of the operating system, bundled. Nothing reaches
 // the OS around it.
+#include "platform/driver_setup.h"
+#include "platform/file_data.h"
 #include "platform/filesystem.h"
 #include "platform/internet.h"
+#include "platform/locale.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -19,6 +22,9 @@ struct Platform {
     IInternet& internet;
     IShell& shell;
     IUi& ui;
+    IDriverSetup& setup;
+    IFileData& data;
+    ILocale& locale;
 };
 
 }  // namespace zv

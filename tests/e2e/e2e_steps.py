@@ -1,4 +1,5 @@
 """The scenario: what a person does with Zorvane, step by step."""
+import csv
 import subprocess
 import sys
 import time
@@ -121,7 +122,7 @@ def run_steps(s, VersionServer, free_port):
     backup_dir = s.prefix / "drive_c" / "e2e-backup"
     cancel_dir = s.prefix / "drive_c" / "e2e-cancelled"
     ticks = ["Fenlake Gigabit Ethernet 5120", "Orrin LaserWrite 4200 PS", "Kestrel Macro Pad|Pro?",
-             "Quillon Graphics QX 900", "USB 3.0 Hub: Root/Port <A>?"]
+             "Quillon Graphics QX 900", "USB 3.0 Hub: Root/Port <A>?", "Brisa HD Audio Demo"]
 
     def ensure_main():
         if s.app is None or s.app.poll() is not None:
@@ -335,9 +336,32 @@ def windows_path(prefix, path):
     return here
 
 
+def prefix_arch(prefix):
+    """The architecture of the prefix's Windows, as its registry file names it."""
+    head = (prefix / "system.reg").read_text(errors="replace")[:400]
+    return "amd64" if "#arch=win64" in head else "x86"
+
+
+def compare_report(s, written, ticks, expect_failure):
+    """The report row by row: every field exact, the source path without regard to case
+    (Windows names folders as it likes: the prefix spells the catalog store "catroot")."""
+    r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--report",
+                        "--arch", prefix_arch(s.prefix), *ticks], capture_output=True)
+    s.expect(r.returncode == (3 if expect_failure else 0), f"expected-backup --report gave {r.returncode}")
+    want = r.stdout.decode("utf-8").split("\r\n")
+    got = written.read_bytes().decode("utf-8").split("\r\n")
+    s.expect(got[-1] == "" and want[-1] == "", "a report line does not end in CR LF")
+    s.expect(len(got) == len(want), f"report has {len(got) - 2} rows, expected {len(want) - 2}: {got}")
+    for i, (g, w) in enumerate(zip(got, want)):
+        gf, wf = list(csv.reader([g]))[0] if g else [], list(csv.reader([w]))[0] if w else []
+        same = len(gf) == len(wf) and all(a.lower() == b.lower() if k == 5 else a == b
+                                          for k, (a, b) in enumerate(zip(gf, wf)))
+        s.expect(same, f"report row {i}: {g!r}, expected {w!r}")
+
+
 def compare_tree(s, written_root, ticks, only=None, expect_failure=False):
-    r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--sources", *ticks],
-                       capture_output=True, text=True)
+    r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--sources",
+                        "--arch", prefix_arch(s.prefix), *ticks], capture_output=True, text=True)
     s.expect(r.returncode == (3 if expect_failure else 0), f"expected-backup gave {r.returncode}: {r.stdout}{r.stderr}")
     expected = {}
     for line in r.stdout.splitlines():
@@ -356,6 +380,9 @@ def compare_tree(s, written_root, ticks, only=None, expect_failure=False):
     for name, source in expected.items():
         if source is None:
             s.expect(written[name].is_dir(), f"{name} should be a folder")
+            continue
+        if source == "(report)":
+            compare_report(s, written[name], ticks, expect_failure)
             continue
         src = windows_path(s.prefix, source)
         s.expect(src is not None, f"source {source} is not in the prefix")

@@ -1,8 +1,11 @@
 #pragma once
 // One of every fake, bundled as the Platform the modules take, with an error
 // reporter and application values: what a host test hands to the code under test.
+#include "fakes/fake_driver_setup.h"
+#include "fakes/fake_file_data.h"
 #include "fakes/fake_filesystem.h"
 #include "fakes/fake_internet.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
@@ -20,7 +23,10 @@ struct FakePlatform {
     FakeInternet internet;
     FakeShell shell;
     FakeUi ui;
-    Platform os{registry, profile, system, files, internet, shell, ui};
+    FakeDriverSetup setup;
+    FakeFileData data{files};
+    FakeLocale locale;
+    Platform os{registry, profile, system, files, internet, shell, ui, setup, data, locale};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://updates.example/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

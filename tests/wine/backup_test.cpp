@@ -167,12 +167,18 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     driver("Not Ticked", "Net", tag + "-unticked.inf", false);
     run(chosen);
 
-    EXPECT_EQ(ReadTree(chosen), (Tree{
+    Tree tree = ReadTree(chosen);
+    const std::string report = tree["Zorvane\\backup-report.csv"];
+    tree.erase("Zorvane\\backup-report.csv");
+    EXPECT_EQ(tree, (Tree{
                                      {"Zorvane\\", ""},
                                      {"Zorvane\\Net\\", ""},
                                      {"Zorvane\\Net\\Card One\\", ""},
                                      {"Zorvane\\Net\\Card One\\" + one + ".inf", infOne},
                                      {"Zorvane\\Net\\Card One\\" + one + ".cat", lastCatalog},
+                                     // CatalogFile.NT names a catalog the store lacks: the
+                                     // published INF's own catalog is saved under that name.
+                                     {"Zorvane\\Net\\Card One\\other.cat", lastCatalog},
                                      {"Zorvane\\Net\\Card One\\" + one + ".sys", driverBytes},
                                      {"Zorvane\\Net\\Card One\\" + one + "-both.dll", "fallback"},
                                      {"Zorvane\\Printer\\", ""},
@@ -180,6 +186,12 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
                                      {"Zorvane\\Printer\\Printer  X\\" + prn + ".inf", infPrn},
                                      {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
                                  }));
+    // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
+    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256\r\n", 0), 0u);
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
+                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f\r\n"),
+              std::string::npos) << report;
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,\r\n"), std::string::npos);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
     EXPECT_EQ(c.bar.maxValue, 2);
     EXPECT_EQ(c.bar.value(), 2);
@@ -216,6 +228,40 @@ TEST_F(BackupWine, AMissingInfEndsTheRunAndKeepsWhatWasWritten) {
     EXPECT_EQ(tree.count("Zorvane\\Net\\Card 3\\"), 1u);
     EXPECT_EQ(tree.count("Zorvane\\Net\\Card 4\\"), 0u);
     EXPECT_EQ(c.form.mousePointer(), 0);
+    // The report of the failed run holds what the first two drivers wrote.
+    const std::string& report = tree.at("Zorvane\\backup-report.csv");
+    EXPECT_NE(report.find("Card 2,Net," + names[1] + ".inf," + names[1] + ".dll,copied,"), std::string::npos) << report;
+    EXPECT_EQ(report.find("Card 3,"), std::string::npos);
+}
+
+// Wine 8's setupapi has no store look-up, so this is the scan of FileRepository on the
+// real file system: the package whose INF is byte-identical, never the one a byte off.
+TEST_F(BackupWine, ThePackageOfAPublishedInfIsCopiedWholeWithItsSubFolders) {
+    const std::string inf = Inf("", "12", {tag + ".sys", tag + "svc.dll"});
+    std::string decoy = inf;
+    decoy[decoy.size() - 4] = 'X';
+    const std::string repo = sys + "\\DriverStore\\FileRepository";
+    const std::string package = repo + "\\" + tag + ".inf_x86_5a1f0002";
+    placed.file(win + "\\inf\\" + tag + "-oem.inf", inf);
+    placed.file(repo + "\\" + tag + ".inf_x86_5a1f0001\\" + tag + ".inf", decoy);
+    placed.file(repo + "\\" + tag + ".inf_x86_5a1f0001\\" + tag + ".sys", "decoy");
+    placed.file(package + "\\" + tag + ".inf", inf);
+    placed.file(package + "\\" + tag + ".sys", std::string("package\0\xff", 9));
+    placed.file(package + "\\x86\\" + tag + "svc.dll", "run from the store");
+    placed.file(sys + "\\drivers\\" + tag + ".sys", "installed");
+    driver("Stored", "Net", tag + "-oem.inf");
+    run(chosen);
+    const std::string d = "Zorvane\\Net\\Stored\\";
+    Tree tree = ReadTree(chosen);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
+    EXPECT_EQ(tree[d + tag + ".sys"], std::string("package\0\xff", 9));
+    EXPECT_EQ(tree[d + "x86\\" + tag + "svc.dll"], "run from the store");
+    EXPECT_EQ(tree[d + tag + ".inf"], inf);
+    EXPECT_EQ(tree[d + tag + "-oem.inf"], inf);
+    EXPECT_NE(tree["Zorvane\\backup-report.csv"].find(
+                  "Stored,Net," + tag + "-oem.inf,x86\\" + tag + "svc.dll,copied," + package + "\\x86\\" + tag + "svc.dll,18,"),
+              std::string::npos)
+        << tree["Zorvane\\backup-report.csv"];
 }
 
 }  // namespace

@@ -93,5 +93,74 @@ TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
     fs::remove_all(chosen, ec);
 }
 
+// The 32-bit build on 64-bit Windows: the package lies in the native store, and the INF's
+// sections and keys for amd64 (the running Windows', not the process's) count.
+TEST(BackupWow64, ThePackageOfTheNativeStoreAndTheSectionsOfTheNativeArchitecture) {
+    if (!IsWow64()) GTEST_SKIP() << "a 32-bit prefix: the running Windows is 32-bit";
+    RealFilesEnv real;
+    auto& files = *real.files;
+    EXPECT_EQ(real.setup->NativeProcessorArchitecture(), kProcessorArchitectureAmd64);
+
+    char buffer[MAX_PATH] = {};
+    const std::string win(buffer, ::GetWindowsDirectoryA(buffer, MAX_PATH));
+    const std::string sys(buffer, ::GetSystemDirectoryA(buffer, MAX_PATH));
+    const std::string tag = "zvs" + std::to_string(::GetCurrentProcessId());
+    const std::string stored = win + "\\inf\\" + tag + "-stored.inf";
+    const std::string loose = win + "\\inf\\" + tag + "-loose.inf";
+    const std::string package = sys + "\\DriverStore\\FileRepository\\" + tag + ".inf_amd64_5a1f";
+    const std::string catalog = sys + "\\CatRoot\\{" + tag + "}";
+    std::string chosen = fs::temp_directory_path().string();
+    if (!chosen.empty() && chosen.back() == '\\') chosen.pop_back();
+    chosen += "\\" + tag + "-wow64";
+    fs::create_directories(chosen);
+
+    const std::string storedInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n[SourceDisksFiles]\r\n" + tag + ".sys=1,amd64\r\n";
+    const std::string looseInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=" + tag +
+                                 ".cat\r\nCatalogFile.NTamd64=" + tag + "64.cat\r\n[DestinationDirs]\r\n"
+                                 "DefaultDestDir = 12\r\n[SourceDisksFiles.x86]\r\n" + tag + "x86.sys=1\r\n"
+                                 "[SourceDisksFiles.amd64]\r\n" + tag + "x64.sys=1\r\n";
+    auto put = [](const std::string& path, const std::string& bytes) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    };
+    put(stored, storedInf);
+    put(loose, looseInf);
+    std::error_code ec;
+    Native(files, [&] {
+        put(package + "\\" + tag + ".inf", storedInf);
+        put(package + "\\amd64\\" + tag + ".sys", "native package");
+        put(sys + "\\drivers\\" + tag + "x86.sys", "x86");
+        put(sys + "\\drivers\\" + tag + "x64.sys", "x64");
+        put(catalog + "\\" + tag + "-loose.cat", "published catalog");
+    });
+
+    for (const auto& [desc, inf] : {std::pair<std::string, std::string>{"Stored", tag + "-stored.inf"},
+                                    {"Loose", tag + "-loose.inf"}}) {
+        real.c.list.add(desc);
+        real.c.list.rows.back().sub[4] = "Net";
+        real.c.list.rows.back().sub[5] = inf;
+        real.c.list.rows.back().checked = true;
+    }
+    real.shell.queueFolder(chosen);
+    cmdBackup_Click(real.env, real.c.controls);
+
+    const std::string net = chosen + "\\Zorvane\\Net\\";
+    EXPECT_EQ(real.ui.shown.back().title, "Backup");
+    EXPECT_EQ(Read(net + "Stored\\amd64\\" + tag + ".sys"), "native package");
+    EXPECT_EQ(Read(net + "Loose\\" + tag + "x64.sys"), "x64");
+    EXPECT_EQ(Read(net + "Loose\\" + tag + "x86.sys"), "<none>");
+    EXPECT_EQ(Read(net + "Loose\\" + tag + "64.cat"), "published catalog");
+
+    Native(files, [&] {
+        fs::remove_all(package, ec);
+        fs::remove_all(catalog, ec);
+        fs::remove(sys + "\\drivers\\" + tag + "x86.sys", ec);
+        fs::remove(sys + "\\drivers\\" + tag + "x64.sys", ec);
+    });
+    fs::remove(stored, ec);
+    fs::remove(loose, ec);
+    fs::remove_all(chosen, ec);
+}
+
 }  // namespace
 }  // namespace zv

@@ -18,11 +18,14 @@ struct RealFilesEnv {
     std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
     std::unique_ptr<IProfile> profile = win32::MakeProfile();
     std::unique_ptr<ISystem> system = win32::MakeSystem();
+    std::unique_ptr<IDriverSetup> setup = win32::MakeDriverSetup();
+    std::unique_ptr<IFileData> data = win32::MakeFileData();
+    std::unique_ptr<ILocale> locale = win32::MakeLocale();
     fakes::FakeRegistry registry;
     fakes::FakeInternet internet;
     fakes::FakeShell shell;
     fakes::FakeUi ui;
-    Platform os{registry, *profile, *system, *files, internet, shell, ui};
+    Platform os{registry, *profile, *system, *files, internet, shell, ui, *setup, *data, *locale};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

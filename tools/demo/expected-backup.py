@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Lists the backup tree that a backup run on the demo machine must write.
 
-    expected-backup.py [--include-microsoft] [--sources] TICK...
+    expected-backup.py [--include-microsoft] [--sources] [--arch x86|amd64] [--report] TICK...
 
 Each TICK is a driver description as the list shows it (it ticks every row with
 that text) or an ID, class key name + "\\" + instance key name. The output has one
@@ -9,11 +9,17 @@ line per folder (ending in "\\") and file below the chosen folder, starting with
 "Zorvane\\"; with --sources each file line also names the file that the run copies
 last to it. When a ticked row's INF cannot be copied the run ends there: the lines
 so far are printed, then "FAILED: <description>" on its own line, and the exit code is 3.
+After its own steps for a driver the run copies the driver's store package, if it has
+one, saves the catalog under its CatalogFile name, and without a package adds the files
+of the SourceDisksFiles section decorated for the Windows architecture (--arch, x86 by
+default). The report, Zorvane\backup-report.csv, is listed with the source "(report)";
+--report prints instead the rows it must hold, as CSV.
 
 Only the demo population is known here. Wine's own class keys hold one driver,
 "Wine Adapter", with no provider and no INF name: it is listed with Microsoft drivers
 included, and backing it up fails like any row without an INF name.
 """
+import hashlib
 import sys
 from pathlib import Path
 
@@ -39,6 +45,8 @@ PRINTER_FOLDER = SYSTEM + "\\spool\\Drivers\\w32x86"
 
 # Installed files by their lower-cased Windows path.
 INSTALLED = {("C:\\" + p).lower(): "C:\\" + p for p in pop.INSTALLED}
+REPORT = "Zorvane\\backup-report.csv"
+ARCH = {"x86": ("x86", "NTx86"), "amd64": ("amd64", "NTamd64")}
 INFS = {p.name.lower(): p for p in (HERE / "inf").glob("*.inf")}
 
 
@@ -80,7 +88,7 @@ def read_key(secs, section, key):
     return ""
 
 
-def rows(include_microsoft):
+def rows_of_list(include_microsoft):
     # Class keys and their instances in the registry's order under Wine: sorted by name.
     for guid in sorted(pop.CLASSES, key=str.lower):
         default, cls = pop.CLASSES[guid]
@@ -93,9 +101,60 @@ def rows(include_microsoft):
                 yield {"id": g + "\\" + sub, "desc": desc, "class": cls, "inf": values.get("InfPath") or ""}
 
 
-def backup(ticks, include_microsoft):
+def content(path):
+    """The bytes of a file of the demo machine by its C:\\ path."""
+    low = path.lower()
+    if low.startswith(INF_FOLDER.lower()):
+        return INFS[low[len(INF_FOLDER):]].read_bytes()
+    for p, data in pop.package_files(HERE / "inf"):
+        if ("C:\\" + p).lower() == low:
+            return data
+    return pop.file_content(INSTALLED[low][3:])
+
+
+def packages():
+    """Store folder (as the run names it) -> {relative name: source path}, and its INF's bytes."""
+    out = {}
+    for p, data in pop.package_files(HERE / "inf"):
+        full = "C:\\" + p
+        folder, _, rel = full[len("C:\\" + pop.FILE_REPOSITORY) + 1:].partition("\\")
+        entry = out.setdefault(SYSTEM + "\\DriverStore\\FileRepository\\" + folder, [{}, None])
+        entry[0][rel] = SYSTEM + "\\DriverStore\\FileRepository\\" + folder + "\\" + rel
+        if "\\" not in rel and rel.lower().endswith(".inf"):
+            entry[1] = data
+    return out
+
+
+def probes_of(name, secs):
+    ext = name.split(".")[1].lower() if "." in name else ""
+    dest_id = read_key(secs, "DestinationDirs", "DefaultDestDir")
+    probes = []
+    if dest_id:
+        folder = WHERE_IS_DIR.get(dest_id, "")
+        if folder:
+            probes.append(folder + "\\" + name)
+        if folder == PRINTER_FOLDER:
+            probes += [folder + "\\%d\\%s" % (k, name) for k in range(1, 20)]
+    if ext == "hlp":
+        probes.append(WINDOWS + "\\help\\" + name)
+    elif ext == "sys":
+        probes.append(SYSTEM + "\\drivers\\" + name)
+    else:
+        probes.append(SYSTEM + "\\" + name)
+    return probes
+
+
+def store_search(name):
+    """The catalog store's copies of a name, in listing order; the last one stays."""
+    return [CATROOT + s + "\\" + name for s in (pop.CATROOT_MAIN, pop.CATROOT_SECOND) if exists(CATROOT + s + "\\" + name)]
+
+
+def backup(ticks, include_microsoft, arch="x86"):
     tree = {}  # relative path -> source (None for folders)
-    for row in rows(include_microsoft):
+    rows = []
+    sources_suffix, catalog_suffix = ARCH[arch]
+    store = packages()
+    for row in rows_of_list(include_microsoft):
         if row["desc"] not in ticks and row["id"] not in ticks:
             continue
         root = "Zorvane"
@@ -103,45 +162,94 @@ def backup(ticks, include_microsoft):
         driver = (root + "\\" + row["class"] + "\\" + safe_dir(row["desc"])).strip(" ")
         for folder in (root, class_folder, driver):
             tree.setdefault(folder + "\\", None)
+        tree[REPORT] = "(report)"  # written when the run ends, also when it fails
         inf = INFS.get(row["inf"].lower()) if row["inf"] else None
         if inf is None:
-            return tree, row["desc"]
-        tree[driver + "\\" + row["inf"]] = INF_FOLDER + row["inf"]
+            return tree, row["desc"], rows
+        mine = {}  # this driver's copies: relative name -> source, in the order made
+
+        def put(rel, source):
+            key = next((k for k in mine if k.lower() == rel.lower()), rel)
+            mine[key] = source
+            tree[driver + "\\" + key] = source
+
+        put(row["inf"], INF_FOLDER + row["inf"])
         secs = sections(inf)
         catalog = read_key(secs, "Version", "CatalogFile")
         if catalog:
-            for store in (pop.CATROOT_MAIN, pop.CATROOT_SECOND):  # both hold the same catalog
-                if exists(CATROOT + store + "\\" + catalog):
-                    tree[driver + "\\" + catalog] = INSTALLED[(CATROOT + store + "\\" + catalog).lower()]
-        for name, _ in secs.get("sourcedisksfiles", []):
-            if not name:
-                continue
-            ext = name.split(".")[1].lower() if "." in name else ""
-            dest_id = read_key(secs, "DestinationDirs", "DefaultDestDir")
-            probes = []
-            if dest_id:
-                folder = WHERE_IS_DIR.get(dest_id, "")
-                probes.append(folder + "\\" + name)
-                if folder == PRINTER_FOLDER:
-                    probes += [folder + "\\%d\\%s" % (k, name) for k in range(1, 20)]
-            if ext == "hlp":
-                probes.append(WINDOWS + "\\help\\" + name)
-            elif ext == "sys":
-                probes.append(SYSTEM + "\\drivers\\" + name)
-            else:
-                probes.append(SYSTEM + "\\" + name)
-            for probe in probes:
+            for found in store_search(catalog):
+                put(catalog, found)
+        plain = [n for n, _ in secs.get("sourcedisksfiles", []) if n]
+        decorated = [n for n, _ in secs.get("sourcedisksfiles." + sources_suffix, []) if n]
+        for name in plain:
+            for probe in probes_of(name, secs):
                 if exists(probe):
-                    tree[driver + "\\" + name] = INSTALLED[probe.lower()]
-    return tree, None
+                    put(name, probe)
+        # The steps after the run's own: the package, the catalog under its name, the
+        # decorated section.
+        published = inf.read_bytes()
+        package = next((f for f, (_, data) in store.items() if data == published), None)
+        if package:
+            for rel, source in store[package][0].items():
+                if "\\" in rel:
+                    tree.setdefault(driver + "\\" + rel.rsplit("\\", 1)[0] + "\\", None)
+                put(rel, source)
+        named_catalog = (read_key(secs, "Version", "CatalogFile." + catalog_suffix)
+                         or read_key(secs, "Version", "CatalogFile.NT") or catalog)
+        if named_catalog and not any(k.lower() == named_catalog.lower() for k in mine):
+            if named_catalog.lower() != catalog.lower():
+                for found in store_search(named_catalog):
+                    put(named_catalog, found)
+            own = inf.stem + ".cat"
+            if not any(k.lower() == named_catalog.lower() for k in mine) and own.lower() != named_catalog.lower():
+                for found in store_search(own):
+                    put(named_catalog, found)
+        if not package:
+            for name in decorated:
+                for probe in probes_of(name, secs):
+                    if exists(probe):
+                        put(name, probe)
+        for rel in sorted(mine, key=str.lower):
+            data = content(mine[rel])
+            rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
+                         hashlib.sha256(data).hexdigest()])
+        reported = []
+        for name in plain + decorated + ([named_catalog] if named_catalog else []):
+            if any(k.rsplit("\\", 1)[-1].lower() == name.lower() for k in mine):
+                continue
+            if name.lower() in reported:
+                continue
+            reported.append(name.lower())
+            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", ""])
+    return tree, None, rows
+
+
+def csv_field(text):
+    """RFC 4180 quoting, and quotes around leading or trailing blanks too, as the run does."""
+    if any(c in text for c in ',"\r\n') or text[:1] == " " or text[-1:] == " ":
+        return '"' + text.replace('"', '""') + '"'
+    return text
+
+
+def report_text(rows):
+    header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256"]
+    return "".join(",".join(csv_field(f) for f in r) + "\r\n" for r in [header] + rows)
 
 
 def main(argv):
     args = argv[1:]
     include = "--include-microsoft" in args
     sources = "--sources" in args
+    arch = "x86"
+    if "--arch" in args:
+        arch = args[args.index("--arch") + 1]
+        args.remove(arch)
     ticks = {a for a in args if not a.startswith("--")}
-    tree, failed = backup(ticks, include)
+    tree, failed, rows = backup(ticks, include, arch)
+    if "--report" in args:
+        if REPORT in tree:  # the run reached a driver
+            sys.stdout.buffer.write(report_text(rows).encode("utf-8"))
+        return 3 if failed is not None else 0
     for path in sorted(tree, key=str.lower):
         src = tree[path]
         print(path + ("  <- " + src if sources and src else ""))

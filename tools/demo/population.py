@@ -83,7 +83,7 @@ INSTANCES = [
 INSTALLED = [
     r"windows\system32\drivers\fnl5120.sys",
     r"windows\system32\fnl5120.dll",
-    r"windows\system32\drivers\fnl5120x.sys",  # named only in a decorated section: never copied
+    r"windows\system32\drivers\fnl5120x.sys",  # named only in a decorated section
     r"windows\system32\drivers\fnlwifi.sys",
     r"windows\help\fnlwifi.hlp",
     r"windows\system32\fnlwifi.dll",
@@ -103,6 +103,8 @@ INSTALLED = [
     r"windows\system32\spool\drivers\color\orrin-cmyk.icm",
     r"windows\system32\drivers\brisahd.sys",
     r"windows\system32\brisahd.dll",
+    r"windows\system32\brisahdx.dll",  # [SourceDisksFiles.x86] only
+    r"windows\system32\drivers\brisahd64.sys",  # [SourceDisksFiles.amd64] only
     r"windows\system32\drivers\kbddemo.sys",
     r"windows\system32\drivers\kestrelk7.sys",
     r"windows\system32\kestrelk7.dat",
@@ -110,13 +112,44 @@ INSTALLED = [
     # Catalogs; fnl5120.cat sits in both store folders.
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\fnl5120.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_SECOND + "\\fnl5120.cat",
-    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\fnlwifi.cat",
+    # fnlwifi.cat as the store keeps a published driver's catalog: under the published INF's name.
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\oem4.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\kdnetdemo.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\qx900.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\tsxhub.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\orrin.cat",
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisahd.cat",
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisax86.cat",  # CatalogFile.NTx86
+    "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisax64.cat",  # CatalogFile.NTamd64
 ]
+
+# The driver store of Vista and later: staging copies a driver's whole package into a
+# folder of its own, the INF under its original name and byte-identical to the published
+# oemNN.inf. (folder, published INF, the INF's name in the package, its other files,
+# whether the INF is made one byte off so that it is no copy of the published one).
+FILE_REPOSITORY = "windows\\system32\\DriverStore\\FileRepository"
+PACKAGES = [
+    # A file run from the store (DIRID 13) in a sub-folder, and one of a decorated section.
+    ("fnl5120.inf_x86_5a1f3c0e9b7d2a41", "oem3.inf", "fnl5120.inf",
+     ["fnl5120.cat", "fnl5120.sys", "fnl5120.dll", "fnl5120x.sys", "x86\\fnlsvc.dll"], False),
+    ("qx900.inf_x86_5a1f77aa01c2d3e4", "oem5.inf", "qx900.inf", ["qx900.cat", "qx900um.dll", "qx900km.sys"], False),
+    # Of the same size as oem6.inf and a byte off: oem6.inf has no package.
+    ("qx900.inf_x86_5a1f77aa01c2d3e3", "oem6.inf", "qx900.inf", ["qx900.cat", "qx900old.dll", "qx900km.sys"], True),
+]
+
+
+def package_files(inf_folder):
+    """(Windows path below C:\\, bytes) of every file of the store's packages; inf_folder
+    is where the published INFs' bytes are read from."""
+    for folder, published, inf_name, others, off in PACKAGES:
+        base = FILE_REPOSITORY + "\\" + folder + "\\"
+        inf = (inf_folder / published).read_bytes()
+        if off:
+            at = inf.index(b"DriverVer=03/14") + len(b"DriverVer=03/1")
+            inf = inf[:at] + b"5" + inf[at + 1:]
+        yield base + inf_name, inf
+        for name in others:
+            yield base + name, file_content(base + name)
 
 
 def file_content(path):

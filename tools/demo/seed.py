@@ -74,6 +74,8 @@ def write_files(drive_c):
         resolve(drive_c, "windows\\inf\\" + inf.name).write_bytes(inf.read_bytes())
     for path in pop.INSTALLED:
         resolve(drive_c, path).write_bytes(pop.file_content(path))
+    for path, data in pop.package_files(HERE / "inf"):
+        resolve(drive_c, path).write_bytes(data)
 
 
 def main(argv):

@@ -43,27 +43,33 @@ class Population(unittest.TestCase):
         used = set()
         for inf in (HERE / "inf").glob("*.inf"):
             secs = eb.sections(inf)
-            for section in ("sourcedisksfiles", "sourcedisksfiles.x86"):
+            for section in ("sourcedisksfiles", "sourcedisksfiles.x86", "sourcedisksfiles.amd64"):
                 used |= {k.lower() for k, _ in secs.get(section, [])}
-            used.add(eb.read_key(secs, "Version", "CatalogFile").lower())
+            for key in ("CatalogFile", "CatalogFile.NTx86", "CatalogFile.NTamd64"):
+                used.add(eb.read_key(secs, "Version", key).lower())
+            used.add(inf.stem.lower() + ".cat")  # a published INF's catalog in the store
         for path in pop.INSTALLED:
             self.assertIn(path.rsplit("\\", 1)[1].lower(), used, path)
 
 
 class ExpectedBackup(unittest.TestCase):
-    def files(self, *ticks, include=False):
-        tree, failed = eb.backup(set(ticks), include)
-        return {p: s for p, s in tree.items() if s}, failed
+    def files(self, *ticks, include=False, arch="x86"):
+        tree, failed, _ = eb.backup(set(ticks), include, arch)
+        return {p: s for p, s in tree.items() if s and p != eb.REPORT}, failed
+
+    def report(self, *ticks, arch="x86"):
+        return eb.backup(set(ticks), False, arch)[2]
 
     def test_printer_folder_numbered_subfolders_and_help_fallback(self):
         files, failed = self.files("Orrin LaserWrite 4200 PS")
         self.assertIsNone(failed)
         d = "Zorvane\\Printer\\Orrin LaserWrite 4200 PS\\"
-        self.assertEqual(files[d + "orrin42.ppd"], "C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\orrin42.ppd")
+        # Sources are spelt as the run probes them.
+        self.assertEqual(files[d + "orrin42.ppd"], "C:\\windows\\system32\\spool\\Drivers\\w32x86\\3\\orrin42.ppd")
         self.assertEqual(files[d + "orrin42ui.dll"],
-                         "C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\orrin42ui.dll")
+                         "C:\\windows\\system32\\spool\\Drivers\\w32x86\\3\\orrin42ui.dll")
         self.assertEqual(files[d + "orrin42.hlp"], "C:\\windows\\help\\orrin42.hlp")
-        self.assertEqual(len(files), 5)  # + INF and catalog
+        self.assertEqual(len(files), 5)  # + INF and catalog; no package, no decorated section
 
     def test_unsafe_characters_and_trailing_blank(self):
         files, _ = self.files("Kestrel Macro Pad|Pro?", "USB 3.0 Hub: Root/Port <A>?")
@@ -73,8 +79,16 @@ class ExpectedBackup(unittest.TestCase):
 
     def test_decorated_sections_and_subdirectory_ids(self):
         files, _ = self.files("Fenlake Gigabit Ethernet 5120", "Brisa HD Audio Demo")
-        self.assertNotIn("Zorvane\\Net\\Fenlake Gigabit Ethernet 5120\\fnl5120x.sys", files)
         self.assertIn("Zorvane\\Net\\Fenlake Gigabit Ethernet 5120\\fnl5120.cat", files)
+        # Without a package the section of the running Windows adds its files and catalog.
+        b = "Zorvane\\MEDIA\\Brisa HD Audio Demo\\"
+        self.assertEqual(files[b + "brisahdx.dll"], "C:\\windows\\system32\\brisahdx.dll")
+        self.assertIn(b + "brisax86.cat", files)
+        self.assertNotIn(b + "brisahd64.sys", files)
+        files64, _ = self.files("Brisa HD Audio Demo", arch="amd64")
+        self.assertIn(b + "brisahd64.sys", files64)
+        self.assertIn(b + "brisax64.cat", files64)
+        self.assertNotIn(b + "brisahdx.dll", files64)
         # "12,Brisa" is no id of the table: only the fallbacks find the files.
         self.assertIn("Zorvane\\MEDIA\\Brisa HD Audio Demo\\brisahd.sys", files)
         self.assertIn("Zorvane\\MEDIA\\Brisa HD Audio Demo\\brisahd.dll", files)
@@ -90,7 +104,9 @@ class ExpectedBackup(unittest.TestCase):
         files, failed = self.files("Brisa Legacy Wave Device", "Kestrel Gaming Keyboard K7")
         self.assertEqual(failed, "Brisa Legacy Wave Device")
         self.assertEqual(files, {})
-        tree, _ = eb.backup({"Brisa Legacy Wave Device"}, False)
+        tree, _, rows = eb.backup({"Brisa Legacy Wave Device"}, False)
+        self.assertIn(eb.REPORT, tree)  # written with what was done: nothing
+        self.assertEqual(rows, [])
         self.assertIn("Zorvane\\MEDIA\\Brisa Legacy Wave Device\\", tree)
 
     def test_duplicate_descriptions_share_a_folder(self):
@@ -98,6 +114,39 @@ class ExpectedBackup(unittest.TestCase):
         d = "Zorvane\\Display\\Quillon Graphics QX 900\\"
         for name in ("oem5.inf", "oem6.inf", "qx900um.dll", "qx900old.dll", "qx900km.sys", "qx900.cat"):
             self.assertIn(d + name, files)
+
+
+    def test_package_copied_whole_and_replacing_the_installed_copies(self):
+        files, _ = self.files("Fenlake Gigabit Ethernet 5120")
+        d = "Zorvane\\Net\\Fenlake Gigabit Ethernet 5120\\"
+        repo = "C:\\windows\\system32\\DriverStore\\FileRepository\\fnl5120.inf_x86_5a1f3c0e9b7d2a41\\"
+        self.assertEqual(files[d + "x86\\fnlsvc.dll"], repo + "x86\\fnlsvc.dll")  # only the package has it
+        self.assertEqual(files[d + "fnl5120.sys"], repo + "fnl5120.sys")
+        self.assertEqual(files[d + "fnl5120.inf"], repo + "fnl5120.inf")
+        self.assertEqual(eb.content(files[d + "fnl5120.inf"]), eb.content(files[d + "oem3.inf"]))
+        self.assertNotEqual(eb.content(repo + "fnl5120.sys"), eb.content("C:\\windows\\system32\\drivers\\fnl5120.sys"))
+
+    def test_one_byte_off_is_no_package(self):
+        files, _ = self.files("Quillon Graphics QX 900")
+        d = "Zorvane\\Display\\Quillon Graphics QX 900\\"
+        self.assertIn("5a1f77aa01c2d3e4", files[d + "qx900um.dll"])  # oem5.inf's package
+        self.assertNotIn("5a1f77aa01c2d3e3", "".join(files.values()))
+        decoy = [data for p, data in pop.package_files(HERE / "inf") if "5a1f77aa01c2d3e3\\qx900.inf" in p][0]
+        real = (HERE / "inf" / "oem6.inf").read_bytes()
+        self.assertEqual(len(decoy), len(real))
+        self.assertEqual(sum(a != b for a, b in zip(decoy, real)), 1)
+
+    def test_catalog_under_its_name_from_the_published_infs_catalog(self):
+        files, _ = self.files("Fenlake Wireless AX Demo")
+        self.assertTrue(files["Zorvane\\Net\\Fenlake Wireless AX Demo\\fnlwifi.cat"].endswith("\\oem4.cat"))
+
+    def test_report_rows_and_files_not_found(self):
+        rows = self.report("Kestrel Macro Pad|Pro?")
+        self.assertEqual([r[3:5] for r in rows], [["kestrelmp.sys", "copied"], ["oem12.inf", "copied"],
+                                                  ["kestrelmp.cat", "not found"]])
+        self.assertEqual(rows[0][6], str(len(pop.file_content("windows\\system32\\drivers\\kestrelmp.sys"))))
+        self.assertEqual(eb.csv_field('a,"b"'), '"a,""b"""')
+        self.assertEqual(eb.csv_field("Kestrel Macro Pad|Pro?"), "Kestrel Macro Pad|Pro?")
 
 
 if __name__ == "__main__":

@@ -22,8 +22,11 @@ int RunApplication() {
     auto files = MakeFileSystem();
     auto internet = MakeInternet();
     auto shell = MakeShell();
+    auto setup = MakeDriverSetup();
+    auto data = MakeFileData();
+    auto locale = MakeLocale();
     UiWin32 ui;
-    Platform os{*registry, *profile, *system, *files, *internet, *shell, ui};
+    Platform os{*registry, *profile, *system, *files, *internet, *shell, ui, *setup, *data, *locale};
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};

@@ -12,5 +12,8 @@ std::unique_ptr<ISystem> MakeSystem();
 std::unique_ptr<IFileSystem> MakeFileSystem();
 std::unique_ptr<IInternet> MakeInternet();
 std::unique_ptr<IShell> MakeShell();
+std::unique_ptr<IDriverSetup> MakeDriverSetup();
+std::unique_ptr<IFileData> MakeFileData();
+std::unique_ptr<ILocale> MakeLocale();
 
 }  // namespace zv::win32

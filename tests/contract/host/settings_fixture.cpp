@@ -18,7 +18,10 @@ private:
                   m_fakes.files,
                   m_fakes.internet,
                   m_fakes.shell,
-                  ui};
+                  ui,
+                  m_fakes.setup,
+                  m_fakes.data,
+                  m_fakes.locale};
     std::string m_path = "Software\\ZorvaneSettingsTests\\fake\\FI";
 };
 

@@ -31,7 +31,10 @@ private:
     std::unique_ptr<IFileSystem> m_files = win32::MakeFileSystem();
     std::unique_ptr<IInternet> m_internet = win32::MakeInternet();
     std::unique_ptr<IShell> m_shell = win32::MakeShell();
-    Platform m_os{*m_registry, *m_profile, *m_system, *m_files, *m_internet, *m_shell, ui};
+    std::unique_ptr<IDriverSetup> m_setup = win32::MakeDriverSetup();
+    std::unique_ptr<IFileData> m_data = win32::MakeFileData();
+    std::unique_ptr<ILocale> m_locale = win32::MakeLocale();
+    Platform m_os{*m_registry, *m_profile, *m_system, *m_files, *m_internet, *m_shell, ui, *m_setup, *m_data, *m_locale};
     std::string m_name;
     std::string m_path;
 };

@@ -55,7 +55,7 @@ class AboutTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fp;
     AttributeFiles files;
-    Platform os{fp.registry, fp.profile, fp.system, files, fp.internet, fp.shell, fp.ui};
+    Platform os{fp.registry, fp.profile, fp.system, files, fp.internet, fp.shell, fp.ui, fp.setup, fp.data, fp.locale};
     Env env{os, fp.errors, fp.app};
     RecordingView view;
     frmAbout form{env, view, 0x4711};
@@ -123,7 +123,7 @@ TEST_F(AboutTest, SystemInformationIsFoundAndStarted) {
         SCOPED_TRACE(c.what);
         fakes::FakePlatform p;
         AttributeFiles f;
-        Platform o{p.registry, p.profile, p.system, f, p.internet, p.shell, p.ui};
+        Platform o{p.registry, p.profile, p.system, f, p.internet, p.shell, p.ui, p.setup, p.data, p.locale};
         Env e{o, p.errors, p.app};
         RecordingView v;
         frmAbout about{e, v, 0};

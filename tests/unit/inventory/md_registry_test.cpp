@@ -68,7 +68,7 @@ protected:
     struct Failing {
         Failing(fakes::FakePlatform& f, const char* op, int nth)
             : registry(f.registry, op, nth),
-              os{registry, f.profile, f.system, f.files, f.internet, f.shell, f.ui},
+              os{registry, f.profile, f.system, f.files, f.internet, f.shell, f.ui, f.setup, f.data, f.locale},
               env{os, f.errors, f.app} {}
         FailingRegistry registry;
         Platform os;

@@ -366,7 +366,7 @@ TEST_F(HttpTest, ASecondConnectClosesTheEarlierPairAndTheEndClosesEachOnce) {
 class HttpFileTest : public HttpTest {
 protected:
     TinyFiles files;
-    Platform os{p.registry, p.profile, p.system, files, p.internet, p.shell, p.ui};
+    Platform os{p.registry, p.profile, p.system, files, p.internet, p.shell, p.ui, p.setup, p.data, p.locale};
     Env env{os, p.errors, p.app};
 };
 

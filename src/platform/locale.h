@@ -1,0 +1,19 @@
+#pragma once
+// The machine's text code page and its clock.
+#include <string>
+
+namespace zv {
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+class ILocale {
+public:
+    virtual ~ILocale() = default;
+    // A text of the ANSI code page (what the "A" calls give) as UTF-8.
+    virtual std::string AnsiToUtf8(const std::string& text) = 0;
+    virtual LocalTime Now() = 0;
+};
+
+}  // namespace zv

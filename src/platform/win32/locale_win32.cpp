@@ -1,0 +1,40 @@
+// The ANSI code page's texts as UTF-8, and the local clock, over kernel32.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/factories.h"
+
+namespace zv::win32 {
+namespace {
+
+class Win32Locale final : public ILocale {
+public:
+    std::string AnsiToUtf8(const std::string& text) override {
+        if (text.empty()) return {};
+        const int n = static_cast<int>(text.size());
+        const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
+        if (wide <= 0) return text;
+        std::wstring w(static_cast<std::size_t>(wide), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), n, w.data(), wide);
+        const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+        if (utf8 <= 0) return text;
+        std::string out(static_cast<std::size_t>(utf8), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), utf8, nullptr, nullptr);
+        return out;
+    }
+
+    LocalTime Now() override {
+        SYSTEMTIME t{};
+        ::GetLocalTime(&t);
+        return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ILocale> MakeLocale() {
+    return std::make_unique<Win32Locale>();
+}
+
+}  // namespace zv::win32

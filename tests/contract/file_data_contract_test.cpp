@@ -1,0 +1,79 @@
+// Reading and hashing files, setupapi's store look-up and the text conversion the
+// backup relies on: the fakes on the host and the real calls under Wine must agree.
+#include <gtest/gtest.h>
+
+#include "contract/file_data_fixture.h"
+
+namespace zv::contract {
+namespace {
+
+class FileDataContract : public ::testing::Test {
+protected:
+    std::unique_ptr<FileDataContractFixture> fx = MakeFileDataContractFixture();
+    std::string at(const std::string& name) const { return fx->folder() + "\\" + name; }
+};
+
+std::string Pattern(std::size_t n) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+    return s;
+}
+
+TEST_F(FileDataContract, Sha256OfKnownContents) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* hex;
+    } cases[] = {
+        {"empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"one block of padding", std::string(64, 'a'),
+         "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+        // Longer than one read of the real hash, with NULs and high bytes.
+        {"pattern", Pattern(200000), "ec0ebf98b6f2954bf0f7b839402b1ba245996c39d18e155414e91a2b4353c157"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fx->writeFile(at(c.name), c.bytes);
+        std::string hex;
+        ASSERT_TRUE(fx->data().Sha256File(at(c.name), &hex));
+        EXPECT_EQ(hex, c.hex);
+    }
+    std::string hex = "unchanged";
+    EXPECT_FALSE(fx->data().Sha256File(at("missing"), &hex));
+    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(hex, "unchanged");
+}
+
+TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
+    const std::string bytes = std::string("MZ\0\xff\r\n", 6) + Pattern(70000);
+    fx->writeFile(at("f.inf"), bytes);
+    std::string read;
+    ASSERT_TRUE(fx->data().ReadWholeFile(at("F.INF"), bytes.size(), &read));
+    EXPECT_EQ(read, bytes);
+    std::string kept = "kept";
+    EXPECT_FALSE(fx->data().ReadWholeFile(at("f.inf"), bytes.size() - 1, &kept));
+    EXPECT_EQ(kept, "kept");
+    EXPECT_FALSE(fx->data().ReadWholeFile(at("missing.inf"), 100, &kept));
+    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_FALSE(fx->data().ReadWholeFile(at("no\\such.inf"), 100, &kept));
+    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+}
+
+TEST_F(FileDataContract, NoStoreLocationForAnInfThatWasNeverPublished) {
+    fx->writeFile(at("oem999.inf"), "[Version]\r\n");
+    std::string storeInf = "unchanged";
+    EXPECT_FALSE(fx->setup().GetInfDriverStoreLocation(at("oem999.inf"), &storeInf));
+    EXPECT_EQ(storeInf, "unchanged");
+}
+
+TEST_F(FileDataContract, AsciiTextsAreTheSameInUtf8) {
+    EXPECT_EQ(fx->locale().AnsiToUtf8(""), "");
+    EXPECT_EQ(fx->locale().AnsiToUtf8("Fenlake, \"Gigabit\" 5120\r\n"), "Fenlake, \"Gigabit\" 5120\r\n");
+    const LocalTime t = fx->locale().Now();
+    EXPECT_GE(t.year, 2000);
+    EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
+}
+
+}  // namespace
+}  // namespace zv::contract

@@ -1,0 +1,234 @@
+// The steps the run adds after its own for each ticked driver: the driver-store package,
+// the catalog under its own name, the decorated sections, and the report.
+#include "backup/store_steps.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "unit/backup/backup_test_support.h"
+
+namespace zv {
+namespace {
+
+using namespace testing_backup;
+using Strings = std::vector<std::string>;
+
+const std::string kRepo = kSys + "\\DriverStore\\FileRepository";
+const std::string kCatMain = kStore + "\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
+
+// An INF with the sections these steps read; extra is appended as it stands.
+std::string Inf(const std::string& catalog, const std::string& sources, const std::string& extra = "") {
+    std::string text = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+    if (!catalog.empty()) text += "CatalogFile=" + catalog + "\r\n";
+    text += extra;
+    text += "\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\n\r\n[SourceDisksFiles]\r\n" + sources;
+    return text;
+}
+
+// Relative paths of the driver folder's files, without the folder entries.
+Strings Files(const Machine& m, const std::string& folder) {
+    Strings out;
+    for (const std::string& p : m.p.files.tree(folder))
+        if (p.back() != '\\') out.push_back(p);
+    return out;
+}
+
+struct StoreMachine : Machine {
+    const std::string card = kRoot + "\\Net\\Card";
+    // oem1.inf published from a package "card.inf_x86_1111", with a sub-folder file only
+    // the package holds, and a decoy package whose INF differs from it in one byte.
+    StoreMachine() {
+        const std::string inf = Inf("card.cat", "card.sys=1\r\ncardsvc.dll=1,x86\r\n");
+        p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
+        std::string decoy = inf;
+        decoy[decoy.size() - 3] = 'X';
+        p.files.addFile(kRepo + "\\card.inf_x86_0000\\card.inf", decoy);
+        p.files.addFile(kRepo + "\\card.inf_x86_0000\\card.sys", "decoy package");
+        p.files.addFile(kRepo + "\\card.inf_x86_1111\\card.inf", inf);
+        p.files.addFile(kRepo + "\\card.inf_x86_1111\\card.cat", "package catalog");
+        p.files.addFile(kRepo + "\\card.inf_x86_1111\\card.sys", "package original");
+        p.files.addFile(kRepo + "\\card.inf_x86_1111\\x86\\cardsvc.dll", "run from the store");
+        p.files.addFile(kSys + "\\drivers\\card.sys", "installed copy");
+        driver("Card", "Net", "oem1.inf");
+    }
+};
+
+TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
+    StoreMachine m;
+    m.p.files.addFile(kRepo + "\\other.inf_x86_2222\\other.inf", "another driver");
+    m.p.files.addFile(kRepo + "\\readme.txt", "not a package");
+    m.run();
+    EXPECT_EQ(Files(m, m.card),
+              (Strings{"card.cat", "card.inf", "card.sys", "oem1.inf", "x86\\cardsvc.dll"}));
+    // The package's original replaces the copy the run took from the installed system.
+    EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
+    EXPECT_EQ(m.file(m.card + "\\x86\\cardsvc.dll"), "run from the store");
+    EXPECT_EQ(m.file(m.card + "\\card.inf"), m.file(kWin + "\\inf\\oem1.inf"));
+    EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
+}
+
+TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
+    Machine m;
+    const std::string inf = Inf("", "odd.sys=1\r\n");
+    m.p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
+    // Named after another INF than the one it holds, and with no name of that shape at all.
+    m.p.files.addFile(kRepo + "\\other.inf_x86_1\\odd.inf", inf);
+    m.p.files.addFile(kRepo + "\\other.inf_x86_1\\odd.sys", "odd one");
+    m.p.files.addFile(kRepo + "\\plain\\p.inf", Inf("", "plain.sys=1\r\n"));
+    m.p.files.addFile(kWin + "\\inf\\oem2.inf", Inf("", "plain.sys=1\r\n"));
+    m.p.files.addFile(kRepo + "\\plain\\plain.sys", "plain one");
+    m.driver("Odd", "Net", "oem1.inf");
+    m.driver("Plain", "Net", "oem2.inf");
+    m.run();
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Odd\\odd.sys"), "odd one");
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Plain\\plain.sys"), "plain one");
+}
+
+TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
+    StoreMachine m;
+    m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\card.inf", "as setupapi says");
+    m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\only-here.sys", "x");
+    m.p.setup.setLocation(kWin + "\\inf\\oem1.inf", kRepo + "\\card.inf_x86_3333\\card.inf");
+    m.run();
+    EXPECT_EQ(m.file(m.card + "\\only-here.sys"), "x");
+    EXPECT_EQ(m.p.setup.asked, Strings{kWin + "\\inf\\oem1.inf"});
+    const Strings listings = m.calls("FindFiles");
+    EXPECT_EQ(std::count(listings.begin(), listings.end(), kRepo + "\\*"), 0);  // no scan needed
+}
+
+TEST(StoreSteps, AStoreLocationThatIsGoneFallsBackToTheScan) {
+    StoreMachine m;
+    m.p.setup.setLocation(kWin + "\\inf\\oem1.inf", kRepo + "\\card.inf_x86_9999\\card.inf");
+    m.run();
+    EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
+}
+
+TEST(StoreSteps, TheStoreIsListedOnceForAllDriversOfARun) {
+    StoreMachine m;
+    m.p.files.addFile(kWin + "\\inf\\oem2.inf", Inf("", "none.sys=1\r\n"));
+    m.driver("Second", "Net", "oem2.inf");
+    m.driver("Third", "Net", "oem2.inf");
+    m.run();
+    const Strings listings = m.calls("FindFiles");
+    EXPECT_EQ(std::count(listings.begin(), listings.end(), kRepo + "\\*"), 1);
+    // Only the INF whose size matches is read, besides the published one.
+    EXPECT_EQ(Files(m, kRoot + "\\Net\\Second"), Strings{"oem2.inf"});
+}
+
+TEST(StoreSteps, The32BitBuildFindsTheNativeStore) {
+    StoreMachine m;
+    m.p.files.emulateWow64(kSys, kWin + "\\SysWOW64");
+    m.p.files.addFolder(kWin + "\\SysWOW64\\drivers");
+    m.run();
+    EXPECT_EQ(m.file(m.card + "\\x86\\cardsvc.dll"), "run from the store");
+    EXPECT_EQ(m.p.files.callsWhileRedirected, 0);
+}
+
+TEST(StoreSteps, LinksInsideAPackageAreNotFollowed) {
+    StoreMachine m;
+    m.p.files.addFile(kRepo + "\\card.inf_x86_1111\\link\\outside.sys", "elsewhere");
+    m.p.files.setAttributes(kRepo + "\\card.inf_x86_1111\\link", kFileAttributeDirectory | 0x400);
+    m.run();
+    EXPECT_FALSE(m.p.files.exists(m.card + "\\link"));
+    EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
+}
+
+TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
+    struct Case {
+        const char* what;
+        std::uint16_t arch;
+        std::string versionExtra;
+        Strings store;         // catalog-store files of the main folder
+        std::string expected;  // the file saved as the name expected to be used
+        std::string name;
+    };
+    const std::vector<Case> cases = {
+        {"only oemNN.cat", kProcessorArchitectureIntel, "", {"oem1.cat"}, "oem1.cat", "card.cat"},
+        {"own name wins", kProcessorArchitectureIntel, "", {"oem1.cat", "card.cat"}, "card.cat", "card.cat"},
+        {"NTamd64 key on 64-bit Windows",
+         kProcessorArchitectureAmd64,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
+         "card64.cat"},
+        {"NTamd64 key found under its name",
+         kProcessorArchitectureAmd64,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"card64.cat", "oem1.cat"},
+         "card64.cat",
+         "card64.cat"},
+        {"NTamd64 key ignored on 32-bit Windows",
+         kProcessorArchitectureIntel,
+         "CatalogFile.NTamd64=card64.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
+         "card.cat"},
+        {"NT key",
+         kProcessorArchitectureIntel,
+         "CatalogFile.NT=cardnt.cat\r\n",
+         {"oem1.cat"},
+         "oem1.cat",
+         "cardnt.cat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine m;
+        m.p.setup.architecture = c.arch;
+        m.p.files.addFile(kWin + "\\inf\\oem1.inf", Inf("card.cat", "", c.versionExtra));
+        for (const std::string& f : c.store) m.p.files.addFile(kCatMain + "\\" + f, "catalog " + f);
+        m.driver("Card", "Net", "oem1.inf");
+        m.run();
+        EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\" + c.name), "catalog " + c.expected);
+        EXPECT_FALSE(m.p.files.exists(kRoot + "\\Net\\Card\\oem1.cat"));
+    }
+}
+
+TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
+    struct Case {
+        const char* what;
+        std::uint16_t arch;
+        bool package;
+        Strings expected;
+    };
+    const std::vector<Case> cases = {
+        {"32-bit", kProcessorArchitectureIntel, false, {"oem1.inf", "plain.sys", "x86only.sys"}},
+        {"64-bit", kProcessorArchitectureAmd64, false, {"amd64only.sys", "oem1.inf", "plain.sys"}},
+        {"arm64", kProcessorArchitectureArm64, false, {"oem1.inf", "plain.sys"}},
+        {"package", kProcessorArchitectureIntel, true, {"card.inf", "oem1.inf", "plain.sys"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine m;
+        m.p.setup.architecture = c.arch;
+        const std::string inf = Inf("", "plain.sys=1\r\n",
+                                    "\r\n[SourceDisksFiles.x86]\r\nx86only.sys=1\r\n"
+                                    "\r\n[SourceDisksFiles.amd64]\r\namd64only.sys=1\r\n");
+        m.p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
+        for (const char* f : {"plain.sys", "x86only.sys", "amd64only.sys"})
+            m.p.files.addFile(kSys + "\\drivers\\" + f, f);
+        if (c.package) {
+            m.p.files.addFile(kRepo + "\\card.inf_x86_1\\card.inf", inf);
+            m.p.files.addFile(kRepo + "\\card.inf_x86_1\\plain.sys", "plain.sys");
+        }
+        m.driver("Card", "Net", "oem1.inf");
+        m.run();
+        EXPECT_EQ(Files(m, kRoot + "\\Net\\Card"), c.expected);
+    }
+}
+
+TEST(StoreSteps, SourceProbesFollowTheRunsOrder) {
+    fakes::FakePlatform p;
+    const WindowsFolders f{"C:\\W", "C:\\W\\S", "C:\\W\\inf\\"};
+    EXPECT_EQ(backup::SourceProbes(p.env, "a.sys", "12", f),
+              (Strings{"C:\\W\\S\\Drivers\\a.sys", "C:\\W\\S\\drivers\\a.sys"}));
+    EXPECT_EQ(backup::SourceProbes(p.env, "a.b.sys", "", f), Strings{"C:\\W\\S\\a.b.sys"});
+    EXPECT_EQ(backup::SourceProbes(p.env, "x.hlp", "99", f), Strings{"C:\\W\\help\\x.hlp"});
+    const Strings printer = backup::SourceProbes(p.env, "p.dll", "66000", f);
+    ASSERT_EQ(printer.size(), 21u);
+    EXPECT_EQ(printer[1], "C:\\W\\S\\spool\\Drivers\\w32x86\\1\\p.dll");
+    EXPECT_EQ(printer[19], "C:\\W\\S\\spool\\Drivers\\w32x86\\19\\p.dll");
+}
+
+}  // namespace
+}  // namespace zv
