@@ -2,7 +2,9 @@
 // The real implementations of the seams.
 #include <memory>
 
+#include "platform/console.h"
 #include "platform/platform.h"
+#include "platform/setup.h"
 
 namespace zv::win32 {
 
@@ -12,5 +14,8 @@ std::unique_ptr<ISystem> MakeSystem();
 std::unique_ptr<IFileSystem> MakeFileSystem();
 std::unique_ptr<IInternet> MakeInternet();
 std::unique_ptr<IShell> MakeShell();
+std::unique_ptr<ISetup> MakeSetup();
+std::unique_ptr<IFileContents> MakeFileContents();
+std::unique_ptr<IConsole> MakeConsole();
 
 }  // namespace zv::win32
