@@ -47,8 +47,11 @@ int RunApplication() {
         return 1;
     }
     ui.setMainWindow(window.hwnd());
-    window.logic().setRestoreRun(
-        [&seams](Env& e, MainControls& c) { (void)restore::mnuRestore_Click(e, seams, c, restore::Options{}); });
+    auto responsive = MakeResponsiveSetup(*setup, ui);
+    RestoreSeams windowSeams{*responsive, *contents};
+    window.logic().setRestoreRun([&windowSeams](Env& e, MainControls& c) {
+        (void)restore::mnuRestore_Click(e, windowSeams, c, restore::Options{});
+    });
     window.load();  // StartUp may end the program here; the window is never shown then
     window.show();
     return RunMessageLoop(window.hwnd());

@@ -17,5 +17,8 @@ std::unique_ptr<IShell> MakeShell();
 std::unique_ptr<ISetup> MakeSetup();
 std::unique_ptr<IFileContents> MakeFileContents();
 std::unique_ptr<IConsole> MakeConsole();
+// The setup calls on a worker thread while the calling thread processes its window
+// messages through ui: a driver install can take minutes, and the window must not freeze.
+std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui);
 
 }  // namespace zv::win32

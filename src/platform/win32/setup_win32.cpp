@@ -4,7 +4,9 @@
 #include <setupapi.h>
 
 #include <cstring>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -47,11 +49,18 @@ class Win32Setup final : public ISetup {
 public:
     bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
                     Dword* lastError) override {
-        char dest[MAX_PATH + 1] = {};
+        char dest[1024] = {};
         DWORD needed = 0;
-        const BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed,
-                                           nullptr);
-        const DWORD error = ok ? 0 : ::GetLastError();
+        BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed, nullptr);
+        DWORD error = ok ? 0 : ::GetLastError();
+        // Wine 8's ANSI call reports every failure as "insufficient buffer" when it is given a
+        // buffer for the name (it converts the name it does not have). Without a buffer it
+        // gives the real reason. No store path comes near the buffer's size.
+        if (!ok && error == ERROR_INSUFFICIENT_BUFFER) {
+            ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, nullptr, 0, nullptr, nullptr);
+            error = ok ? 0 : ::GetLastError();
+            dest[0] = '\0';
+        }
         if (lastError) *lastError = error;
         // The store's name is filled in for an INF that is there already too.
         if (destination) *destination = (ok || error == ERROR_FILE_EXISTS) ? std::string(dest) : std::string();
@@ -134,7 +143,60 @@ private:
     }
 };
 
+// Runs call on a worker and pumps messages until it is back. A message handler may
+// end the program meanwhile (in tests: ProgramExit); the worker is joined first.
+template <class Call>
+void OffThread(IUi& ui, Call&& call) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        call();
+        done = true;
+    });
+    try {
+        while (!done) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            ui.DoEvents();
+        }
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+}
+
+class ResponsiveSetup final : public ISetup {
+public:
+    ResponsiveSetup(ISetup& inner, IUi& ui) : m_inner(inner), m_ui(ui) {}
+
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
+                    Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.CopyOEMInf(source, mediaType, style, destination, lastError); });
+        return ok;
+    }
+    bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.PresentDeviceIds(ids, lastError); });
+        return ok;
+    }
+    bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
+                          Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.InstallOnDevices(hardwareId, infPath, rebootNeeded, lastError); });
+        return ok;
+    }
+    std::string NativeArchitecture() override { return m_inner.NativeArchitecture(); }
+
+private:
+    ISetup& m_inner;
+    IUi& m_ui;
+};
+
 }  // namespace
+
+std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui) {
+    return std::make_unique<ResponsiveSetup>(inner, ui);
+}
 
 std::unique_ptr<ISetup> MakeSetup() { return std::make_unique<Win32Setup>(); }
 std::unique_ptr<IFileContents> MakeFileContents() { return std::make_unique<Win32FileContents>(); }
