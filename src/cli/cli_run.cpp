@@ -43,7 +43,10 @@ std::string Csv(const std::string& s) {
 // the runs see through them.
 struct Front {
     Front(Platform& real, IConsole& console, const std::string& folder, bool microsoft)
-        : ui(console), shell(folder), files(real.files), check(microsoft),
+        : ui(console),
+          shell(folder),
+          files(real.files),
+          check(microsoft),
           os{real.registry, real.profile, real.system, files, real.internet, shell, ui} {}
 
     ConsoleUi ui;
@@ -68,7 +71,8 @@ bool Accepted(Env& env) {
 std::string ListText(const RowList& list, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
-    for (const RowList::Row& r : list.rows) table.push_back({r.text, r.sub[1], r.sub[2], r.sub[3], r.sub[4], r.sub[5]});
+    for (const RowList::Row& r : list.rows)
+        table.push_back({r.text, r.sub[1], r.sub[2], r.sub[3], r.sub[4], r.sub[5]});
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -137,7 +141,8 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     std::vector<std::string> ticked;
     for (const RowList::Row& r : f.list.rows)
         if (r.checked) ticked.push_back(r.text);
-    if (ticked.empty()) return Fail(console, kExitNothingDone, "No driver is listed, so there is nothing to back up.");
+    if (ticked.empty())
+        return Fail(console, kExitNothingDone, "No driver is listed, so there is nothing to back up.");
 
     Dword error = 0;
     if (!MakeFolders(env.os.files, folder, &error))
@@ -171,8 +176,8 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         const std::string description =
             value >= 1 && static_cast<std::size_t>(value) <= ticked.size() ? ticked[value - 1] : "";
         (void)console.Write(ConsoleStream::Out, std::to_string(value) + "/" + std::to_string(max) + " " +
-                                                    description + ": " + std::to_string(have.size()) + " files, " +
-                                                    std::to_string(missing) + " missing\r\n");
+                                                    description + ": " + std::to_string(have.size()) +
+                                                    " files, " + std::to_string(missing) + " missing\r\n");
     };
     cmdBackup_Click(env, f.controls);
 
@@ -210,9 +215,12 @@ int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const st
 
 }  // namespace
 
-AppValues CommandLineAppValues() { return AppValues{"Zorvane", "1.03", "SOFTWARE\\FI", ""}; }
+AppValues CommandLineAppValues() {
+    return AppValues{"Zorvane", "1.03", "SOFTWARE\\FI", ""};
+}
 
-int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console, const std::vector<std::string>& argv) {
+int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
+                   const std::vector<std::string>& argv) {
     const std::string program = argv.empty() ? "Zorvane.exe" : NameOf(argv.front());
     const std::vector<std::string> args(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     const Parsed parsed = ParseArguments(args);
@@ -227,7 +235,8 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console, const s
     std::string folder;
     if (!c.folder.empty()) {
         folder = console.FullPathName(c.folder);
-        if (folder.empty()) return Fail(console, kExitBadArguments, "The folder name " + c.folder + " is not valid.");
+        if (folder.empty())
+            return Fail(console, kExitBadArguments, "The folder name " + c.folder + " is not valid.");
         // "D:\Backup\" and "D:\Backup" are one folder; a drive root keeps its separator.
         while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
     }
@@ -248,9 +257,10 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console, const s
         case Action::Backup:
         case Action::Restore:
             if (!Accepted(f.env))
-                return Fail(console, kExitNothingDone,
-                            "The agreement has not been accepted yet. Read it with /? and accept it with /accept, "
-                            "or start Zorvane once without arguments.");
+                return Fail(
+                    console, kExitNothingDone,
+                    "The agreement has not been accepted yet. Read it with /? and accept it with /accept, "
+                    "or start Zorvane once without arguments.");
             return c.action == Action::Backup ? RunBackupCommand(f, console, c, folder)
                                               : RunRestoreCommand(f, seams, console, folder);
         default: return kExitBadArguments;

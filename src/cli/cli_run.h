@@ -15,6 +15,7 @@ namespace zv::cli {
 [[nodiscard]] AppValues CommandLineAppValues();
 
 // argv: the split command line, the program name first. Returns the exit code.
-int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console, const std::vector<std::string>& argv);
+int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
+                   const std::vector<std::string>& argv);
 
 }  // namespace zv::cli

@@ -5,7 +5,9 @@
 namespace zv::cli {
 namespace {
 
-bool IsSwitch(const std::string& a) { return a.size() >= 2 && (a[0] == '/' || a[0] == '-'); }
+bool IsSwitch(const std::string& a) {
+    return a.size() >= 2 && (a[0] == '/' || a[0] == '-');
+}
 
 // cmd users write "D:\Backup\" for a folder; the C run time reads the \" as a quote,
 // which gives D:\Backup" . A folder name cannot hold a quote, so it was the separator.
@@ -148,17 +150,29 @@ std::string UsageText(const std::string& program) {
     const std::string p = program.empty() ? "Zorvane.exe" : program;
     return "Zorvane backs up the drivers of this Windows and puts them back.\r\n"
            "\r\n"
-           "  " + p + "                      opens the window\r\n"
-           "  " + p + " /list [/microsoft] [/csv]\r\n"
+           "  " +
+           p +
+           "                      opens the window\r\n"
+           "  " +
+           p +
+           " /list [/microsoft] [/csv]\r\n"
            "      prints the driver list: description, default, provider, id, class, INF\r\n"
-           "  " + p + " /backup <folder> [/all | /id <id> ...] [/microsoft]\r\n"
+           "  " +
+           p +
+           " /backup <folder> [/all | /id <id> ...] [/microsoft]\r\n"
            "      backs up all listed drivers, or those of the ids, into <folder>\\Zorvane\r\n"
-           "  " + p + " /restore <folder>\r\n"
+           "  " +
+           p +
+           " /restore <folder>\r\n"
            "      stages every INF below <folder> into the driver store, installs it on the\r\n"
            "      devices present now, and writes <folder>\\restore-report.csv\r\n"
-           "  " + p + " /accept\r\n"
+           "  " +
+           p +
+           " /accept\r\n"
            "      records that you accept the agreement below; /backup and /restore need it\r\n"
-           "  " + p + " /?\r\n"
+           "  " +
+           p +
+           " /?\r\n"
            "      prints this text\r\n"
            "\r\n"
            "/microsoft includes the drivers that come with Windows. /accept can be given\r\n"

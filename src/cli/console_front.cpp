@@ -9,7 +9,8 @@ int ConsoleUi::MessageBox(const std::string& text, const std::string& title, Dwo
         ++m_errors;
         // The window asks whether to stop on this error again; a script is never asked.
         const std::string question = "\r\nDo you wish to pause on this error again?";
-        if (line.size() >= question.size() && line.compare(line.size() - question.size(), question.size(), question) == 0)
+        if (line.size() >= question.size() &&
+            line.compare(line.size() - question.size(), question.size(), question) == 0)
             line.resize(line.size() - question.size());
         (void)m_console.Write(ConsoleStream::Err, "Error:\r\n" + line + "\r\n");
     } else {

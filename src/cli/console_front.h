@@ -2,8 +2,8 @@
 // A second front end for the window's runs: console versions of the controls, the
 // message boxes and the folder browser, so that ReadDrivers, the backup run and the
 // restore run work unchanged without a window.
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -130,7 +130,9 @@ public:
     Dword GetLastError() const override { return m_inner.GetLastError(); }
     Dword GetFileAttributes(const std::string& p) override { return m_inner.GetFileAttributes(p); }
     bool GetFileSize(const std::string& p, std::uint64_t* s) override { return m_inner.GetFileSize(p, s); }
-    bool FindFiles(const std::string& p, std::vector<FindEntry>* e) override { return m_inner.FindFiles(p, e); }
+    bool FindFiles(const std::string& p, std::vector<FindEntry>* e) override {
+        return m_inner.FindFiles(p, e);
+    }
     bool CreateDirectory(const std::string& p) override { return m_inner.CreateDirectory(p); }
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
         const bool ok = m_inner.CopyFile(from, to, failIfExists);
@@ -139,7 +141,9 @@ public:
     }
     bool DeleteFile(const std::string& p) override { return m_inner.DeleteFile(p); }
     Hfile OpenForWrite(const std::string& p) override { return m_inner.OpenForWrite(p); }
-    bool WriteFile(Hfile f, const void* d, Dword n, Dword* w) override { return m_inner.WriteFile(f, d, n, w); }
+    bool WriteFile(Hfile f, const void* d, Dword n, Dword* w) override {
+        return m_inner.WriteFile(f, d, n, w);
+    }
     bool CloseFile(Hfile f) override { return m_inner.CloseFile(f); }
     bool DisableFsRedirection(std::uintptr_t* o) override { return m_inner.DisableFsRedirection(o); }
     bool RevertFsRedirection(std::uintptr_t o) override { return m_inner.RevertFsRedirection(o); }

@@ -33,8 +33,8 @@ public:
     // or DiInstallDriverA where that is missing, both found in newdev.dll at run time. False
     // sets lastError (kErrorProcNotFound when neither exists; kErrorNoMoreItems when the
     // installed driver is as good already).
-    virtual bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
-                                  Dword* lastError) = 0;
+    virtual bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath,
+                                  bool* rebootNeeded, Dword* lastError) = 0;
     // "x86" or "amd64": the machine's own architecture, which picks the INF's model sections.
     [[nodiscard]] virtual std::string NativeArchitecture() = 0;
 };

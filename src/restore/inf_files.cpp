@@ -31,7 +31,9 @@ bool EndsWithInf(const std::string& name) {
     return name.size() > 4 && ToLower(name.substr(name.size() - 4)) == ".inf";
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) { return ToLower(a) < ToLower(b); }
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return ToLower(a) < ToLower(b);
+}
 
 // The section's "key=value" lines, each once, without comment lines. The buffer grows
 // until the section fits: the platform cuts a long section silently.
@@ -45,7 +47,8 @@ std::vector<std::string> SectionLines(Env& env, const std::string& section, cons
             const std::size_t end = buffer.find('\0', at);
             std::string line = buffer.substr(at, end - at);
             at = end + 1;
-            if (const std::size_t semi = line.find(';'); semi != std::string::npos) line = line.substr(0, semi);
+            if (const std::size_t semi = line.find(';'); semi != std::string::npos)
+                line = line.substr(0, semi);
             if (!Trim(line).empty()) lines.push_back(line);
         }
         return lines;
@@ -72,7 +75,8 @@ bool SameContent(IFileContents& contents, const std::string& a, const std::strin
            x == y;
 }
 
-void Walk(Env& env, IFileContents& contents, const std::string& folder, int depth, std::vector<std::string>& out) {
+void Walk(Env& env, IFileContents& contents, const std::string& folder, int depth,
+          std::vector<std::string>& out) {
     std::vector<FindEntry> entries;
     if (!env.os.files.FindFiles(folder + "\\*", &entries)) return;
     std::vector<std::string> infs, folders;
@@ -90,7 +94,8 @@ void Walk(Env& env, IFileContents& contents, const std::string& folder, int dept
         bool copy = false;
         if (IsPublishedName(name)) {
             for (const std::string& other : infs)
-                if (!IsPublishedName(other) && SameContent(contents, folder + "\\" + name, folder + "\\" + other)) {
+                if (!IsPublishedName(other) &&
+                    SameContent(contents, folder + "\\" + name, folder + "\\" + other)) {
                     copy = true;
                     break;
                 }
@@ -106,7 +111,8 @@ void Walk(Env& env, IFileContents& contents, const std::string& folder, int dept
 bool IsPublishedName(const std::string& name) {
     const std::string n = ToLower(name);
     if (n.size() <= 7 || n.rfind("oem", 0) != 0 || n.substr(n.size() - 4) != ".inf") return false;
-    return std::all_of(n.begin() + 3, n.end() - 4, [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return std::all_of(n.begin() + 3, n.end() - 4,
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 std::vector<std::string> FindInfFiles(Env& env, IFileContents& contents, const std::string& folder) {

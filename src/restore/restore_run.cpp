@@ -79,8 +79,8 @@ void Fail(Env& env, Item& item, Dword error) {
 
 // Stages the INF and installs it where a present device matches. Nothing here may stop
 // the other drivers: every failure ends up in the item.
-void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& present, const std::string& arch,
-                Item& item) {
+void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& present,
+                const std::string& arch, Item& item) {
     std::string stored;
     Dword error = 0;
     if (seams.setup.CopyOEMInf(item.path, kSpostPath, kSpCopyNoOverwrite, &stored, &error)) {
@@ -94,8 +94,8 @@ void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& p
             const std::string catalog = CatalogOf(env, item.path, arch);
             if (!catalog.empty() && !backup::IsPlainName(catalog))
                 item.errorText += " (the catalog name " + catalog + " is not a plain file name)";
-            else if (!catalog.empty() && env.os.files.GetFileAttributes(FolderOf(item.path) + "\\" + catalog) ==
-                                             kInvalidFileAttributes)
+            else if (!catalog.empty() && env.os.files.GetFileAttributes(FolderOf(item.path) + "\\" +
+                                                                        catalog) == kInvalidFileAttributes)
                 item.errorText += " (the catalog " + catalog + " is not next to the INF)";
         }
         return;
@@ -130,8 +130,8 @@ bool WriteReport(Env& env, const std::string& path, const std::string& text, Dwo
     const Hfile h = files.OpenForWrite(path);
     if (h == kInvalidHfile) return *error = files.GetLastError(), false;
     Dword written = 0;
-    const bool ok = files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) &&
-                    written == text.size();
+    const bool ok =
+        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
     const Dword writeError = ok ? 0 : files.GetLastError();
     const bool closed = files.CloseFile(h);
     if (!ok) return *error = writeError, false;
@@ -142,14 +142,15 @@ bool WriteReport(Env& env, const std::string& path, const std::string& text, Dwo
 std::string FinalText(Env& env, const Summary& s) {
     std::string text = "Restore finished: " + std::to_string(s.counts.staged) + " staged, " +
                        std::to_string(s.counts.installed) + " installed on a device, " +
-                       std::to_string(s.counts.present) + " already present, " + std::to_string(s.counts.failed) +
-                       " failed.";
+                       std::to_string(s.counts.present) + " already present, " +
+                       std::to_string(s.counts.failed) + " failed.";
     if (std::any_of(s.items.begin(), s.items.end(), [](const Item& i) { return i.rebootNeeded; }))
         text += "\r\nRestart Windows to finish the installation.";
     if (s.reportWritten)
         text += "\r\nThe report is written to " + s.reportPath + ".";
     else
-        text += "\r\nThe report could not be written to " + s.reportPath + ": " + ErrorTextOf(env, s.reportError) + ".";
+        text += "\r\nThe report could not be written to " + s.reportPath + ": " +
+                ErrorTextOf(env, s.reportError) + ".";
     return text;
 }
 
@@ -186,8 +187,8 @@ std::string ReportText(const std::vector<Item>& items) {
         std::string devices;
         for (const std::string& d : i.devices) devices += (devices.empty() ? "" : " ") + d;
         text += CsvField(i.relative) + "," + OutcomeName(i.outcome) + "," + CsvField(i.storedAs) + "," +
-                CsvField(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") + "," +
-                CsvField(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
+                CsvField(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") +
+                "," + CsvField(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
     }
     return text;
 }
@@ -238,8 +239,8 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
         Item item;
         item.path = infs[static_cast<std::size_t>(n - 1)];
         item.relative = Relative(s.folder, item.path);
-        c.Status.setSimpleText("Restoring driver " + std::to_string(n) + " of " + std::to_string(total) + ": " +
-                               item.relative);
+        c.Status.setSimpleText("Restoring driver " + std::to_string(n) + " of " + std::to_string(total) +
+                               ": " + item.relative);
         ui.DoEvents();
         try {
             RestoreOne(env, seams, present, arch, item);
@@ -277,7 +278,8 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
 
 Summary mnuRestore_Click(Env& env, RestoreSeams& seams, MainControls& controls, const Options& options) {
     const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
-        controls.form.handle(), "Select the backup folder to restore the drivers from.", kBifReturnOnlyFsDirs);
+        controls.form.handle(), "Select the backup folder to restore the drivers from.",
+        kBifReturnOnlyFsDirs);
     if (!folder || folder->empty()) return Summary{};
     return RestoreFolder(env, seams, controls, *folder, options);
 }

@@ -16,11 +16,13 @@ std::string Upper(std::string s) {
     return s;
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
 
 // Unique per fixture, so that no earlier run's INF makes this one "already there".
-std::string Inf(const SetupContractFixture& f, const std::string& catalog, const std::string& signature =
-                                                                               "\"$Windows NT$\"") {
+std::string Inf(const SetupContractFixture& f, const std::string& catalog,
+                const std::string& signature = "\"$Windows NT$\"") {
     std::string text = "[Version]\r\nSignature=" + signature + "\r\nClass=Net\r\n";
     if (!catalog.empty()) text += "CatalogFile=" + catalog + "\r\n";
     return text + "; " + f.folder() + "\r\n";

@@ -61,7 +61,8 @@ bool FakeSetup::CopyOEMInf(const std::string& source, Dword mediaType, Dword sty
     const auto text = m_files.contents(source);
     if (!text) return Fail(static_cast<Dword>(kErrorFileNotFound), lastError);
     const std::string signature = Upper(VersionValue(*text, "Signature"));
-    if (signature != "\"$WINDOWS NT$\"" && signature != "\"$CHICAGO$\"") return Fail(kWrongInfStyle, lastError);
+    if (signature != "\"$WINDOWS NT$\"" && signature != "\"$CHICAGO$\"")
+        return Fail(kWrongInfStyle, lastError);
     const std::string catalog = VersionValue(*text, "CatalogFile");
     if (!catalog.empty() && !m_files.contents(FolderOf(source) + "\\" + catalog))
         return Fail(static_cast<Dword>(kErrorFileNotFound), lastError);
@@ -85,7 +86,8 @@ bool FakeSetup::CopyOEMInf(const std::string& source, Dword mediaType, Dword sty
     const std::string stem = "oem" + std::to_string(free);
     m_files.addFile(infFolder + stem + ".inf", *text);
     if (!catalog.empty())
-        m_files.addFile(m_windows + kCatalogStore + stem + ".cat", *m_files.contents(FolderOf(source) + "\\" + catalog));
+        m_files.addFile(m_windows + kCatalogStore + stem + ".cat",
+                        *m_files.contents(FolderOf(source) + "\\" + catalog));
     if (destination) *destination = infFolder + stem + ".inf";
     if (lastError) *lastError = 0;
     return true;
@@ -98,11 +100,12 @@ bool FakeSetup::PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError
     return true;
 }
 
-bool FakeSetup::InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
-                                 Dword* lastError) {
+bool FakeSetup::InstallOnDevices(const std::string& hardwareId, const std::string& infPath,
+                                 bool* rebootNeeded, Dword* lastError) {
     installs.push_back(Install{hardwareId, infPath});
     if (rebootNeeded) *rebootNeeded = false;
-    if (auto f = installErrors.find(Upper(hardwareId)); f != installErrors.end()) return Fail(f->second, lastError);
+    if (auto f = installErrors.find(Upper(hardwareId)); f != installErrors.end())
+        return Fail(f->second, lastError);
     const bool present = std::any_of(presentIds.begin(), presentIds.end(),
                                      [&](const std::string& p) { return EqualsNoCase(p, hardwareId); });
     if (!present) return Fail(kErrorNoSuchDevinst, lastError);
@@ -113,7 +116,8 @@ bool FakeSetup::InstallOnDevices(const std::string& hardwareId, const std::strin
     return true;
 }
 
-bool FakeFileContents::ReadAll(const std::string& path, std::size_t limit, std::string* data, Dword* lastError) {
+bool FakeFileContents::ReadAll(const std::string& path, std::size_t limit, std::string* data,
+                               Dword* lastError) {
     ++reads;
     const auto text = m_files.contents(path);
     if (!text) return Fail(static_cast<Dword>(kErrorFileNotFound), lastError);

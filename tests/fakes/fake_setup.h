@@ -26,10 +26,10 @@ public:
 
     std::string architecture = "x86";
     std::vector<std::string> presentIds;
-    Dword presentIdsError = 0;                     // not 0: PresentDeviceIds fails with it
-    std::map<std::string, Dword> copyErrors;       // INF path (upper case) -> forced error
-    std::map<std::string, Dword> installErrors;    // hardware id (upper case) -> forced error
-    std::vector<std::string> rebootIds;            // hardware ids whose install needs a restart
+    Dword presentIdsError = 0;                   // not 0: PresentDeviceIds fails with it
+    std::map<std::string, Dword> copyErrors;     // INF path (upper case) -> forced error
+    std::map<std::string, Dword> installErrors;  // hardware id (upper case) -> forced error
+    std::vector<std::string> rebootIds;          // hardware ids whose install needs a restart
     struct Copy {
         std::string source;
         Dword mediaType, style;

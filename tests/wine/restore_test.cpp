@@ -42,7 +42,8 @@ std::string WindowsFolder() {
 class WineRestore : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_tag = "zvr" + std::to_string(::GetCurrentProcessId()) + "x" + std::to_string(::GetTickCount() % 100000);
+        m_tag =
+            "zvr" + std::to_string(::GetCurrentProcessId()) + "x" + std::to_string(::GetTickCount() % 100000);
         m_backup = fs::temp_directory_path() / (m_tag + "-backup");
         fs::create_directories(m_backup);
     }
@@ -62,7 +63,8 @@ protected:
 };
 
 TEST_F(WineRestore, StagesIntoTheStoreAndReportsTheDriversThatFail) {
-    const std::string good = m_tag + "good", nocat = m_tag + "nocat", gone = m_tag + "gone", bad = m_tag + "bad";
+    const std::string good = m_tag + "good", nocat = m_tag + "nocat", gone = m_tag + "gone",
+                      bad = m_tag + "bad";
     Write(m_backup / "Net" / "Good" / (good + ".inf"), inf(good + ".cat"));
     Write(m_backup / "Net" / "Good" / (good + ".cat"), "catalog " + m_tag);
     Write(m_backup / "Net" / "NoCat" / (nocat + ".inf"), inf(""));
@@ -94,7 +96,8 @@ TEST_F(WineRestore, StagesIntoTheStoreAndReportsTheDriversThatFail) {
     EXPECT_EQ(s.items[1].relative, "Net\\Gone\\" + gone + ".inf");
     EXPECT_EQ(s.items[1].outcome, restore::Outcome::Failed);
     EXPECT_EQ(s.items[1].error, 2u);
-    EXPECT_NE(s.items[1].errorText.find("(the catalog " + gone + ".cat is not next to the INF)"), std::string::npos);
+    EXPECT_NE(s.items[1].errorText.find("(the catalog " + gone + ".cat is not next to the INF)"),
+              std::string::npos);
     EXPECT_EQ(s.items[2].outcome, restore::Outcome::Staged);
     EXPECT_EQ(s.items[3].outcome, restore::Outcome::Staged);
     // Wine keeps the INF's own name where Windows gives "oemNN.inf": the test takes the
@@ -135,7 +138,9 @@ public:
 };
 
 int g_ticks = 0;
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ++g_ticks;
+}
 
 TEST(WineResponsiveSetup, MessagesAreHandledDuringASetupCall) {
     fakes::FakeFileSystem files;

@@ -13,7 +13,9 @@
 namespace zv::win32 {
 namespace {
 
-bool Usable(HANDLE h) { return h && h != INVALID_HANDLE_VALUE && ::GetFileType(h) != FILE_TYPE_UNKNOWN; }
+bool Usable(HANDLE h) {
+    return h && h != INVALID_HANDLE_VALUE && ::GetFileType(h) != FILE_TYPE_UNKNOWN;
+}
 
 class Win32Console final : public IConsole {
 public:
@@ -28,11 +30,14 @@ public:
         DWORD mode = 0;
         if (::GetConsoleMode(h, &mode)) {
             // A console shows its own code page (OEM), not the ANSI one the text is in.
-            const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+            const int n =
+                ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
             std::vector<wchar_t> wide(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
-            if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+            if (n > 0)
+                ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
             DWORD written = 0;
-            return ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(n > 0 ? n : 0), &written, nullptr) != FALSE;
+            return ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(n > 0 ? n : 0), &written, nullptr) !=
+                   FALSE;
         }
         DWORD written = 0;
         return ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
@@ -62,8 +67,8 @@ private:
         }
         if (!m_attached) return nullptr;
         if (HANDLE h = ::GetStdHandle(id); Usable(h)) return cached = h;
-        HANDLE h = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+        HANDLE h = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
         return cached = (h == INVALID_HANDLE_VALUE ? nullptr : h);
     }
 
@@ -75,6 +80,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IConsole> MakeConsole() { return std::make_unique<Win32Console>(); }
+std::unique_ptr<IConsole> MakeConsole() {
+    return std::make_unique<Win32Console>();
+}
 
 }  // namespace zv::win32

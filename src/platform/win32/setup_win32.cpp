@@ -3,11 +3,11 @@
 
 #include <setupapi.h>
 
-#include <cstring>
 #include <atomic>
+#include <cstring>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/factories.h"
@@ -38,11 +38,12 @@ void AppendIds(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property, std::vecto
     ::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, nullptr, 0, &size);
     if (size == 0) return;
     std::vector<char> buffer(size + 2, '\0');
-    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                             size, nullptr))
+    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type,
+                                             reinterpret_cast<BYTE*>(buffer.data()), size, nullptr))
         return;
     if (type != REG_MULTI_SZ && type != REG_SZ) return;
-    for (const char* p = buffer.data(); p < buffer.data() + size && *p; p += std::strlen(p) + 1) ids.emplace_back(p);
+    for (const char* p = buffer.data(); p < buffer.data() + size && *p; p += std::strlen(p) + 1)
+        ids.emplace_back(p);
 }
 
 class Win32Setup final : public ISetup {
@@ -51,7 +52,8 @@ public:
                     Dword* lastError) override {
         char dest[1024] = {};
         DWORD needed = 0;
-        BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed, nullptr);
+        BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed,
+                                     nullptr);
         DWORD error = ok ? 0 : ::GetLastError();
         // Wine 8's ANSI call reports every failure as "insufficient buffer" when it is given a
         // buffer for the name (it converts the name it does not have). Without a buffer it
@@ -63,7 +65,8 @@ public:
         }
         if (lastError) *lastError = error;
         // The store's name is filled in for an INF that is there already too.
-        if (destination) *destination = (ok || error == ERROR_FILE_EXISTS) ? std::string(dest) : std::string();
+        if (destination)
+            *destination = (ok || error == ERROR_FILE_EXISTS) ? std::string(dest) : std::string();
         return ok != FALSE;
     }
 
@@ -89,7 +92,8 @@ public:
         BOOL reboot = FALSE;
         BOOL ok = FALSE;
         DWORD error = ERROR_PROC_NOT_FOUND;
-        if (static const auto update = NewdevProc<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA"); update) {
+        if (static const auto update = NewdevProc<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
+            update) {
             // No INSTALLFLAG_FORCE: a driver that is not better than the device's own is left out.
             ok = update(nullptr, hardwareId.c_str(), infPath.c_str(), 0, &reboot);
             error = ok ? 0 : ::GetLastError();
@@ -127,7 +131,8 @@ public:
         }
         data->assign(static_cast<std::size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        const BOOL ok = data->empty() || ::ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr);
+        const BOOL ok =
+            data->empty() || ::ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr);
         const DWORD e = ok ? 0 : ::GetLastError();
         ::CloseHandle(h);
         if (!ok) return fail(e, lastError);
@@ -198,7 +203,11 @@ std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui) {
     return std::make_unique<ResponsiveSetup>(inner, ui);
 }
 
-std::unique_ptr<ISetup> MakeSetup() { return std::make_unique<Win32Setup>(); }
-std::unique_ptr<IFileContents> MakeFileContents() { return std::make_unique<Win32FileContents>(); }
+std::unique_ptr<ISetup> MakeSetup() {
+    return std::make_unique<Win32Setup>();
+}
+std::unique_ptr<IFileContents> MakeFileContents() {
+    return std::make_unique<Win32FileContents>();
+}
 
 }  // namespace zv::win32

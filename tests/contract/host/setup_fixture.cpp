@@ -27,6 +27,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SetupContractFixture> MakeSetupContractFixture() { return std::make_unique<FakeSetupFixture>(); }
+std::unique_ptr<SetupContractFixture> MakeSetupContractFixture() {
+    return std::make_unique<FakeSetupFixture>();
+}
 
 }  // namespace zv::contract

@@ -22,7 +22,8 @@ public:
         static int counter = 0;
         std::string base = temp;
         if (!base.empty() && base.back() == '\\') base.pop_back();
-        m_folder = base + "\\zv-setup-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        m_folder =
+            base + "\\zv-setup-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
         std::filesystem::create_directories(m_folder);
     }
     ~RealSetupFixture() override {
@@ -58,6 +59,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SetupContractFixture> MakeSetupContractFixture() { return std::make_unique<RealSetupFixture>(); }
+std::unique_ptr<SetupContractFixture> MakeSetupContractFixture() {
+    return std::make_unique<RealSetupFixture>();
+}
 
 }  // namespace zv::contract

@@ -111,31 +111,39 @@ TEST(CommandLine, BadArgumentsGiveCodeTwoTheReasonAndTheUsageAndWriteNothing) {
 TEST(CommandLine, AnIdOfAMicrosoftDriverNeedsTheMicrosoftSwitch) {
     Cli m;
     m.accept();
-    EXPECT_EQ(m.run("/backup D:\\Out /id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002"), cli::kExitBadArguments);
+    EXPECT_EQ(m.run("/backup D:\\Out /id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002"),
+              cli::kExitBadArguments);
     EXPECT_EQ(m.console.err,
-              "No listed driver has the id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002. Drivers from Microsoft are "
+              "No listed driver has the id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002. Drivers from "
+              "Microsoft are "
               "listed only with /microsoft.\r\nThe ids are those that /list prints.\r\n");
-    EXPECT_EQ(m.run("/backup D:\\Out /id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002 /microsoft"), cli::kExitDone);
+    EXPECT_EQ(m.run("/backup D:\\Out /id {5A1F0001-7C3E-4B1A-9D2F-0E5B8C6A1001}\\0002 /microsoft"),
+              cli::kExitDone);
 }
 
 TEST(CommandLine, ListPrintsTheSixColumnsAsTextOrCsv) {
     Cli m;
     EXPECT_EQ(m.run("/list"), cli::kExitDone);
     EXPECT_EQ(m.console.out,
-              "Description            Default           Provider  ID                                           Class  "
+              "Description            Default           Provider  ID                                         "
+              "  Class  "
               "Inf Path\r\n"
-              "Fenlake Gigabit, 5120  Network adapters  Fenlake   {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000  Net    "
+              "Fenlake Gigabit, 5120  Network adapters  Fenlake   "
+              "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000  Net    "
               "oem3.inf\r\n"
-              "Wireless AX            Network adapters  Fenlake   {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001  Net    "
+              "Wireless AX            Network adapters  Fenlake   "
+              "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001  Net    "
               "oem4.inf\r\n");
     m.console.out.clear();
     EXPECT_EQ(m.run("/list /csv /microsoft"), cli::kExitDone);
-    EXPECT_EQ(m.console.out,
-              "Description,Default,Provider,ID,Class,Inf Path\r\n"
-              "\"Fenlake Gigabit, 5120\",Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000,Net,"
-              "oem3.inf\r\n"
-              "Wireless AX,Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001,Net,oem4.inf\r\n"
-              "Kernel Debug,Network adapters,Microsoft,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0002,Net,kd.inf\r\n");
+    EXPECT_EQ(
+        m.console.out,
+        "Description,Default,Provider,ID,Class,Inf Path\r\n"
+        "\"Fenlake Gigabit, 5120\",Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000,Net,"
+        "oem3.inf\r\n"
+        "Wireless AX,Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001,Net,oem4.inf\r\n"
+        "Kernel Debug,Network "
+        "adapters,Microsoft,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0002,Net,kd.inf\r\n");
     // The list needs no agreement and writes nothing.
     EXPECT_TRUE(m.writes().empty());
 }
@@ -191,7 +199,8 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
                              "Net\\Fenlake Gigabit, 5120\\oem3.inf"}));
     EXPECT_EQ(m.p.files.tree("D:\\Cli\\new\\Zorvane"), tree);
     for (const auto& f : tree)
-        EXPECT_EQ(m.p.files.contents("D:\\Cli\\new\\Zorvane\\" + f), m.p.files.contents("D:\\Window\\Zorvane\\" + f));
+        EXPECT_EQ(m.p.files.contents("D:\\Cli\\new\\Zorvane\\" + f),
+                  m.p.files.contents("D:\\Window\\Zorvane\\" + f));
     EXPECT_EQ(m.console.out,
               "Please be aware that some providers require you to use their own driver install package.\r\n"
               "1/1 Fenlake Gigabit, 5120: 4 files, 0 missing\r\n"
@@ -218,9 +227,10 @@ TEST(CommandLine, ABackupThatFailsOnADriverStopsWithCodeOneOrThree) {
         int code;
         const char* lastLine;
     };
-    for (const Case& c : {Case{"oem4.inf", cli::kExitDoneWithFailures,
-                               "The backup stopped after 1 drivers; what was copied is in D:\\Out\\Zorvane\r\n"},
-                          Case{"oem3.inf", cli::kExitNothingDone, ""}}) {
+    for (const Case& c :
+         {Case{"oem4.inf", cli::kExitDoneWithFailures,
+               "The backup stopped after 1 drivers; what was copied is in D:\\Out\\Zorvane\r\n"},
+          Case{"oem3.inf", cli::kExitNothingDone, ""}}) {
         SCOPED_TRACE(c.failingInf);
         Cli m;
         m.accept();
@@ -250,12 +260,13 @@ TEST(CommandLine, RestoreRunsWithoutAskingAndPrintsALinePerDriver) {
     m.p.files.addFile("D:\\Backup\\Zorvane\\Net\\A\\oem3.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
     m.p.files.addFile("D:\\Backup\\Zorvane\\Net\\B\\bad.inf", "[Version]\r\nSignature=\"$Nope$\"\r\n");
     EXPECT_EQ(m.run("/restore D:\\Backup\\"), cli::kExitDoneWithFailures);
-    EXPECT_EQ(m.console.out,
-              "1/2 Zorvane\\Net\\A\\oem3.inf: staged as oem0.inf\r\n"
-              "2/2 Zorvane\\Net\\B\\bad.inf: failed, error 0xE0000100: The INF file is not a Windows NT style INF "
-              "(its Signature is wrong).\r\n"
-              "Restore finished: 1 staged, 0 installed on a device, 0 already present, 1 failed.\r\n"
-              "The report is written to D:\\Backup\\restore-report.csv.\r\n");
+    EXPECT_EQ(
+        m.console.out,
+        "1/2 Zorvane\\Net\\A\\oem3.inf: staged as oem0.inf\r\n"
+        "2/2 Zorvane\\Net\\B\\bad.inf: failed, error 0xE0000100: The INF file is not a Windows NT style INF "
+        "(its Signature is wrong).\r\n"
+        "Restore finished: 1 staged, 0 installed on a device, 0 already present, 1 failed.\r\n"
+        "The report is written to D:\\Backup\\restore-report.csv.\r\n");
     EXPECT_TRUE(m.p.files.exists("D:\\Backup\\restore-report.csv"));
     m.console.out.clear();
     m.p.files.addFolder("D:\\Empty");

@@ -15,12 +15,13 @@ TEST(SplitCommandLine, FollowsTheRunTimesQuotingRules) {
     };
     const Case cases[] = {
         {"Zorvane.exe", {"Zorvane.exe"}},
-        {"\"C:\\Program Files\\Zorvane.exe\"  /list\t/csv  ", {"C:\\Program Files\\Zorvane.exe", "/list", "/csv"}},
+        {"\"C:\\Program Files\\Zorvane.exe\"  /list\t/csv  ",
+         {"C:\\Program Files\\Zorvane.exe", "/list", "/csv"}},
         {"z /backup \"D:\\My Backups\"", {"z", "/backup", "D:\\My Backups"}},
-        {"z a\\\\\"b c\"", {"z", "a\\b c"}},          // 2n backslashes: n, and the quote groups
-        {"z a\\\"b", {"z", "a\"b"}},                  // 2n+1: n and a literal quote
-        {"z a\\b\\c", {"z", "a\\b\\c"}},              // backslashes not before a quote are plain
-        {"z \"a\"\"b\"", {"z", "a\"b"}},              // "" inside quotes
+        {"z a\\\\\"b c\"", {"z", "a\\b c"}},  // 2n backslashes: n, and the quote groups
+        {"z a\\\"b", {"z", "a\"b"}},          // 2n+1: n and a literal quote
+        {"z a\\b\\c", {"z", "a\\b\\c"}},      // backslashes not before a quote are plain
+        {"z \"a\"\"b\"", {"z", "a\"b"}},      // "" inside quotes
         {"z \"\"", {"z", ""}},
         {"\"C:\\x y\\z.exe\"/list", {"C:\\x y\\z.exe", "/list"}},
     };
@@ -41,7 +42,8 @@ TEST(ParseArguments, ReadsEachCommandAndItsSwitches) {
         EXPECT_TRUE(p.command.microsoft);
     }
     {
-        const auto p = cli::ParseArguments({"/backup", "D:\\B", "/id", "{a}\\0000", "{b}\\0001", "/microsoft"});
+        const auto p =
+            cli::ParseArguments({"/backup", "D:\\B", "/id", "{a}\\0000", "{b}\\0001", "/microsoft"});
         EXPECT_TRUE(p.error.empty()) << p.error;
         EXPECT_EQ(p.command.action, Action::Backup);
         EXPECT_EQ(p.command.folder, "D:\\B");

@@ -29,12 +29,14 @@ TEST(RestoreRun, StagesInfAndCatalogAsWindowsNamesThemAndWritesTheReport) {
               "Net\\Card\\oem3.inf,staged,oem0.inf,,,\r\n"
               "USB\\Hub\\hub.inf,staged,oem1.inf,,,\r\n");
     // Nothing else in the backup folder changed.
-    EXPECT_EQ(m.p.files.tree(kBackup), (Strings{"Net\\", "Net\\Card\\", "Net\\Card\\card.cat", "Net\\Card\\oem3.inf",
-                                                "restore-report.csv", "USB\\", "USB\\Hub\\", "USB\\Hub\\hub.inf"}));
+    EXPECT_EQ(m.p.files.tree(kBackup),
+              (Strings{"Net\\", "Net\\Card\\", "Net\\Card\\card.cat", "Net\\Card\\oem3.inf",
+                       "restore-report.csv", "USB\\", "USB\\Hub\\", "USB\\Hub\\hub.inf"}));
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
-    EXPECT_EQ(m.p.ui.shown[0].text,
-              "Found 2 drivers in D:\\Zorvane.\r\nAdd them to the Windows driver store and install them on the "
-              "devices present now?");
+    EXPECT_EQ(
+        m.p.ui.shown[0].text,
+        "Found 2 drivers in D:\\Zorvane.\r\nAdd them to the Windows driver store and install them on the "
+        "devices present now?");
     EXPECT_EQ(m.p.ui.shown[0].style, restore::kMbYesNo | kMbIconQuestion);
     EXPECT_EQ(m.p.ui.shown[1].text,
               "Restore finished: 2 staged, 0 installed on a device, 0 already present, 0 failed.\r\n"
@@ -81,7 +83,8 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
     m.driver("D", "same.inf", Inf("", {"USB\\VID_9"}));
     m.driver("E", "denied.inf", Inf(""));
     m.driver("F", "old.inf", Inf("", {"ROOT\\OLD"}));
-    m.p.files.addFile(kInfFolder + "\\oem0.inf", Inf("", {"USB\\VID_9"}));  // same.inf is in the store already
+    m.p.files.addFile(kInfFolder + "\\oem0.inf",
+                      Inf("", {"USB\\VID_9"}));  // same.inf is in the store already
     m.setup.presentIds = {"pci\\ven_1&dev_2", "USB\\VID_9", "ROOT\\OLD"};
     m.setup.copyErrors["D:\\ZORVANE\\E\\DENIED.INF"] = kErrorAccessDenied;
     m.setup.installErrors["ROOT\\OLD"] = kErrorNoMoreItems;  // the device's driver is as good already
@@ -108,15 +111,16 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
     // The installer is given the INF in the backup folder, where its driver files are.
     ASSERT_EQ(m.setup.installs.size(), 3u);
     EXPECT_EQ(m.setup.installs[0].inf, kBackup + "\\C\\dev.inf");
-    EXPECT_EQ(m.file(kBackup + "\\restore-report.csv"),
-              "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n"
-              "A\\broken.inf,failed,,,0xE0000100,The INF file is not a Windows NT style INF (its Signature is "
-              "wrong).\r\n"
-              "B\\nocat.inf,failed,,,2,System error 2 (the catalog gone.cat is not next to the INF)\r\n"
-              "C\\dev.inf,installed,oem1.inf,PCI\\VEN_1&DEV_2,,\r\n"
-              "D\\same.inf,installed,oem0.inf,USB\\VID_9,,\r\n"
-              "E\\denied.inf,failed,,,5,System error 5\r\n"
-              "F\\old.inf,staged,oem2.inf,,,\r\n");
+    EXPECT_EQ(
+        m.file(kBackup + "\\restore-report.csv"),
+        "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n"
+        "A\\broken.inf,failed,,,0xE0000100,The INF file is not a Windows NT style INF (its Signature is "
+        "wrong).\r\n"
+        "B\\nocat.inf,failed,,,2,System error 2 (the catalog gone.cat is not next to the INF)\r\n"
+        "C\\dev.inf,installed,oem1.inf,PCI\\VEN_1&DEV_2,,\r\n"
+        "D\\same.inf,installed,oem0.inf,USB\\VID_9,,\r\n"
+        "E\\denied.inf,failed,,,5,System error 5\r\n"
+        "F\\old.inf,staged,oem2.inf,,,\r\n");
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
     EXPECT_EQ(m.p.ui.shown[1].text,
               "Restore finished: 1 staged, 2 installed on a device, 0 already present, 3 failed.\r\n"
@@ -164,8 +168,9 @@ TEST(RestoreRun, AnOlderLongerReportIsReplacedWhole) {
     m.driver("A", "a.inf", Inf(""));
     m.p.files.addFile(kBackup + "\\restore-report.csv", std::string(4000, 'x'));
     (void)m.run();
-    EXPECT_EQ(m.file(kBackup + "\\restore-report.csv"),
-              "INF,Outcome,Stored as,Installed for,Error number,Error text\r\nA\\a.inf,staged,oem0.inf,,,\r\n");
+    EXPECT_EQ(
+        m.file(kBackup + "\\restore-report.csv"),
+        "INF,Outcome,Stored as,Installed for,Error number,Error text\r\nA\\a.inf,staged,oem0.inf,,,\r\n");
 }
 
 TEST(RestoreRun, AReportThatCannotBeWrittenIsToldInTheFinalMessage) {
