@@ -245,6 +245,12 @@ def run_restore_steps(s, free_port):
                 f.write(b"; without its catalog\r\n")
             (bad / "NoCatLine").mkdir()
             (bad / "NoCatLine" / "plain.inf").write_bytes(b'[Version]\r\nSignature="$Windows NT$"\r\nClass=Net\r\n')
+            # A driver for a device every Wine machine has: installed on it.
+            (bad / "Monitor").mkdir()
+            (bad / "Monitor" / "monitor.inf").write_bytes(
+                b'[Version]\r\nSignature="$Windows NT$"\r\nClass=Monitor\r\n'
+                b'[Manufacturer]\r\n%M%=Models,NTx86\r\n[Models.NTx86]\r\n%D%=Inst, MONITOR\\Default_Monitor\r\n'
+                b'[Inst]\r\n[Strings]\r\nM="Zorvane e2e"\r\nD="e2e monitor"\r\n')
             rc, out, err = cli("/restore", "C:\\restore-bad")
             s.expect(rc == 1, f"/restore gave {rc}: {out} {err}")
             rows = {r[0]: r for r in report(bad)}
@@ -255,7 +261,10 @@ def run_restore_steps(s, free_port):
                      in nocat[5], f"missing catalog: {nocat}")
             plain = rows["NoCatLine\\plain.inf"]
             s.expect(plain[1] == "staged", f"without a catalog line: {plain}")
-            s.expect(len(rows) == 3, f"rows {sorted(rows)}")
+            monitor = rows["Monitor\\monitor.inf"]
+            s.expect(monitor[1] == "installed" and monitor[3].lower() == "monitor\\default_monitor",
+                     f"the monitor's driver: {monitor}")
+            s.expect(len(rows) == 4, f"rows {sorted(rows)}")
 
     # Offline, agreement given, as the window's steps leave the demo machine.
     s.set_proxy(refused)
@@ -271,7 +280,8 @@ def run_restore_steps(s, free_port):
              window_restore_into_a_fresh_machine),
             ("/restore into a fresh machine: refused before /accept, then every INF and catalog",
              cli_restore_into_a_fresh_machine),
-            ("/restore of a broken INF and one without its catalog: reported, the others go on",
+            ("/restore of a broken INF and one without its catalog: reported, the others go on; a present "
+             "device's driver installed",
              restore_reports_broken_and_catalogless_drivers),
         ]:
             s.step(name, fn)
