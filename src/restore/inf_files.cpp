@@ -78,6 +78,8 @@ bool SameContent(IFileContents& contents, const std::string& a, const std::strin
 void Walk(Env& env, IFileContents& contents, const std::string& folder, int depth,
           std::vector<std::string>& out) {
     std::vector<FindEntry> entries;
+    // A folder picked high up (a whole drive) has many to walk; the window repaints meanwhile.
+    env.os.ui.DoEvents();
     if (!env.os.files.FindFiles(folder + "\\*", &entries)) return;
     std::vector<std::string> infs, folders;
     for (const FindEntry& e : entries) {

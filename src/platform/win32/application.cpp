@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/cli_run.h"
 #include "cli/command_line.h"
