@@ -33,7 +33,7 @@ constexpr SetupText kSetupTexts[] = {
     {0xE0000102u, "A required line is missing from the INF file."},
     {0xE000020Bu, "No device with that hardware id is present."},
     {0xE000022Fu, "The INF file names no catalog, so the driver is not signed."},
-    {0xE0000235u, "A 32-bit program cannot install drivers on 64-bit Windows; use Zorvane64.exe."},
+    {kErrorInWow64, "A 32-bit program cannot install drivers on 64-bit Windows; use Zorvane64.exe."},
     {0xE0000247u, "The driver could not be added to the driver store."},
 };
 
