@@ -198,6 +198,7 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
     IUi& ui = env.os.ui;
     Summary s;
     s.folder = WithoutTrailingSeparator(chosen);
+    if (s.folder.empty()) return s;
     const std::string separator = s.folder.back() == '\\' ? "" : "\\";
     s.reportPath = s.folder + separator + kReportName;
 
