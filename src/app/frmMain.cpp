@@ -8,6 +8,18 @@
 
 namespace zv {
 
+namespace {
+
+struct Running {
+    bool& flag;
+    explicit Running(bool& f) : flag(f) { flag = true; }
+    ~Running() { flag = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+};
+
+}  // namespace
+
 frmMain::frmMain(Env& env, MainControls& controls)
     : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
 
@@ -79,15 +91,20 @@ void frmMain::cmdInvert_Click() {
 
 void frmMain::cmdBackup_Click() {
     if (m_backupRunning) return;
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-        Running(const Running&) = delete;
-        Running& operator=(const Running&) = delete;
-    } running(m_backupRunning);
+    Running running(m_backupRunning);
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
+    m_backupRunning = false;
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+}
+
+// The restore walks no list rows, but it sets the same bar and status text as a backup
+// run, so the two never run at once.
+void frmMain::mnuRestore_Click() {
+    if (m_backupRunning || !m_restoreRun) return;
+    Running running(m_backupRunning);
+    m_rereadAfterRun = false;
+    m_restoreRun(m_env, m_controls);
     m_backupRunning = false;
     if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
 }

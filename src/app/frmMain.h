@@ -21,6 +21,8 @@ public:
     void mnuAboutZorvane_Click();
     void mnuBackup_Click();
     void mnuExit_Click();
+    // File, Restore from backup...: the restore run, kept out while a backup runs and vice versa.
+    void mnuRestore_Click();
     void chkMicrosoft_Click();
     void cmdSelect_Click();
     void cmdInvert_Click();
@@ -32,6 +34,9 @@ public:
     // What the Backup command runs; tests put a run of their own here.
     using BackupRun = std::function<void(Env&, MainControls&)>;
     void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }
+    // What File, Restore from backup... runs; the program entry gives it the restore's seams.
+    using RestoreRun = std::function<void(Env&, MainControls&)>;
+    void setRestoreRun(RestoreRun run) { m_restoreRun = std::move(run); }
 
 private:
     void End();
@@ -46,6 +51,7 @@ private:
     // so that it matches the box.
     bool m_rereadAfterRun = false;
     BackupRun m_backupRun;
+    RestoreRun m_restoreRun;
 };
 
 }  // namespace zv

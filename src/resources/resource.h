@@ -6,5 +6,6 @@
 #define IDM_FILE 100
 #define IDM_BACKUP 101
 #define IDM_EXIT 102
+#define IDM_RESTORE 103
 #define IDM_ABOUT 110
 #define IDM_ABOUT_ZORVANE 111

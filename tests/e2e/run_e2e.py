@@ -216,6 +216,8 @@ def main():
     s = Suite(args)
     from e2e_steps import run_steps  # the scenario itself
     run_steps(s, VersionServer, free_port)
+    from e2e_restore_steps import run_restore_steps
+    run_restore_steps(s, free_port)
     s.stop_app()
     print(f"e2e: {s.passed} passed, {s.failed} failed")
     return 1 if s.failed else 0

@@ -48,7 +48,10 @@ Dword FakeSystem::ExpandEnvironmentStrings(const std::string& source, char* dest
     return needed;
 }
 
-std::string FakeSystem::ErrorText(Dword error) { return "System error " + std::to_string(error); }
+// The system has no text for setupapi's own codes (0xE...), as FormatMessage on Windows and Wine.
+std::string FakeSystem::ErrorText(Dword error) {
+    return error >= 0xE0000000u ? "" : "System error " + std::to_string(error);
+}
 
 bool FakeSystem::StartProgram(const std::string& path, int showCommand, Dword* lastError) {
     const bool known = std::any_of(startablePrograms.begin(), startablePrograms.end(),

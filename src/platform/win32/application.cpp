@@ -5,16 +5,27 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "cli/cli_run.h"
+#include "cli/command_line.h"
 #include "platform/win32/factories.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/ui_win32.h"
+#include "restore/restore_run.h"
 
 namespace zv::win32 {
 
 int RunApplication() {
+    auto console = MakeConsole();
+    const std::vector<std::string> argv = cli::SplitCommandLine(console->CommandLine());
+    auto restoreSetup = MakeSetup();
+    auto contents = MakeFileContents();
+    RestoreSeams seams{*restoreSetup, *contents};
+
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    if (argv.size() <= 1) InitCommonControlsEx(&icc);
 
     auto registry = MakeRegistry();
     auto profile = MakeProfile();
@@ -30,6 +41,8 @@ int RunApplication() {
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};
+    // With arguments the program is a command: no window, no version check, no agreement box.
+    if (argv.size() > 1) return cli::RunCommandLine(os, seams, *console, argv);
 
     // The program normally ends through ExitProcess from inside a handler, so
     // nothing here may rely on this frame unwinding.
@@ -39,6 +52,11 @@ int RunApplication() {
         return 1;
     }
     ui.setMainWindow(window.hwnd());
+    auto responsive = MakeResponsiveSetup(*restoreSetup, ui);
+    RestoreSeams windowSeams{*responsive, *contents};
+    window.logic().setRestoreRun([&windowSeams](Env& e, MainControls& c) {
+        (void)restore::mnuRestore_Click(e, windowSeams, c, restore::Options{});
+    });
     window.load();  // StartUp may end the program here; the window is never shown then
     window.show();
     return RunMessageLoop(window.hwnd());

@@ -2,7 +2,9 @@
 // The real implementations of the seams.
 #include <memory>
 
+#include "platform/console.h"
 #include "platform/platform.h"
+#include "platform/setup.h"
 
 namespace zv::win32 {
 
@@ -15,5 +17,11 @@ std::unique_ptr<IShell> MakeShell();
 std::unique_ptr<IDriverSetup> MakeDriverSetup();
 std::unique_ptr<IFileData> MakeFileData();
 std::unique_ptr<ILocale> MakeLocale();
+std::unique_ptr<ISetup> MakeSetup();
+std::unique_ptr<IFileContents> MakeFileContents();
+std::unique_ptr<IConsole> MakeConsole();
+// The setup calls on a worker thread while the calling thread processes its window
+// messages through ui: a driver install can take minutes, and the window must not freeze.
+std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui);
 
 }  // namespace zv::win32

@@ -30,6 +30,7 @@ HMENU BuildMenu() {
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
     AppendMenuA(file, MF_STRING, IDM_BACKUP, "&Backup");
+    AppendMenuA(file, MF_STRING, IDM_RESTORE, "&Restore from backup...\tCtrl+R");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, IDM_EXIT, "E&xit");
     HMENU about = CreatePopupMenu();
@@ -241,6 +242,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
         switch (id) {
             case IDM_BACKUP: dispatch([&] { m_logic->mnuBackup_Click(); }); break;
             case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
+            case IDM_RESTORE: dispatch([&] { m_logic->mnuRestore_Click(); }); break;
             case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
             default: break;
         }

@@ -1,8 +1,20 @@
 #include "platform/win32/ui_win32.h"
 
 #include "platform/win32/about_window.h"
+#include "resources/resource.h"
 
 namespace zv::win32 {
+
+namespace {
+
+// The main window's keyboard shortcuts; the menu shows them beside the items.
+HACCEL MainAccelerators() {
+    static ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'R', IDM_RESTORE}};
+    static HACCEL table = CreateAcceleratorTableA(keys, 1);
+    return table;
+}
+
+}  // namespace
 
 int UiWin32::MessageBox(const std::string& text, const std::string& title, Dword style) {
     // While the main window is still hidden (during the load handler) the boxes
@@ -13,6 +25,9 @@ int UiWin32::MessageBox(const std::string& text, const std::string& title, Dword
 
 bool PreTranslate(HWND main, MSG& msg) {
     if (HWND about = AboutWindow(); about && IsWindow(about) && IsDialogMessageA(about, &msg)) return true;
+    if (main && IsWindow(main) && (msg.hwnd == main || IsChild(main, msg.hwnd)) &&
+        TranslateAcceleratorA(main, MainAccelerators(), &msg))
+        return true;
     return main && IsWindow(main) && IsDialogMessageA(main, &msg);
 }
 

@@ -1,0 +1,188 @@
+#include "cli/command_line.h"
+
+#include "support/vbrt.h"
+
+namespace zv::cli {
+namespace {
+
+bool IsSwitch(const std::string& a) {
+    return a.size() >= 2 && (a[0] == '/' || a[0] == '-');
+}
+
+// cmd users write "D:\Backup\" for a folder; the C run time reads the \" as a quote,
+// which gives D:\Backup" . A folder name cannot hold a quote, so it was the separator.
+std::string FolderArgument(std::string a) {
+    if (!a.empty() && a.back() == '"') a.back() = '\\';
+    return a;
+}
+
+const char* NameOf(Action a) {
+    switch (a) {
+        case Action::List: return "/list";
+        case Action::Backup: return "/backup";
+        case Action::Restore: return "/restore";
+        case Action::Accept: return "/accept";
+        case Action::Help: return "/?";
+        case Action::Window: break;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    const std::size_t n = line.size();
+    // The program name: quotes group, backslashes are plain.
+    {
+        std::string name;
+        if (i < n && line[i] == '"') {
+            ++i;
+            while (i < n && line[i] != '"') name += line[i++];
+            if (i < n) ++i;
+        } else {
+            while (i < n && line[i] != ' ' && line[i] != '\t') name += line[i++];
+        }
+        args.push_back(name);
+    }
+    for (;;) {
+        while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i >= n) break;
+        std::string arg;
+        bool quoted = false;
+        while (i < n && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
+            if (line[i] == '\\') {
+                std::size_t slashes = 0;
+                while (i < n && line[i] == '\\') ++slashes, ++i;
+                if (i < n && line[i] == '"') {
+                    arg.append(slashes / 2, '\\');
+                    if (slashes % 2) {
+                        arg += '"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(slashes, '\\');
+                }
+            } else if (line[i] == '"') {
+                // "" inside quotes is a literal quote.
+                if (quoted && i + 1 < n && line[i + 1] == '"') {
+                    arg += '"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += line[i++];
+            }
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+Parsed ParseArguments(const std::vector<std::string>& args) {
+    Parsed p;
+    Command& c = p.command;
+    auto fail = [&](const std::string& why) {
+        p.error = why;
+        return p;
+    };
+    auto setAction = [&](Action a) -> bool {
+        if (c.action != Action::Window && c.action != a) {
+            p.error = std::string(NameOf(c.action)) + " and " + NameOf(a) + " cannot be used together.";
+            return false;
+        }
+        c.action = a;
+        return true;
+    };
+    bool help = false, idSeen = false;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        if (!IsSwitch(a)) return fail("Unexpected argument: " + a);
+        const std::string s = ToLower(a.substr(1));
+        if (s == "?" || s == "h" || s == "help") {
+            help = true;
+        } else if (s == "list") {
+            if (!setAction(Action::List)) return p;
+        } else if (s == "backup" || s == "restore") {
+            if (!setAction(s == "backup" ? Action::Backup : Action::Restore)) return p;
+            if (k + 1 >= args.size() || IsSwitch(args[k + 1]) || args[k + 1].empty())
+                return fail("/" + s + " needs the folder: /" + s + " <folder>");
+            c.folder = FolderArgument(args[++k]);
+        } else if (s == "microsoft") {
+            c.microsoft = true;
+        } else if (s == "csv") {
+            c.csv = true;
+        } else if (s == "all") {
+            c.all = true;
+        } else if (s == "accept") {
+            c.accept = true;
+        } else if (s == "id") {
+            idSeen = true;
+            const std::size_t before = c.ids.size();
+            while (k + 1 < args.size() && !IsSwitch(args[k + 1])) c.ids.push_back(args[++k]);
+            if (c.ids.size() == before) return fail("/id needs a driver id, as the list shows it: /id <id>");
+        } else {
+            return fail("Unknown switch: " + a);
+        }
+    }
+    if (help) {
+        c.action = Action::Help;
+        return p;
+    }
+    if (c.action == Action::Window && c.accept) c.action = Action::Accept;
+    if (c.action == Action::Window) {
+        if (args.empty()) return p;
+        return fail("Nothing to do: give /list, /backup, /restore or /accept.");
+    }
+    if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
+    if (c.microsoft && c.action != Action::List && c.action != Action::Backup)
+        return fail("/microsoft belongs to /list and /backup.");
+    if ((c.all || idSeen) && c.action != Action::Backup) return fail("/all and /id belong to /backup.");
+    if (c.all && idSeen) return fail("/all and /id cannot be used together.");
+    if (c.action == Action::Backup && !idSeen) c.all = true;
+    return p;
+}
+
+std::string UsageText(const std::string& program) {
+    const std::string p = program.empty() ? "Zorvane.exe" : program;
+    return "Zorvane backs up the drivers of this Windows and puts them back.\r\n"
+           "\r\n"
+           "  " +
+           p +
+           "                      opens the window\r\n"
+           "  " +
+           p +
+           " /list [/microsoft] [/csv]\r\n"
+           "      prints the driver list: description, default, provider, id, class, INF\r\n"
+           "  " +
+           p +
+           " /backup <folder> [/all | /id <id> ...] [/microsoft]\r\n"
+           "      backs up all listed drivers, or those of the ids, into <folder>\\Zorvane\r\n"
+           "  " +
+           p +
+           " /restore <folder>\r\n"
+           "      stages every INF below <folder> into the driver store, installs it on the\r\n"
+           "      devices present now, and writes <folder>\\restore-report.csv\r\n"
+           "  " +
+           p +
+           " /accept\r\n"
+           "      records that you accept the agreement below; /backup and /restore need it\r\n"
+           "  " +
+           p +
+           " /?\r\n"
+           "      prints this text\r\n"
+           "\r\n"
+           "/microsoft includes the drivers that come with Windows. /accept can be given\r\n"
+           "together with /backup or /restore.\r\n"
+           "\r\n"
+           "Exit codes: 0 all done; 1 done, but drivers failed or files were missing;\r\n"
+           "2 bad arguments; 3 nothing done.\r\n"
+           "\r\n"
+           "Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
+           "for any loss of data or any data corruption.\r\n";
+}
+
+}  // namespace zv::cli

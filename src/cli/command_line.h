@@ -1,0 +1,43 @@
+#pragma once
+// The command line of Zorvane.exe: splitting it as Windows programs do, and the
+// switches of the scripted list, backup and restore.
+#include <string>
+#include <vector>
+
+namespace zv::cli {
+
+// Exit codes of the command line.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitDoneWithFailures = 1;  // drivers that failed, files that were missing
+inline constexpr int kExitBadArguments = 2;
+inline constexpr int kExitNothingDone = 3;
+
+enum class Action { Window, Help, List, Backup, Restore, Accept };
+
+struct Command {
+    Action action = Action::Window;
+    bool microsoft = false;  // /microsoft: the drivers from Microsoft too
+    bool csv = false;        // /csv: the list as comma-separated values
+    bool all = false;        // /all: every listed driver (also the default of /backup)
+    bool accept = false;     // /accept: record that the agreement was accepted
+    std::vector<std::string> ids;
+    std::string folder;
+};
+
+struct Parsed {
+    Command command;
+    std::string error;  // not empty: bad arguments, and what was wrong
+};
+
+// The arguments of a command line by the rules of the C run time (CommandLineToArgvW):
+// blanks separate, quotes group, 2n backslashes before a quote give n and toggle
+// quoting, 2n+1 give n and a literal quote. The program name comes first.
+[[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& line);
+
+// The arguments after the program name. No arguments at all: the window.
+[[nodiscard]] Parsed ParseArguments(const std::vector<std::string>& args);
+
+// The usage text of /? (and of bad arguments), CRLF line ends.
+[[nodiscard]] std::string UsageText(const std::string& program);
+
+}  // namespace zv::cli

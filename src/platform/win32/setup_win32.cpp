@@ -1,0 +1,213 @@
+// Driver store and device installation over setupapi and newdev, and whole-file reads.
+#include <windows.h>
+
+#include <setupapi.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/factories.h"
+
+namespace zv::win32 {
+namespace {
+
+using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
+using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
+
+// newdev.dll is loaded on first use and kept: it is not there on every system, and a
+// program that imported it would not start where it is missing.
+HMODULE Newdev() {
+    static HMODULE module = ::LoadLibraryA("newdev.dll");
+    return module;
+}
+
+template <class Fn>
+Fn NewdevProc(const char* name) {
+    HMODULE module = Newdev();
+    FARPROC p = module ? ::GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
+}
+
+// The ids of one property (REG_MULTI_SZ), appended to ids.
+void AppendIds(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property, std::vector<std::string>& ids) {
+    DWORD type = 0, size = 0;
+    ::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, nullptr, 0, &size);
+    if (size == 0) return;
+    std::vector<char> buffer(size + 2, '\0');
+    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type,
+                                             reinterpret_cast<BYTE*>(buffer.data()), size, nullptr))
+        return;
+    if (type != REG_MULTI_SZ && type != REG_SZ) return;
+    for (const char* p = buffer.data(); p < buffer.data() + size && *p; p += std::strlen(p) + 1)
+        ids.emplace_back(p);
+}
+
+class Win32Setup final : public ISetup {
+public:
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
+                    Dword* lastError) override {
+        char dest[1024] = {};
+        DWORD needed = 0;
+        BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed,
+                                     nullptr);
+        DWORD error = ok ? 0 : ::GetLastError();
+        // Wine 8's ANSI call reports every failure as "insufficient buffer" when it is given a
+        // buffer for the name (it converts the name it does not have). Without a buffer it
+        // gives the real reason. No store path comes near the buffer's size.
+        if (!ok && error == ERROR_INSUFFICIENT_BUFFER) {
+            ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, nullptr, 0, nullptr, nullptr);
+            error = ok ? 0 : ::GetLastError();
+            dest[0] = '\0';
+        }
+        if (lastError) *lastError = error;
+        // The store's name is filled in for an INF that is there already too.
+        if (destination)
+            *destination = (ok || error == ERROR_FILE_EXISTS) ? std::string(dest) : std::string();
+        return ok != FALSE;
+    }
+
+    bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override {
+        HDEVINFO set = ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+        if (set == INVALID_HANDLE_VALUE) {
+            if (lastError) *lastError = ::GetLastError();
+            return false;
+        }
+        SP_DEVINFO_DATA device{};
+        device.cbSize = sizeof device;
+        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+            AppendIds(set, device, SPDRP_HARDWAREID, *ids);
+            AppendIds(set, device, SPDRP_COMPATIBLEIDS, *ids);
+        }
+        ::SetupDiDestroyDeviceInfoList(set);
+        if (lastError) *lastError = 0;
+        return true;
+    }
+
+    bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
+                          Dword* lastError) override {
+        BOOL reboot = FALSE;
+        BOOL ok = FALSE;
+        DWORD error = ERROR_PROC_NOT_FOUND;
+        if (static const auto update = NewdevProc<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
+            update) {
+            // No INSTALLFLAG_FORCE: a driver that is not better than the device's own is left out.
+            ok = update(nullptr, hardwareId.c_str(), infPath.c_str(), 0, &reboot);
+            error = ok ? 0 : ::GetLastError();
+        } else if (static const auto install = NewdevProc<DiInstallDriverFn>("DiInstallDriverA"); install) {
+            ok = install(nullptr, infPath.c_str(), 0, &reboot);
+            error = ok ? 0 : ::GetLastError();
+        }
+        if (rebootNeeded) *rebootNeeded = reboot != FALSE;
+        if (lastError) *lastError = error;
+        return ok != FALSE;
+    }
+
+    std::string NativeArchitecture() override {
+        SYSTEM_INFO info{};
+        ::GetNativeSystemInfo(&info);
+        return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? "amd64" : "x86";
+    }
+};
+
+class Win32FileContents final : public IFileContents {
+public:
+    bool ReadAll(const std::string& path, std::size_t limit, std::string* data, Dword* lastError) override {
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return fail(::GetLastError(), lastError);
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(h, &size)) {
+            const DWORD e = ::GetLastError();
+            ::CloseHandle(h);
+            return fail(e, lastError);
+        }
+        if (static_cast<unsigned long long>(size.QuadPart) > limit) {
+            ::CloseHandle(h);
+            return fail(ERROR_NOT_ENOUGH_MEMORY, lastError);
+        }
+        data->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD got = 0;
+        const BOOL ok =
+            data->empty() || ::ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr);
+        const DWORD e = ok ? 0 : ::GetLastError();
+        ::CloseHandle(h);
+        if (!ok) return fail(e, lastError);
+        data->resize(data->empty() ? 0 : got);
+        if (lastError) *lastError = 0;
+        return true;
+    }
+
+private:
+    static bool fail(DWORD e, Dword* lastError) {
+        if (lastError) *lastError = e;
+        return false;
+    }
+};
+
+// Runs call on a worker and pumps messages until it is back. A message handler may
+// end the program meanwhile (in tests: ProgramExit); the worker is joined first.
+template <class Call>
+void OffThread(IUi& ui, Call&& call) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        call();
+        done = true;
+    });
+    try {
+        while (!done) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            ui.DoEvents();
+        }
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+}
+
+class ResponsiveSetup final : public ISetup {
+public:
+    ResponsiveSetup(ISetup& inner, IUi& ui) : m_inner(inner), m_ui(ui) {}
+
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
+                    Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.CopyOEMInf(source, mediaType, style, destination, lastError); });
+        return ok;
+    }
+    bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.PresentDeviceIds(ids, lastError); });
+        return ok;
+    }
+    bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
+                          Dword* lastError) override {
+        bool ok = false;
+        OffThread(m_ui, [&] { ok = m_inner.InstallOnDevices(hardwareId, infPath, rebootNeeded, lastError); });
+        return ok;
+    }
+    std::string NativeArchitecture() override { return m_inner.NativeArchitecture(); }
+
+private:
+    ISetup& m_inner;
+    IUi& m_ui;
+};
+
+}  // namespace
+
+std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui) {
+    return std::make_unique<ResponsiveSetup>(inner, ui);
+}
+
+std::unique_ptr<ISetup> MakeSetup() {
+    return std::make_unique<Win32Setup>();
+}
+std::unique_ptr<IFileContents> MakeFileContents() {
+    return std::make_unique<Win32FileContents>();
+}
+
+}  // namespace zv::win32

@@ -1,0 +1,288 @@
+#include "restore/restore_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "backup/backup_files.h"
+#include "restore/inf_files.h"
+#include "support/vbrt.h"
+
+namespace zv::restore {
+namespace {
+
+constexpr Dword kErrorNoMoreItemsD = static_cast<Dword>(kErrorNoMoreItems);
+constexpr Dword kErrorFileExistsD = static_cast<Dword>(kErrorFileExists);
+constexpr Dword kErrorFileNotFoundD = static_cast<Dword>(kErrorFileNotFound);
+
+struct SetupText {
+    Dword error;
+    const char* text;
+};
+// FormatMessage has no text for setupapi's own errors (neither on older Windows nor
+// under Wine); these are the ones an INF from a backup runs into.
+constexpr SetupText kSetupTexts[] = {
+    {0xE0000000u, "The INF file has a line where a section name was expected."},
+    {0xE0000001u, "The INF file has a badly formed section name line."},
+    {0xE0000002u, "The INF file has a section name that is too long."},
+    {0xE0000003u, "The INF file has a syntax error."},
+    {0xE0000100u, "The INF file is not a Windows NT style INF (its Signature is wrong)."},
+    {0xE0000101u, "A required section is missing from the INF file."},
+    {0xE0000102u, "A required line is missing from the INF file."},
+    {0xE000020Bu, "No device with that hardware id is present."},
+    {0xE000022Fu, "The INF file names no catalog, so the driver is not signed."},
+    {kErrorInWow64, "A 32-bit program cannot install drivers on 64-bit Windows; use Zorvane64.exe."},
+    {0xE0000247u, "The driver could not be added to the driver store."},
+};
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    // "D:\" stays as it is: without the separator it would name the current folder of D:.
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string Relative(const std::string& folder, const std::string& path) {
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+    if (path.size() > prefix.size() && ToLower(path.substr(0, prefix.size())) == ToLower(prefix))
+        return path.substr(prefix.size());
+    return path;
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+std::string CsvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void Fail(Env& env, Item& item, Dword error) {
+    item.outcome = Outcome::Failed;
+    item.error = error;
+    item.errorText = ErrorTextOf(env, error);
+}
+
+// Stages the INF and installs it where a present device matches. Nothing here may stop
+// the other drivers: every failure ends up in the item.
+void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& present,
+                const std::string& arch, Item& item) {
+    std::string stored;
+    Dword error = 0;
+    if (seams.setup.CopyOEMInf(item.path, kSpostPath, kSpCopyNoOverwrite, &stored, &error)) {
+        item.outcome = Outcome::Staged;
+    } else if (error == kErrorFileExistsD) {
+        item.outcome = Outcome::AlreadyPresent;
+    } else {
+        Fail(env, item, error);
+        // "File not found" alone does not say which file: usually the catalog.
+        if (error == kErrorFileNotFoundD) {
+            const std::string catalog = CatalogOf(env, item.path, arch);
+            if (!catalog.empty() && !backup::IsPlainName(catalog))
+                item.errorText += " (the catalog name " + catalog + " is not a plain file name)";
+            else if (!catalog.empty() && env.os.files.GetFileAttributes(FolderOf(item.path) + "\\" +
+                                                                        catalog) == kInvalidFileAttributes)
+                item.errorText += " (the catalog " + catalog + " is not next to the INF)";
+        }
+        return;
+    }
+    item.storedAs = NameOf(stored);
+
+    for (const std::string& id : HardwareIdsOf(env, item.path, arch)) {
+        const bool here = std::any_of(present.begin(), present.end(),
+                                      [&](const std::string& p) { return EqualsNoCase(p, id); });
+        if (!here) continue;
+        bool reboot = false;
+        // The INF in the backup folder, not the store's copy: its driver files lie beside it.
+        if (seams.setup.InstallOnDevices(id, item.path, &reboot, &error)) {
+            item.outcome = Outcome::Installed;
+            item.devices.push_back(id);
+            item.rebootNeeded = item.rebootNeeded || reboot;
+        } else if (error != kErrorNoMoreItemsD && error != kErrorNoSuchDevinst) {
+            // No more items: the device's driver is as good already. No such device: it went.
+            Fail(env, item, error);
+            return;
+        }
+    }
+}
+
+bool WriteReport(Env& env, const std::string& path, const std::string& text, Dword* error) {
+    IFileSystem& files = env.os.files;
+    // OpenForWrite keeps what is there: an older, longer report would leave its tail.
+    if (!files.DeleteFile(path)) {
+        const Dword e = files.GetLastError();
+        if (e != kErrorFileNotFoundD && e != static_cast<Dword>(kErrorPathNotFound)) return *error = e, false;
+    }
+    const Hfile h = files.OpenForWrite(path);
+    if (h == kInvalidHfile) return *error = files.GetLastError(), false;
+    Dword written = 0;
+    const bool ok =
+        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
+    const Dword writeError = ok ? 0 : files.GetLastError();
+    const bool closed = files.CloseFile(h);
+    if (!ok) return *error = writeError, false;
+    if (!closed) return *error = files.GetLastError(), false;
+    return true;
+}
+
+std::string FinalText(Env& env, const Summary& s) {
+    std::string text = "Restore finished: " + std::to_string(s.counts.staged) + " staged, " +
+                       std::to_string(s.counts.installed) + " installed on a device, " +
+                       std::to_string(s.counts.present) + " already present, " +
+                       std::to_string(s.counts.failed) + " failed.";
+    if (std::any_of(s.items.begin(), s.items.end(), [](const Item& i) { return i.rebootNeeded; }))
+        text += "\r\nRestart Windows to finish the installation.";
+    if (s.reportWritten)
+        text += "\r\nThe report is written to " + s.reportPath + ".";
+    else
+        text += "\r\nThe report could not be written to " + s.reportPath + ": " +
+                ErrorTextOf(env, s.reportError) + ".";
+    return text;
+}
+
+}  // namespace
+
+const char* OutcomeName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Staged: return "staged";
+        case Outcome::Installed: return "installed";
+        case Outcome::AlreadyPresent: return "already present";
+        case Outcome::Failed: return "failed";
+    }
+    return "failed";
+}
+
+std::string ErrorTextOf(Env& env, Dword error) {
+    std::string text = env.os.system.ErrorText(error);
+    if (text.empty())
+        for (const SetupText& t : kSetupTexts)
+            if (t.error == error) text = t.text;
+    return text.empty() ? "Unknown error" : text;
+}
+
+std::string ErrorNumberText(Dword error) {
+    if (error < 0x10000u) return std::to_string(error);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(error));
+    return text;
+}
+
+std::string ReportText(const std::vector<Item>& items) {
+    std::string text = "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n";
+    for (const Item& i : items) {
+        std::string devices;
+        for (const std::string& d : i.devices) devices += (devices.empty() ? "" : " ") + d;
+        text += CsvField(i.relative) + "," + OutcomeName(i.outcome) + "," + CsvField(i.storedAs) + "," +
+                CsvField(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") +
+                "," + CsvField(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
+    }
+    return text;
+}
+
+Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std::string& chosen,
+                      const Options& options) {
+    IUi& ui = env.os.ui;
+    Summary s;
+    s.folder = WithoutTrailingSeparator(chosen);
+    if (s.folder.empty()) return s;
+    const std::string separator = s.folder.back() == '\\' ? "" : "\\";
+    s.reportPath = s.folder + separator + kReportName;
+
+    c.form.setMousePointer(kPointerHourglass);
+    c.Status.setSimpleText("Looking for drivers in " + s.folder + "...");
+    ui.DoEvents();
+    std::vector<std::string> infs = FindInfFiles(env, seams.contents, s.folder);
+    c.form.setMousePointer(kPointerDefault);
+    if (infs.empty()) {
+        c.Status.setSimpleText("");
+        ui.MessageBox("No driver was found in " + s.folder + ": it holds no INF file.", "Restore",
+                      kMbIconExclamation);
+        return s;
+    }
+    const long total = static_cast<long>(infs.size());
+    if (options.confirm) {
+        const std::string drivers = total == 1 ? "1 driver" : std::to_string(total) + " drivers";
+        const int answer = ui.MessageBox(
+            "Found " + drivers + " in " + s.folder +
+                ".\r\nAdd them to the Windows driver store and install them on the devices present now?",
+            "Restore", kMbYesNo | kMbIconQuestion);
+        if (answer != kIdYes) {
+            c.Status.setSimpleText("");
+            return s;
+        }
+    }
+
+    s.ran = true;
+    c.form.setMousePointer(kPointerHourglass);
+    const std::string arch = seams.setup.NativeArchitecture();
+    std::vector<std::string> present;
+    Dword error = 0;
+    // Without the device list the drivers are still staged; Windows installs them when
+    // it next looks for a device's driver.
+    if (!seams.setup.PresentDeviceIds(&present, &error)) present.clear();
+    c.pbBar.setMax(total);
+    c.pbBar.setValue(0);
+    for (long n = 1; n <= total; ++n) {
+        Item item;
+        item.path = infs[static_cast<std::size_t>(n - 1)];
+        item.relative = Relative(s.folder, item.path);
+        c.Status.setSimpleText("Restoring driver " + std::to_string(n) + " of " + std::to_string(total) +
+                               ": " + item.relative);
+        ui.DoEvents();
+        try {
+            RestoreOne(env, seams, present, arch, item);
+        } catch (const RuntimeError& e) {
+            item.outcome = Outcome::Failed;
+            item.error = 0;
+            item.errorText = e.description();
+        } catch (const std::bad_alloc&) {
+            item.outcome = Outcome::Failed;
+            item.errorText = DescriptionOf(kErrOutOfMemory);
+        } catch (const std::out_of_range&) {
+            item.outcome = Outcome::Failed;
+            item.errorText = DescriptionOf(kErrSubscript);
+        }
+        switch (item.outcome) {
+            case Outcome::Staged: ++s.counts.staged; break;
+            case Outcome::Installed: ++s.counts.installed; break;
+            case Outcome::AlreadyPresent: ++s.counts.present; break;
+            case Outcome::Failed: ++s.counts.failed; break;
+        }
+        s.items.push_back(item);
+        c.pbBar.setValue(n);
+        if (options.onItem) options.onItem(n, total, s.items.back());
+        ui.DoEvents();
+    }
+
+    s.reportWritten = WriteReport(env, s.reportPath, ReportText(s.items), &s.reportError);
+    c.Status.setSimpleText("Restore finished.");
+    ui.DoEvents();
+    c.form.setMousePointer(kPointerDefault);
+    ui.MessageBox(FinalText(env, s), "Restore",
+                  (s.counts.failed > 0 || !s.reportWritten) ? kMbIconExclamation : kMbIconInformation);
+    return s;
+}
+
+Summary mnuRestore_Click(Env& env, RestoreSeams& seams, MainControls& controls, const Options& options) {
+    const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
+        controls.form.handle(), "Select the backup folder to restore the drivers from.",
+        kBifReturnOnlyFsDirs);
+    if (!folder || folder->empty()) return Summary{};
+    return RestoreFolder(env, seams, controls, *folder, options);
+}
+
+}  // namespace zv::restore

@@ -1,0 +1,69 @@
+#pragma once
+// Putting the drivers of a backup folder back: each INF is staged into the driver
+// store and installed on the devices present now whose ids it names. The window's
+// File menu and the command line run the same restore; they differ only in the
+// controls and message boxes they hand it.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "platform/setup.h"
+#include "support/env.h"
+
+namespace zv::restore {
+
+inline constexpr const char* kReportName = "restore-report.csv";
+inline constexpr Dword kMbYesNo = 0x4;
+
+enum class Outcome { Staged, Installed, AlreadyPresent, Failed };
+
+struct Item {
+    std::string path;      // full path of the INF in the backup folder
+    std::string relative;  // the same, below the chosen folder
+    Outcome outcome = Outcome::Failed;
+    std::string storedAs;              // the store's name for it, "oemNN.inf" on Windows
+    std::vector<std::string> devices;  // hardware ids it was installed for
+    Dword error = 0;
+    std::string errorText;
+    bool rebootNeeded = false;
+};
+
+struct Counts {
+    int staged = 0, installed = 0, present = 0, failed = 0;
+};
+
+struct Summary {
+    std::string folder;  // chosen folder; "" when the browser was cancelled
+    bool ran = false;    // false: cancelled, refused or nothing found; nothing was changed
+    std::vector<Item> items;
+    Counts counts;
+    std::string reportPath;
+    bool reportWritten = false;
+    Dword reportError = 0;
+};
+
+struct Options {
+    bool confirm = true;  // ask before changing anything (the window); the command line does not
+    // After each driver: its number (1-based), the total, and what became of it.
+    std::function<void(long, long, const Item&)> onItem;
+};
+
+// File, Restore from backup...: asks for the folder with the shell's folder browser
+// (the command line's shell answers with its argument), then restores it.
+Summary mnuRestore_Click(Env& env, RestoreSeams& seams, MainControls& controls, const Options& options);
+
+// The restore of one chosen folder.
+Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& controls, const std::string& folder,
+                      const Options& options);
+
+[[nodiscard]] const char* OutcomeName(Outcome outcome);
+// The system's text for an error, or setupapi's own for the INF errors that FormatMessage
+// does not know, or "Unknown error".
+[[nodiscard]] std::string ErrorTextOf(Env& env, Dword error);
+// Decimal, or 0xE0000100 style for the setupapi and HRESULT ranges.
+[[nodiscard]] std::string ErrorNumberText(Dword error);
+// The report's text: a header and one row per INF, CRLF line ends, fields quoted as CSV needs.
+[[nodiscard]] std::string ReportText(const std::vector<Item>& items);
+
+}  // namespace zv::restore

@@ -1,0 +1,77 @@
+// SetupCopyOEMInfA as the restore relies on it: the fake on the host and the real call
+// under Wine must agree on where a staged INF lands, on "already there", and on the
+// errors of a missing INF, a missing catalog and a wrong signature.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "contract/setup_fixture.h"
+
+namespace zv::contract {
+namespace {
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+// Unique per fixture, so that no earlier run's INF makes this one "already there".
+std::string Inf(const SetupContractFixture& f, const std::string& catalog,
+                const std::string& signature = "\"$Windows NT$\"") {
+    std::string text = "[Version]\r\nSignature=" + signature + "\r\nClass=Net\r\n";
+    if (!catalog.empty()) text += "CatalogFile=" + catalog + "\r\n";
+    return text + "; " + f.folder() + "\r\n";
+}
+
+TEST(SetupContract, StagesIntoTheInfFolderAndKnowsAnInfItHasAlready) {
+    auto f = MakeSetupContractFixture();
+    const std::string source = f->folder() + "\\zvcard.inf";
+    const std::string text = Inf(*f, "zvcard.cat");
+    f->writeFile(source, text);
+    f->writeFile(f->folder() + "\\zvcard.cat", "catalog");
+    std::string stored;
+    Dword error = 99;
+    ASSERT_TRUE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored, &error)) << error;
+    f->staged(stored);
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(Upper(FolderOf(stored)), Upper(f->windowsFolder() + "\\inf"));
+    EXPECT_EQ(f->readFile(stored), text);
+
+    std::string again;
+    EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &again, &error));
+    EXPECT_EQ(error, static_cast<Dword>(kErrorFileExists));
+    EXPECT_EQ(Upper(again), Upper(stored));
+}
+
+TEST(SetupContract, FailsWithTheReasonForBadInfs) {
+    struct Case {
+        const char* name;
+        std::string text;  // "" : the INF is not there
+        Dword error;
+    };
+    auto f = MakeSetupContractFixture();
+    const Case cases[] = {
+        {"zvmissing.inf", "", static_cast<Dword>(kErrorFileNotFound)},
+        {"zvnocat.inf", Inf(*f, "zvnotthere.cat"), static_cast<Dword>(kErrorFileNotFound)},
+        {"zvstyle.inf", Inf(*f, "", "\"$Something$\""), 0xE0000100u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string source = f->folder() + "\\" + c.name;
+        if (!c.text.empty()) f->writeFile(source, c.text);
+        std::string stored = "unchanged";
+        Dword error = 0;
+        EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored, &error));
+        if (!stored.empty() && stored != "unchanged") f->staged(stored);
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(stored.empty());
+    }
+}
+
+}  // namespace
+}  // namespace zv::contract

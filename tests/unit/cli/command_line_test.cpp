@@ -1,0 +1,93 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace zv {
+namespace {
+
+using cli::Action;
+using Strings = std::vector<std::string>;
+
+TEST(SplitCommandLine, FollowsTheRunTimesQuotingRules) {
+    struct Case {
+        const char* line;
+        Strings args;
+    };
+    const Case cases[] = {
+        {"Zorvane.exe", {"Zorvane.exe"}},
+        {"\"C:\\Program Files\\Zorvane.exe\"  /list\t/csv  ",
+         {"C:\\Program Files\\Zorvane.exe", "/list", "/csv"}},
+        {"z /backup \"D:\\My Backups\"", {"z", "/backup", "D:\\My Backups"}},
+        {"z a\\\\\"b c\"", {"z", "a\\b c"}},  // 2n backslashes: n, and the quote groups
+        {"z a\\\"b", {"z", "a\"b"}},          // 2n+1: n and a literal quote
+        {"z a\\b\\c", {"z", "a\\b\\c"}},      // backslashes not before a quote are plain
+        {"z \"a\"\"b\"", {"z", "a\"b"}},      // "" inside quotes
+        {"z \"\"", {"z", ""}},
+        {"\"C:\\x y\\z.exe\"/list", {"C:\\x y\\z.exe", "/list"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(cli::SplitCommandLine(c.line), c.args) << c.line;
+}
+
+TEST(ParseArguments, ReadsEachCommandAndItsSwitches) {
+    {
+        const auto p = cli::ParseArguments({});
+        EXPECT_TRUE(p.error.empty());
+        EXPECT_EQ(p.command.action, Action::Window);
+    }
+    {
+        const auto p = cli::ParseArguments({"/LIST", "-csv", "/Microsoft"});
+        EXPECT_TRUE(p.error.empty());
+        EXPECT_EQ(p.command.action, Action::List);
+        EXPECT_TRUE(p.command.csv);
+        EXPECT_TRUE(p.command.microsoft);
+    }
+    {
+        const auto p =
+            cli::ParseArguments({"/backup", "D:\\B", "/id", "{a}\\0000", "{b}\\0001", "/microsoft"});
+        EXPECT_TRUE(p.error.empty()) << p.error;
+        EXPECT_EQ(p.command.action, Action::Backup);
+        EXPECT_EQ(p.command.folder, "D:\\B");
+        EXPECT_EQ(p.command.ids, (Strings{"{a}\\0000", "{b}\\0001"}));
+        EXPECT_FALSE(p.command.all);
+    }
+    {
+        const auto p = cli::ParseArguments({"/backup", "D:\\B"});
+        EXPECT_TRUE(p.command.all);  // every listed driver unless ids are given
+    }
+    {
+        // cmd's "D:\B\" arrives as D:\B" : the quote was the separator.
+        const auto p = cli::ParseArguments({"/restore", "D:\\B\"", "/accept"});
+        EXPECT_EQ(p.command.action, Action::Restore);
+        EXPECT_EQ(p.command.folder, "D:\\B\\");
+        EXPECT_TRUE(p.command.accept);
+    }
+    EXPECT_EQ(cli::ParseArguments({"/accept"}).command.action, Action::Accept);
+    EXPECT_EQ(cli::ParseArguments({"/list", "/?"}).command.action, Action::Help);
+    EXPECT_EQ(cli::ParseArguments({"-h"}).command.action, Action::Help);
+}
+
+TEST(ParseArguments, SaysWhatIsWrongWithBadArguments) {
+    struct Case {
+        Strings args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"/frobnicate"}, "Unknown switch: /frobnicate"},
+        {{"/list", "extra"}, "Unexpected argument: extra"},
+        {{"D:\\B"}, "Unexpected argument: D:\\B"},
+        {{"/backup"}, "/backup needs the folder: /backup <folder>"},
+        {{"/backup", "/all"}, "/backup needs the folder: /backup <folder>"},
+        {{"/restore"}, "/restore needs the folder: /restore <folder>"},
+        {{"/backup", "D:\\B", "/id"}, "/id needs a driver id, as the list shows it: /id <id>"},
+        {{"/backup", "D:\\B", "/all", "/id", "x"}, "/all and /id cannot be used together."},
+        {{"/list", "/backup", "D:\\B"}, "/list and /backup cannot be used together."},
+        {{"/backup", "D:\\B", "/csv"}, "/csv belongs to /list."},
+        {{"/restore", "D:\\B", "/microsoft"}, "/microsoft belongs to /list and /backup."},
+        {{"/list", "/all"}, "/all and /id belong to /backup."},
+        {{"/csv"}, "Nothing to do: give /list, /backup, /restore or /accept."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(cli::ParseArguments(c.args).error, c.error) << c.args.front();
+}
+
+}  // namespace
+}  // namespace zv
