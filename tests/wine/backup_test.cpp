@@ -76,12 +76,19 @@ private:
     std::vector<std::string> m_paths;
 };
 
+// The decoration of the running Windows' own architecture: sections for it are read.
+std::string NativeDecoration() {
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? "amd64" : "x86";
+}
+
 std::string Inf(const std::string& catalog, const std::string& destDir, const std::vector<std::string>& sources) {
     std::string text = "; placed by the backup test\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\n";
     if (!catalog.empty()) text += "CatalogFile.NT = other.cat\r\nCatalogFile = " + catalog + "\r\n";
     text += "\r\n[DestinationDirs]\r\n";
     if (!destDir.empty()) text += "DefaultDestDir = " + destDir + "\r\n";
-    text += "\r\n[SourceDisksFiles.x86]\r\nnot-this-one.sys = 1\r\n[SourceDisksFiles]\r\n";
+    text += "\r\n[SourceDisksFiles." + NativeDecoration() + "]\r\nnot-this-one.sys = 1\r\n[SourceDisksFiles]\r\n";
     for (const auto& s : sources) text += s + " = 1,,\r\n";
     return text;
 }
