@@ -7,8 +7,8 @@ namespace zv::contract {
 // A name no other test process or test case uses.
 [[nodiscard]] std::string UniqueKeyName();
 
-// Removes HKEY_CURRENT_USER\parent\name with everything below it, then parent
-// itself once no other test's key is left under it.
+// Removes HKEY_CURRENT_USER\parent\name with everything below it. The parent
+// itself stays, shared by the test processes that run side by side.
 void RemoveTestKey(const char* parent, const std::string& name);
 
 }  // namespace zv::contract
