@@ -22,9 +22,11 @@ if(ZV_CONTRACT_SOURCES)
     gtest_discover_tests(contract_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "host.fake.")
 endif()
 
-# Logic files never include <windows.h>; only the Win32 seam does.
-add_test(NAME host.layout.no_windows_h_outside_win32
+# The layers: which folder may include which, no cycle, SDK headers only in the Win32 folders.
+add_test(NAME host.layout.include_table
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_layout.py ${CMAKE_SOURCE_DIR})
+add_test(NAME host.tools.include_table_check
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_check_layout.py)
 
 # The line-table generator's own rules.
 add_test(NAME host.tools.line_table_generator

@@ -24,6 +24,12 @@ target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet shell32
 target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
 
+# The windows: the main window, the About box, the control wrappers and the pump's keyboard handling.
+file(GLOB_RECURSE ZV_UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/win32/*.cpp)
+add_library(zv_ui STATIC ${ZV_UI_SOURCES})
+target_link_libraries(zv_ui PUBLIC zv_win32)
+target_compile_options(zv_ui PRIVATE ${ZV_WARNINGS})
+
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/zorvane.manifest.in ${CMAKE_BINARY_DIR}/generated/zorvane.manifest
                @ONLY)
@@ -40,7 +46,7 @@ set_source_files_properties(${ZV_RC_FILES} PROPERTIES OBJECT_DEPENDS
                             "${ZV_ICON};${CMAKE_BINARY_DIR}/generated/zorvane.manifest")
 add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES})
 target_include_directories(Zorvane PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/src/resources)
-target_link_libraries(Zorvane PRIVATE zv_win32)
+target_link_libraries(Zorvane PRIVATE zv_ui)
 target_compile_options(Zorvane PRIVATE ${ZV_WARNINGS})
 target_link_options(Zorvane PRIVATE -s)
 set_target_properties(Zorvane PROPERTIES OUTPUT_NAME ${ZV_EXE_NAME})
@@ -69,7 +75,7 @@ if(ZV_WINE_SOURCES)
     file(GLOB_RECURSE ZV_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
     add_executable(wine_tests ${ZV_WINE_SOURCES} ${ZV_FAKE_SOURCES})
     target_include_directories(wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    target_link_libraries(wine_tests PRIVATE zv_win32 GTest::gtest_main)
+    target_link_libraries(wine_tests PRIVATE zv_ui GTest::gtest_main)
     target_compile_options(wine_tests PRIVATE ${ZV_WARNINGS})
     zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
 endif()

@@ -1,25 +1,110 @@
 #!/usr/bin/env python3
-"""Fails when a source file outside src/platform/win32 includes <windows.h>
-or another Win32 SDK header: the logic must build on the host."""
+"""Checks the layers of src/: which folder's files may include which folders'
+headers, that the table itself has no cycle, and that only the Win32 folders
+include the Win32 SDK's headers. Prints every include the table does not allow."""
 import re
 import sys
 from pathlib import Path
 
-SDK = re.compile(r'#\s*include\s*[<"](windows|winreg|wininet|shlobj|shellapi|commctrl|winuser|winbase)\.h[>"]', re.I)
+# Folder -> the folders its files may include, besides its own. A folder not listed
+# here may include nothing: a new folder must take its place in the table.
+# app/main.cpp, the composition root, is the one file that sees every layer.
+ALLOWED = {
+    "platform": set(),                                  # the seam: interfaces and the platform's types
+    "support": {"platform"},                            # errors, the line table, shared helpers
+    "ui": {"platform"},                                 # the control interfaces the logic writes into
+    "net": {"platform", "support"},
+    "inventory": {"platform", "support", "ui"},
+    "backup": {"platform", "support", "ui", "inventory"},
+    "restore": {"platform", "support", "ui", "backup"},
+    "about": {"platform", "support"},
+    "app": {"platform", "support", "ui", "net", "inventory", "backup", "restore", "about"},
+    "cli": {"platform", "support", "ui", "inventory", "backup", "restore", "app"},
+    "resources": set(),
+    "platform/win32": {"platform", "support"},          # the seam's implementations: nothing above them
+    "ui/win32": {"platform", "support", "ui", "platform/win32", "app", "about", "resources"},
+    "app/main.cpp": {"platform", "support", "ui", "net", "inventory", "backup", "restore", "about", "app",
+                     "cli", "platform/win32", "ui/win32", "resources"},
+}
+# Where the SDK's headers may be included: the code that runs only on Windows, and its resources.
+SDK_ALLOWED = {"platform/win32", "ui/win32", "app/main.cpp", "resources"}
+
+SDK = re.compile(r'#\s*include\s*[<"](windows|winreg|wininet|shlobj|shellapi|commctrl|winuser|winbase|setupapi|'
+                 r'wincrypt|shldisp|objbase|ole2)\.h[>"]', re.I)
+INCLUDE = re.compile(r'#\s*include\s*"([^"]+)"')
+
+
+def node_of(rel):
+    """The table entry a source file belongs to."""
+    if rel.as_posix() == "app/main.cpp":
+        return "app/main.cpp"
+    return rel.parent.as_posix()
+
+
+def cycle_in(graph):
+    """A cycle of the graph as a list of nodes, or None."""
+    state = {}
+
+    def visit(n, path):
+        state[n] = 1
+        for m in sorted(graph.get(n, ())):
+            if state.get(m) == 1:
+                return path[path.index(m):] + [m] if m in path else [n, m]
+            if m not in state:
+                found = visit(m, path + [m])
+                if found:
+                    return found
+        state[n] = 2
+        return None
+
+    for n in sorted(graph):
+        if n not in state:
+            found = visit(n, [n])
+            if found:
+                return found
+    return None
+
+
+def check(root):
+    src = Path(root) / "src"
+    problems = []
+    used = {}
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in (".h", ".cpp", ".in", ".rc"):
+            continue
+        rel = path.relative_to(src)
+        node = node_of(rel)
+        if node not in ALLOWED:
+            problems.append(f"src/{rel}: the folder {node} has no place in the include table")
+            continue
+        for n, line in enumerate(path.read_text(encoding="latin-1").splitlines(), 1):
+            where = f"src/{rel}:{n}"
+            if SDK.search(line) and node not in SDK_ALLOWED:
+                problems.append(f"{where}: {line.strip()}: only {', '.join(sorted(SDK_ALLOWED))} include SDK headers")
+            m = INCLUDE.search(line)
+            if not m or "/" not in m.group(1):
+                continue
+            target = Path(m.group(1)).parent.as_posix()
+            if target == node or (node == "app/main.cpp" and target == "app"):
+                continue
+            used.setdefault(node, set()).add(target)
+            if target not in ALLOWED[node]:
+                problems.append(f"{where}: {node} may not include {m.group(1)}")
+    loop = cycle_in(ALLOWED)
+    if loop:
+        problems.append("the include table has a cycle: " + " -> ".join(loop))
+    loop = cycle_in(used)
+    if loop:
+        problems.append("the sources' includes form a cycle: " + " -> ".join(loop))
+    return problems, used
 
 
 def main(root):
-    bad = []
-    for path in sorted((Path(root) / "src").rglob("*")):
-        if path.suffix not in (".h", ".cpp") or "win32" in path.relative_to(root).parts[:3]:
-            continue
-        for n, line in enumerate(path.read_text(encoding="latin-1").splitlines(), 1):
-            if SDK.search(line):
-                bad.append(f"{path.relative_to(root)}:{n}: {line.strip()}")
-    for b in bad:
-        print(b)
-    print(f"{len(bad)} SDK includes outside src/platform/win32")
-    return 1 if bad else 0
+    problems, used = check(root)
+    for p in problems:
+        print(p)
+    print(f"{len(problems)} layout problems in {sum(len(v) for v in used.values())} folder dependencies")
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":

@@ -3,30 +3,11 @@
 #include <exception>
 
 #include "support/guard.h"
+#include "support/registry_key.h"
 #include "support/vbrt.h"
 
 namespace zv {
 namespace {
-
-// Owns a key opened by GetKeyValue, so that a failure in the middle never leaks it.
-class OpenedKey {
-public:
-    explicit OpenedKey(IRegistry& registry) : m_registry(registry) {}
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    ~OpenedKey() { close(); }
-    Hkey* put() { return &m_key; }
-    [[nodiscard]] Hkey get() const { return m_key; }
-    // A key that was never opened is not handed to RegCloseKey.
-    void close() {
-        if (m_key != kNoKey) static_cast<void>(m_registry.CloseKey(m_key));
-        m_key = kNoKey;
-    }
-
-private:
-    IRegistry& m_registry;
-    Hkey m_key{};
-};
 
 // The character at a 1-based position; a position outside the text is an invalid argument,
 // which is what a value stored with size 0 runs into.
@@ -109,7 +90,7 @@ bool frmAbout::GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::
                            std::string& KeyVal) {
     bool result = false;
     IRegistry& registry = m_env.os.registry;
-    OpenedKey hKey(registry);
+    OpenedKey hKey = NoKeyOf(registry);
     Guard(m_env, [&](int& erl) {
         LN(664) Long rc = registry.OpenKeyEx(KeyRoot, KeyName, 0, kAboutKeyAccess, hKey.put());
         LN(665) if (rc == kErrorSuccess) {
@@ -136,13 +117,13 @@ bool frmAbout::GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::
                     break;
                 }
                 LN(680) result = true;
-                LN(681) hKey.close();
+                LN(681) hKey.reset();
                 LN(682) return;
             }
         }
         LN(683) KeyVal.clear();
         LN(684) result = false;
-        LN(685) hKey.close();
+        LN(685) hKey.reset();
     });
     return result;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "support/env.h"
 
 namespace zv {

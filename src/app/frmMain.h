@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/StartUp.h"
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "support/env.h"
 
 namespace zv {

@@ -1,4 +1,64 @@
-// The program entry: the Win32 application runs the main window.
-#include "platform/win32/application.h"
+// The program entry and its composition root: the one place that creates the real
+// seams and windows and hands them to the logic.
+// <windows.h> first, as in every Win32 file: its MessageBox macro must rename the seam's
+// method in the interface and in the implementation alike.
+#include <windows.h>
 
-int main() { return zv::win32::RunApplication(); }
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+#include "cli/command_line.h"
+#include "platform/win32/factories.h"
+#include "platform/win32/message_pump.h"
+#include "restore/restore_run.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/ui_win32.h"
+
+int main() {
+    using namespace zv;
+    using namespace zv::win32;
+
+    auto console = MakeConsole();
+    const std::vector<std::string> argv = cli::SplitCommandLine(console->CommandLine());
+    const bool window = argv.size() <= 1;
+    if (window) InitCommonControlClasses();
+
+    auto restoreSetup = MakeSetup();
+    auto contents = MakeFileContents();
+    RestoreSeams seams{*restoreSetup, *contents};
+    auto registry = MakeRegistry();
+    auto profile = MakeProfile();
+    auto system = MakeSystem();
+    auto files = MakeFileSystem();
+    auto internet = MakeInternet();
+    auto shell = MakeShell();
+    auto setup = MakeDriverSetup();
+    auto data = MakeFileData();
+    auto locale = MakeLocale();
+    UiWin32 ui;
+    Platform os{*registry, *profile, *system, *files, *internet, *shell, ui, *setup, *data, *locale};
+    ModError::Reporter errors{ui};
+    AppValues app;
+    Env env{os, errors, app};
+    // With arguments the program is a command: no window, no version check, no agreement box.
+    if (!window) return cli::RunCommandLine(os, seams, *console, argv);
+
+    // The program normally ends through ExitProcess from inside a handler, so
+    // nothing here may rely on this frame unwinding.
+    MainWindow mainWindow(env, ProgramInstance());
+    if (!mainWindow.create()) {
+        ui.MessageBox("The main window could not be created.", kProgramTitle, kMbOk | kMbIconError);
+        return 1;
+    }
+    ui.setMainWindow(mainWindow.hwnd());
+    // The window's restore keeps the window responsive: the setup calls run on a worker.
+    auto responsive = MakeResponsiveSetup(*restoreSetup, ui);
+    RestoreSeams windowSeams{*responsive, *contents};
+    mainWindow.logic().setRestoreRun([&windowSeams](Env& e, MainControls& c) {
+        (void)restore::mnuRestore_Click(e, windowSeams, c, restore::Options{});
+    });
+    mainWindow.load();  // StartUp may end the program here; the window is never shown then
+    mainWindow.show();
+    return RunMessageLoop();
+}

@@ -1,6 +1,6 @@
 #pragma once
 // The backup run behind the Backup button and File, Backup.
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "support/env.h"
 
 namespace zv {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "platform/console.h"
 #include "platform/platform.h"
 

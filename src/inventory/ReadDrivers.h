@@ -3,7 +3,7 @@
 // list commands.
 #include <string>
 
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "support/env.h"
 
 namespace zv {

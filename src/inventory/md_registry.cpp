@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "support/guard.h"
+#include "support/registry_key.h"
 #include "support/vbrt.h"
 
 namespace zv::md_registry {
@@ -19,26 +20,6 @@ constexpr Dword kFirstDataSize = 4096;
 // The longest value name the registry allows, with its NUL: the retry buffer when a
 // name does not fit into the first one.
 constexpr Dword kLongestValueName = 16384;
-
-// Closes the key it holds on every way out, the failure path included. A handle of 0
-// (the open failed, or was never tried) is nothing to close.
-class OpenedKey {
-public:
-    explicit OpenedKey(IRegistry& registry) : m_registry(registry) {}
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    ~OpenedKey() { Close(); }
-
-    Hkey* out() noexcept { return &m_h; }
-    [[nodiscard]] Hkey get() const noexcept { return m_h; }
-    void Close() {
-        if (m_h != kNoKey) m_registry.CloseKey(std::exchange(m_h, kNoKey));
-    }
-
-private:
-    IRegistry& m_registry;
-    Hkey m_h{};
-};
 
 std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
 const char* Chars(const std::vector<std::uint8_t>& v) { return reinterpret_cast<const char*>(v.data()); }
@@ -81,13 +62,13 @@ const std::string* RegistryValues::Find(const std::string& name) const {
 RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name) {
     RegValue result;
     Guard(env, [&](int& erl) {
-        OpenedKey key(env.os.registry);
+        OpenedKey key = NoKeyOf(env.os.registry);
         RegValue vValue;
         // Read rights only. The open is not checked: after a failure the handle is 0, the
         // query through it fails too, and the value stays empty.
-        LN(1) env.os.registry.OpenKeyEx(root, path, 0, kKeyQueryValue, key.out());
+        LN(1) env.os.registry.OpenKeyEx(root, path, 0, kKeyQueryValue, key.put());
         LN(2) QueryValueEx(env, key.get(), name, vValue);
-        LN(3) key.Close();
+        LN(3) key.reset();
         LN(4) result = vValue;
     });
     return result;
@@ -143,11 +124,11 @@ std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
     std::vector<std::string> list;
     Guard(env, [&](int& erl) {
         IRegistry& registry = env.os.registry;
-        OpenedKey key(registry);
+        OpenedKey key = NoKeyOf(registry);
         // Full access, not just read rights, on purpose: a key the user may only read (on
         // Windows, HKEY_LOCAL_MACHINE for a user without administrator rights) is not listed.
         // Wine has no registry ACLs, so only the fake can show that path.
-        LN(5) Long lResult = registry.OpenKeyEx(root, path, 0, kKeyAllAccess, key.out());
+        LN(5) Long lResult = registry.OpenKeyEx(root, path, 0, kKeyAllAccess, key.put());
         LN(6) if (lResult != kErrorSuccess) {
             LN(7) env.os.ui.MessageBox("Cannot Open Key", kProgramTitle, kMbOk);
             LN(8) return;
@@ -166,7 +147,7 @@ std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
                 LN(18) ++lIndex;
             }
         LN(19) } while (lResult == kErrorSuccess);
-        LN(20) key.Close();
+        LN(20) key.reset();
         LN(21) list = std::move(names);
     });
     return list;
@@ -177,7 +158,7 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
     Guard(env, [&](int& erl) {
         IRegistry& registry = env.os.registry;
         ISystem& system = env.os.system;
-        OpenedKey key(registry);
+        OpenedKey key = NoKeyOf(registry);
         Hkey hKey = root;
         std::string sName;
         std::vector<std::uint8_t> abData;
@@ -192,7 +173,7 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
         };
         // An empty path lists the root's own values; the root is not opened or closed.
         LN(22) if (!path.empty()) {
-            LN(23) Long lOpen = registry.OpenKeyEx(root, path, 0, kKeyRead, key.out());
+            LN(23) Long lOpen = registry.OpenKeyEx(root, path, 0, kKeyRead, key.put());
             LN(24) if (lOpen != kErrorSuccess) return;
             LN(25) hKey = key.get();
         }
@@ -262,7 +243,7 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
                 LN(64) ++lIndex;
             }
         LN(65) } while (lResult == kErrorSuccess);
-        LN(66) key.Close();
+        LN(66) key.reset();
     });
     return values;
 }

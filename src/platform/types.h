@@ -84,6 +84,7 @@ inline constexpr Dword kFileAttributeNormal = 0x80;
 // Message-box styles and answers, as the message boxes of the program use them.
 inline constexpr Dword kMbOk = 0x0;
 inline constexpr Dword kMbYesNoCancel = 0x3;
+inline constexpr Dword kMbIconError = 0x10;         // 16
 inline constexpr Dword kMbIconQuestion = 0x20;      // 32
 inline constexpr Dword kMbIconExclamation = 0x30;   // 48
 inline constexpr Dword kMbIconInformation = 0x40;   // 64

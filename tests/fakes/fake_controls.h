@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "ui/controls.h"
 
 namespace zv::fakes {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/about_window.h"
+#include "ui/win32/about_window.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 
 #include "about/frmAbout.h"
 #include "fakes/fake_platform.h"
+#include "ui/win32/ui_win32.h"
 
 namespace zv::win32 {
 namespace {
@@ -16,7 +17,7 @@ void Pump(DWORD milliseconds = 80) {
     do {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (AboutDialogMessage(msg)) continue;
+            if (PreTranslate(nullptr, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

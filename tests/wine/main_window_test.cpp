@@ -1,7 +1,7 @@
 // The real main window with real common controls, over the in-memory registry
 // and scripted message boxes. Everything is read back from the controls
 // themselves, not through the wrappers under test.
-#include "platform/win32/main_window.h"
+#include "ui/win32/main_window.h"
 
 #include <windows.h>
 

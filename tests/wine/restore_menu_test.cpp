@@ -8,8 +8,8 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
-#include "platform/win32/main_window.h"
-#include "platform/win32/ui_win32.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/ui_win32.h"
 #include "resources/resource.h"
 
 namespace zv::win32 {

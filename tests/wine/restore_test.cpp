@@ -15,7 +15,7 @@
 
 #include "fakes/fake_setup.h"
 #include "platform/win32/factories.h"
-#include "platform/win32/ui_win32.h"
+#include "ui/win32/ui_win32.h"
 #include "restore/restore_run.h"
 #include "wine/real_files_env.h"
 

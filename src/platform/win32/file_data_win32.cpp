@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
@@ -20,16 +21,11 @@ public:
     explicit File(const std::string& path)
         : m_h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-    ~File() {
-        if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    [[nodiscard]] bool ok() const { return m_h != INVALID_HANDLE_VALUE; }
-    [[nodiscard]] HANDLE get() const { return m_h; }
+    [[nodiscard]] bool ok() const { return static_cast<bool>(m_h); }
+    [[nodiscard]] HANDLE get() const { return m_h.get(); }
 
 private:
-    HANDLE m_h;
+    UniqueFile m_h;
 };
 
 class Provider {

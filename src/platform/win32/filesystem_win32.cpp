@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/unique.h"
 #include "platform/win32/handles.h"
 
 namespace zv::win32 {
@@ -47,12 +48,11 @@ public:
     bool FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) override {
         entries->clear();
         WIN32_FIND_DATAA fd{};
-        HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) return keep();
+        const UniqueFind h{::FindFirstFileA(pattern.c_str(), &fd)};
+        if (!h) return keep();
         do {
             entries->push_back({fd.cFileName, fd.dwFileAttributes});
-        } while (::FindNextFileA(h, &fd));
-        ::FindClose(h);
+        } while (::FindNextFileA(h.get(), &fd));
         return true;
     }
 

@@ -21,21 +21,22 @@
 
 #include <cstring>
 #include <map>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/message_pump.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
 
 
-// One blocking call, shared by the waiting thread and the worker; the last one to let go frees it.
+// One blocking call, shared by the waiting thread and the worker: whichever lets go last frees it.
 struct Job {
-    LONG refs = 2;
-    HANDLE done = nullptr;
+    UniqueHandle done;
     HINTERNET handle = nullptr;
     bool isRead = false;
     std::string headers;
@@ -46,63 +47,24 @@ struct Job {
     DWORD error = 0;
 };
 
-void Release(Job* job) {
-    if (InterlockedDecrement(&job->refs) == 0) {
-        if (job->done) CloseHandle(job->done);
-        delete job;
+void Run(Job& job) {
+    if (job.isRead) {
+        job.ok = ::InternetReadFile(job.handle, job.buffer.data(), static_cast<DWORD>(job.buffer.size()), &job.read);
+    } else {
+        job.ok = ::HttpSendRequestA(job.handle, job.headers.empty() ? nullptr : job.headers.c_str(),
+                                    static_cast<DWORD>(job.headers.size()),
+                                    job.optional.empty() ? nullptr : job.optional.data(),
+                                    static_cast<DWORD>(job.optional.size()));
     }
+    job.error = job.ok ? 0 : ::GetLastError();
+    if (job.done) SetEvent(job.done.get());
 }
 
 DWORD WINAPI RunJob(LPVOID param) {
-    auto* job = static_cast<Job*>(param);
-    if (job->isRead) {
-        job->ok = ::InternetReadFile(job->handle, job->buffer.data(), static_cast<DWORD>(job->buffer.size()),
-                                     &job->read);
-    } else {
-        job->ok = ::HttpSendRequestA(job->handle, job->headers.empty() ? nullptr : job->headers.c_str(),
-                                     static_cast<DWORD>(job->headers.size()),
-                                     job->optional.empty() ? nullptr : job->optional.data(),
-                                     static_cast<DWORD>(job->optional.size()));
-    }
-    job->error = job->ok ? 0 : ::GetLastError();
-    if (job->done) SetEvent(job->done);
-    Release(job);
+    // The worker's own reference, handed over by the thread's creator.
+    const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(param));
+    Run(**job);
     return 0;
-}
-
-// Waits for the event while dispatching the thread's window messages; false at the deadline.
-bool WaitPumping(HANDLE event, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    bool quit = false;
-    int quitCode = 0;
-    bool signalled = false;
-    for (;;) {
-        DWORD remaining = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const DWORD elapsed = GetTickCount() - start;
-            remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-        }
-        const DWORD r = quit ? WaitForSingleObject(event, remaining)
-                             : MsgWaitForMultipleObjects(1, &event, FALSE, remaining, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) {
-            signalled = true;
-            break;
-        }
-        if (quit || r != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Not ours to act on: handed back to the message loop once the wait is over.
-                quit = true;
-                quitCode = static_cast<int>(msg.wParam);
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    if (quit) ::PostQuitMessage(quitCode);
-    return signalled;
 }
 
 class Win32Internet : public IInternet {
@@ -130,7 +92,6 @@ public:
         if (IsTimeout(option) && buffer && length >= sizeof(DWORD)) {
             DWORD value = 0;
             std::memcpy(&value, buffer, sizeof value);
-            std::lock_guard<std::mutex> lock(m_mutex);
             Dword& bound = m_bounds[handle];
             if (value > bound) bound = value;
         }
@@ -166,7 +127,7 @@ public:
 
     bool HttpSendRequest(Hinternet request, const char* headers, Dword headersLength, const void* optional,
                          Dword optionalLength) override {
-        auto* job = new Job;
+        auto job = std::make_shared<Job>();
         job->handle = ToNative(request);
         if (headers)
             job->headers.assign(headers, headersLength == 0xFFFFFFFFu ? std::strlen(headers) : headersLength);
@@ -189,25 +150,21 @@ public:
 
     bool InternetReadFile(Hinternet file, void* buffer, Dword toRead, Dword* read) override {
         if (read) *read = 0;
-        auto* job = new Job;
+        auto job = std::make_shared<Job>();
         job->handle = ToNative(file);
         job->isRead = true;
         job->buffer.resize(toRead);
-        Job* keepJob = job;
-        InterlockedIncrement(&keepJob->refs);  // held until the bytes are copied out
         const bool ok = run(job, file);
-        if (ok && keepJob->read <= toRead) {
-            if (keepJob->read) std::memcpy(buffer, keepJob->buffer.data(), keepJob->read);
-            if (read) *read = keepJob->read;
+        if (ok && job->read <= toRead) {
+            if (job->read) std::memcpy(buffer, job->buffer.data(), job->read);
+            if (read) *read = job->read;
         }
-        Release(keepJob);
         return ok;
     }
 
     bool InternetCloseHandle(Hinternet handle) override {
         const BOOL ok = ::InternetCloseHandle(ToNative(handle));
         keep();
-        std::lock_guard<std::mutex> lock(m_mutex);
         m_bounds.erase(handle);
         return ok != FALSE;
     }
@@ -224,31 +181,29 @@ private:
     // A child handle starts with its parent's bound, as WinINet handles inherit options.
     void inherit(Hinternet parent, Hinternet child) {
         if (child == kNoInternet) return;
-        std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_bounds.find(parent);
         if (it != m_bounds.end()) m_bounds[child] = it->second;
     }
 
     Dword boundOf(Hinternet handle) {
-        std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_bounds.find(handle);
         return (it == m_bounds.end() || it->second == 0) ? INFINITE : it->second;
     }
 
-    // Runs the job on a worker and waits for it up to the handle's bound. Takes the
-    // caller's reference on the job.
-    bool run(Job* job, Hinternet handle) {
-        job->done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        HANDLE thread = job->done ? ::CreateThread(nullptr, 0, RunJob, job, 0, nullptr) : nullptr;
-        bool finished;
-        if (!thread) {
-            // No worker: make the call here, unbounded, rather than not at all.
-            InterlockedIncrement(&job->refs);
-            RunJob(job);
-            finished = true;
+    // Runs the job on a worker and waits for it up to the handle's bound. A worker still
+    // stuck at the deadline keeps the job alive until its call returns.
+    bool run(const std::shared_ptr<Job>& job, Hinternet handle) {
+        job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        auto workerRef = std::make_unique<std::shared_ptr<Job>>(job);
+        UniqueHandle thread;
+        if (job->done) thread.reset(::CreateThread(nullptr, 0, RunJob, workerRef.get(), 0, nullptr));
+        bool finished = true;
+        if (thread) {
+            (void)workerRef.release();  // the worker's now
+            finished = WaitDispatching(job->done.get(), boundOf(handle));
         } else {
-            CloseHandle(thread);
-            finished = WaitPumping(job->done, boundOf(handle));
+            // No worker: make the call here, unbounded, rather than not at all.
+            Run(*job);
         }
         bool ok = false;
         if (finished) {
@@ -258,12 +213,11 @@ private:
             m_lastError = ERROR_INTERNET_TIMEOUT;
         }
         ::SetLastError(m_lastError);
-        Release(job);
         return ok;
     }
 
+    // Touched only by the thread that makes the calls; the workers see only their job.
     Dword m_lastError = 0;
-    std::mutex m_mutex;
     std::map<Hinternet, Dword> m_bounds;
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
@@ -31,20 +32,6 @@ std::string Ansi(const wchar_t* w) {
     if (!s.empty() && s.back() == '\0') s.pop_back();
     return s;
 }
-
-template <class T>
-struct ComPtr {
-    T* p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T** out() { return &p; }
-    T* operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
 
 struct Bstr {
     BSTR b = nullptr;
@@ -103,22 +90,22 @@ public:
 
     std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title, Dword options) override {
         ComApartment apartment;
-        ComPtr<IShellDispatch> shell;
+        UniqueCom<IShellDispatch> shell;
         if (FAILED(::CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
-                                      reinterpret_cast<void**>(shell.out()))) ||
+                                      reinterpret_cast<void**>(shell.put()))) ||
             !shell)
             return BrowseWithDialog(ToNative(owner), title, options);
         Bstr caption(Wide(title));
-        ComPtr<Folder> folder;
-        const HRESULT hr = shell->BrowseForFolder(static_cast<LONG>(owner), caption.b, static_cast<LONG>(options),
-                                                  Missing(), folder.out());
+        UniqueCom<Folder> folder;
+        const HRESULT hr = shell.get()->BrowseForFolder(static_cast<LONG>(owner), caption.b, static_cast<LONG>(options),
+                                                  Missing(), folder.put());
         if (hr != S_OK || !folder) return std::nullopt;  // cancelled
-        ComPtr<FolderItems> items;
-        if (FAILED(folder->Items(items.out())) || !items) return std::nullopt;
-        ComPtr<FolderItem> item;
-        if (FAILED(items->Item(Missing(), item.out())) || !item) return std::nullopt;
+        UniqueCom<FolderItems> items;
+        if (FAILED(folder.get()->Items(items.put())) || !items) return std::nullopt;
+        UniqueCom<FolderItem> item;
+        if (FAILED(items.get()->Item(Missing(), item.put())) || !item) return std::nullopt;
         Bstr path;
-        if (FAILED(item->get_Path(&path.b))) return std::nullopt;
+        if (FAILED(item.get()->get_Path(&path.b))) return std::nullopt;
         return Ansi(path.b);
     }
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
@@ -44,8 +45,7 @@ public:
             return false;
         }
         // Not waited for: the program runs on its own.
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
+        const UniqueHandle thread{pi.hThread}, process{pi.hProcess};
         return true;
     }
 

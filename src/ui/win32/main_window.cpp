@@ -1,4 +1,4 @@
-#include "platform/win32/main_window.h"
+#include "ui/win32/main_window.h"
 
 #include <commctrl.h>
 
@@ -6,9 +6,8 @@
 #include <exception>
 #include <vector>
 
-#include "platform/win32/about_window.h"
+#include "ui/win32/about_window.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/main_window_layout.h"
 #include "resources/resource.h"
 
 namespace zv::win32 {
@@ -48,18 +47,16 @@ MainWindow::MainWindow(Env& env, HINSTANCE instance)
       m_controls(std::make_unique<MainControls>(MainControls{*this, m_list, m_check, m_bar, m_status})),
       m_logic(std::make_unique<frmMain>(env, *m_controls)) {}
 
+// The window goes before the font and icons it uses.
 MainWindow::~MainWindow() {
     m_tearingDown = true;
     if (m_hwnd && IsWindow(m_hwnd)) DestroyWindow(m_hwnd);
-    if (m_font) DeleteObject(m_font);
-    if (m_iconBig) DestroyIcon(m_iconBig);
-    if (m_iconSmall) DestroyIcon(m_iconSmall);
 }
 
 bool MainWindow::create() {
     // The test executables carry no icon resource; the class then has the default one.
-    m_iconBig = LoadAppIcon(m_instance, SM_CXICON, SM_CYICON);
-    m_iconSmall = LoadAppIcon(m_instance, SM_CXSMICON, SM_CYSMICON);
+    m_iconBig.reset(LoadAppIcon(m_instance, SM_CXICON, SM_CYICON));
+    m_iconSmall.reset(LoadAppIcon(m_instance, SM_CXSMICON, SM_CYSMICON));
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -68,35 +65,34 @@ bool MainWindow::create() {
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = &MainWindow::WndProc;
         wc.hInstance = m_instance;
-        wc.hIcon = m_iconBig;
-        wc.hIconSm = m_iconSmall;
+        wc.hIcon = m_iconBig.get();
+        wc.hIconSm = m_iconSmall.get();
         wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClassName;
         if (!RegisterClassExA(&wc)) return false;
     }
 
-    const layout::Scale scale = layout::Scale::ForScreen();
+    const Scale scale = Scale::ForScreen();
     m_menu = BuildMenu();
-    RECT r{0, 0, scale.px(layout::kClientWidth), scale.px(layout::kClientHeight)};
+    RECT r{0, 0, scale.x(layout::kClientWidth), scale.y(layout::kClientHeight)};
     AdjustWindowRectEx(&r, kStyle, TRUE, kExStyle);
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const auto [x, y] = CentredIn(ScreenArea(), width, height);
 
     // "Zorvane" is the design-time caption; the load handler adds the version.
     m_hwnd = CreateWindowExA(kExStyle, kClassName, "Zorvane", kStyle, x, y, width, height, nullptr, m_menu,
                              m_instance, this);
     if (!m_hwnd) return false;
-    if (m_iconBig) SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig));
-    if (m_iconSmall) SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall));
+    if (m_iconBig) SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig.get()));
+    if (m_iconSmall) SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
 
     // A menu bar that wraps makes AdjustWindowRectEx short; correct by what we got.
     RECT client{};
     GetClientRect(m_hwnd, &client);
-    const int dw = scale.px(layout::kClientWidth) - client.right;
-    const int dh = scale.px(layout::kClientHeight) - client.bottom;
+    const int dw = scale.x(layout::kClientWidth) - client.right;
+    const int dh = scale.y(layout::kClientHeight) - client.bottom;
     if (dw || dh)
         SetWindowPos(m_hwnd, nullptr, x - dw / 2, y - dh / 2, width + dw, height + dh,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -105,44 +101,26 @@ bool MainWindow::create() {
     return true;
 }
 
-HWND MainWindow::child(const char* cls, const char* text, DWORD style, DWORD exStyle, int id, const RECT& r) {
-    HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                             r.right - r.left, r.bottom - r.top, m_hwnd,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    return h;
-}
-
 void MainWindow::createControls() {
-    const layout::Scale scale = layout::Scale::ForScreen();
-    NONCLIENTMETRICSA metrics{};
-    // The XP-sized structure: the larger Vista one fails on XP.
-    metrics.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA);
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-        m_font = CreateFontIndirectA(&metrics.lfMessageFont);
-    if (!m_font) m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const Scale scale = Scale::ForScreen();
+    m_font = CreateMessageFont();
+    const HFONT font = FontOrDefault(m_font);
+    const auto child = [&](const ChildSpec& spec, const char* text = "") {
+        return CreateChild(m_hwnd, spec, text, scale, font);
+    };
 
-    // Created in tab order, so the z-order is the tab order.
-    m_list =
-        DriverListView(child(WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                             WS_EX_CLIENTEDGE, kIdList, scale.rect(layout::kList)));
+    m_list = DriverListView(child(layout::kList));
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     SendMessageA(m_list.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
-    for (int i = 0; i < 6; ++i)
-        m_list.addColumn(i, layout::kColumns[i].header, scale.px(layout::kColumns[i].width));
+    for (int i = 0; i < 6; ++i) m_list.addColumn(i, layout::kColumns[i].header, scale.x(layout::kColumns[i].width));
 
-    m_check = CheckBox(child("BUTTON", "Include Microsoft drivers", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kIdCheck,
-                             scale.rect(layout::kCheck)));
-    m_backup = PushButton(
-        child("BUTTON", "Backup", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdBackup, scale.rect(layout::kBackup)));
-    // Docked to the bottom edge at full width; the control sizes itself.
-    m_status = StatusBar(child(STATUSCLASSNAMEA, "", CCS_BOTTOM, 0, kIdStatus, scale.rect(layout::kStatus)));
+    m_check = CheckBox(child(layout::kCheck, "Include Microsoft drivers"));
+    (void)child(layout::kBackup, "Backup");
+    m_status = StatusBar(child(layout::kStatus));
     m_status.setSimple();
-    m_select = PushButton(
-        child("BUTTON", "Select all", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdSelect, scale.rect(layout::kSelect)));
-    m_invert = PushButton(child("BUTTON", "Invert selection", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdInvert,
-                                scale.rect(layout::kInvert)));
-    m_bar = ProgressBar(child(PROGRESS_CLASSA, "", 0, 0, kIdBar, scale.rect(layout::kBar)));
+    (void)child(layout::kSelect, "Select all");
+    (void)child(layout::kInvert, "Invert selection");
+    m_bar = ProgressBar(child(layout::kBar));
     m_bar.setMax(100);
     m_bar.setValue(0);
 }
@@ -189,7 +167,6 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
-        case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_SETCURSOR:
             if (m_pointer == kPointerHourglass && LOWORD(lParam) == HTCLIENT) {
                 SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
@@ -258,12 +235,6 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     }
 }
 
-// The list's own notifications need no handler: ticks are read from the control
-// when they are wanted.
-LRESULT MainWindow::onNotify(const NMHDR&) {
-    return 0;
-}
-
 void MainWindow::setMousePointer(int pointer) {
     m_pointer = pointer;
     POINT pt{};
@@ -301,7 +272,7 @@ std::string MainWindow::aboutItemCaption() const {
 }
 
 void MainWindow::showAbout() {
-    ShowAbout(m_env, m_iconBig);
+    ShowAbout(m_env, m_iconBig.get());
 }
 
 // Unload Me: the window goes, and its unload handler runs from WM_DESTROY.

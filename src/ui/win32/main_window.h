@@ -8,19 +8,11 @@
 #include <string>
 
 #include "app/frmMain.h"
-#include "platform/win32/controls_win32.h"
+#include "ui/win32/controls_win32.h"
+#include "ui/win32/main_window_layout.h"
 #include "support/env.h"
 
 namespace zv::win32 {
-
-// Control ids, in tab order.
-inline constexpr int kIdList = 1001;
-inline constexpr int kIdCheck = 1002;
-inline constexpr int kIdBackup = 1003;
-inline constexpr int kIdStatus = 1004;
-inline constexpr int kIdSelect = 1005;
-inline constexpr int kIdInvert = 1006;
-inline constexpr int kIdBar = 1007;
 
 class MainWindow : public IFormWindow {
 public:
@@ -35,7 +27,6 @@ public:
     void show();
 
     [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
-    [[nodiscard]] HICON icon() const noexcept { return m_iconBig; }
     [[nodiscard]] frmMain& logic() { return *m_logic; }
     [[nodiscard]] MainControls& controls() { return *m_controls; }
     // Set when a handler ended the program and the end returned to the window
@@ -57,9 +48,7 @@ private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code, HWND control);
-    LRESULT onNotify(const NMHDR& header);
     void createControls();
-    HWND child(const char* cls, const char* text, DWORD style, DWORD exStyle, int id, const RECT& r);
     template <class Handler>
     void dispatch(Handler&& handler);
 
@@ -67,9 +56,9 @@ private:
     HINSTANCE m_instance;
     HWND m_hwnd = nullptr;
     HMENU m_menu = nullptr;
-    HFONT m_font = nullptr;
-    HICON m_iconBig = nullptr;
-    HICON m_iconSmall = nullptr;
+    UniqueFont m_font;
+    UniqueIcon m_iconBig;
+    UniqueIcon m_iconSmall;
     HWND m_lastFocus = nullptr;
     int m_pointer = kPointerDefault;
     bool m_unloading = false;
@@ -78,7 +67,6 @@ private:
 
     DriverListView m_list;
     CheckBox m_check;
-    PushButton m_backup, m_select, m_invert;
     StatusBar m_status;
     ProgressBar m_bar;
     std::unique_ptr<MainControls> m_controls;

@@ -1,7 +1,10 @@
-#include "platform/win32/ui_win32.h"
+#include "ui/win32/ui_win32.h"
 
-#include "platform/win32/about_window.h"
+#include <commctrl.h>
+
+#include "platform/win32/message_pump.h"
 #include "resources/resource.h"
+#include "ui/win32/about_window.h"
 
 namespace zv::win32 {
 
@@ -16,11 +19,24 @@ HACCEL MainAccelerators() {
 
 }  // namespace
 
+UiWin32::UiWin32() noexcept {
+    SetMessageFilter([](MSG& msg, void* self) { return PreTranslate(static_cast<UiWin32*>(self)->m_main, msg); },
+                     this);
+}
+
+UiWin32::~UiWin32() {
+    SetMessageFilter(nullptr, nullptr);
+}
+
 int UiWin32::MessageBox(const std::string& text, const std::string& title, Dword style) {
     // While the main window is still hidden (during the load handler) the boxes
     // have no owner: an owned box over a hidden window has no taskbar button.
     HWND owner = (m_main && IsWindow(m_main) && IsWindowVisible(m_main)) ? m_main : nullptr;
     return ::MessageBoxA(owner, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_APPLMODAL);
+}
+
+void UiWin32::DoEvents() {
+    (void)DispatchPending();
 }
 
 bool PreTranslate(HWND main, MSG& msg) {
@@ -31,30 +47,13 @@ bool PreTranslate(HWND main, MSG& msg) {
     return main && IsWindow(main) && IsDialogMessageA(main, &msg);
 }
 
-void UiWin32::DoEvents() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave it for the main loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (PreTranslate(m_main, msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+void InitCommonControlClasses() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
 }
 
-int RunMessageLoop(HWND main) {
-    MSG msg;
-    BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1) break;
-        if (PreTranslate(main, msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+HINSTANCE ProgramInstance() noexcept {
+    return GetModuleHandleA(nullptr);
 }
 
 }  // namespace zv::win32

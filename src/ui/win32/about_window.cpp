@@ -1,10 +1,11 @@
-#include "platform/win32/about_window.h"
+#include "ui/win32/about_window.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "about/frmAbout.h"
+#include "ui/win32/window_base.h"
 
 namespace zv::win32 {
 namespace {
@@ -13,27 +14,19 @@ namespace {
 // created in this order, which is also their tab order.
 constexpr int kClientWidthTwips = 5730;
 constexpr int kClientHeightTwips = 3555;
-constexpr int kTwipsPerInch = 1440;
-
-struct ControlLayout {
-    int id;
-    const char* windowClass;
-    DWORD style;
-    int left, top, width, height;
-};
 
 // Labels take no prefix characters: the title and version are data, not mnemonics.
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-const ControlLayout kControls[] = {
-    {kIdAboutOk, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, 4245, 2625, 1260, 345},
+constexpr ChildSpec kControls[] = {
+    {kIdAboutOk, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {4245, 2625, 1260, 345}},
     // SS_CENTERIMAGE keeps the picture's own size instead of shrinking it to the icon.
-    {kIdAboutIcon, "STATIC", SS_ICON | SS_CENTERIMAGE, 240, 240, 540, 540},
-    {kIdAboutSysInfo, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 4260, 3075, 1245, 345},
-    {kIdAboutDescription, "STATIC", kLabel, 1050, 1125, 3885, 570},
-    {kIdAboutDisclaimer, "STATIC", kLabel, 255, 2625, 3870, 825},
-    {kIdAboutTitle, "STATIC", kLabel, 1050, 240, 3885, 480},
-    {kIdAboutVersion, "STATIC", kLabel, 1050, 780, 3885, 225},
-    {kIdAboutVisit, "STATIC", kLabel, 960, 1800, 3885, 570},
+    {kIdAboutIcon, "STATIC", SS_ICON | SS_CENTERIMAGE, 0, {240, 240, 540, 540}},
+    {kIdAboutSysInfo, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {4260, 3075, 1245, 345}},
+    {kIdAboutDescription, "STATIC", kLabel, 0, {1050, 1125, 3885, 570}},
+    {kIdAboutDisclaimer, "STATIC", kLabel, 0, {255, 2625, 3870, 825}},
+    {kIdAboutTitle, "STATIC", kLabel, 0, {1050, 240, 3885, 480}},
+    {kIdAboutVersion, "STATIC", kLabel, 0, {1050, 780, 3885, 225}},
+    {kIdAboutVisit, "STATIC", kLabel, 0, {960, 1800, 3885, 570}},
 };
 
 // The etched rule between the web-site label and the disclaimer.
@@ -49,24 +42,6 @@ std::string InitialText(int id) {
     case kIdAboutVisit: return AboutVisitText();
     default: return "";  // title and version are set at load
     }
-}
-
-// Twips to pixels at the screen's DPI (15 twips per pixel at 96 DPI).
-struct Scale {
-    int dpiX = 96;
-    int dpiY = 96;
-    [[nodiscard]] int x(int twips) const { return MulDiv(twips, dpiX, kTwipsPerInch); }
-    [[nodiscard]] int y(int twips) const { return MulDiv(twips, dpiY, kTwipsPerInch); }
-};
-
-Scale ScreenScale() {
-    Scale s;
-    if (HDC dc = GetDC(nullptr)) {
-        if (int d = GetDeviceCaps(dc, LOGPIXELSX); d > 0) s.dpiX = d;
-        if (int d = GetDeviceCaps(dc, LOGPIXELSY); d > 0) s.dpiY = d;
-        ReleaseDC(nullptr, dc);
-    }
-    return s;
 }
 
 // A dialog with no controls of its own: they are placed in pixels at WM_INITDIALOG, since
@@ -101,9 +76,7 @@ public:
     AboutBox(Env& env, HICON icon) : m_form(env, *this, reinterpret_cast<std::uintptr_t>(icon)) {}
     AboutBox(const AboutBox&) = delete;
     AboutBox& operator=(const AboutBox&) = delete;
-    ~AboutBox() override {
-        if (m_font) DeleteObject(m_font);
-    }
+    ~AboutBox() override = default;
 
     [[nodiscard]] HWND hwnd() const { return m_hwnd; }
     void adopt() { m_owned = true; }
@@ -194,21 +167,10 @@ private:
     }
 
     void createControls() {
-        m_scale = ScreenScale();
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = sizeof(metrics);
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            m_font = CreateFontIndirectA(&metrics.lfMessageFont);
-        HFONT font = m_font ? m_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        for (const ControlLayout& c : kControls) {
-            const std::string text = InitialText(c.id);
-            HWND child = CreateWindowExA(0, c.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | c.style,
-                                         m_scale.x(c.left), m_scale.y(c.top), m_scale.x(c.width),
-                                         m_scale.y(c.height), m_hwnd,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-            if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        }
+        m_scale = Scale::ForScreen();
+        m_font = CreateMessageFont();
+        const HFONT font = FontOrDefault(m_font);
+        for (const ChildSpec& c : kControls) (void)CreateChild(m_hwnd, c, InitialText(c.id), m_scale, font);
         SendMessageA(m_hwnd, DM_SETDEFID, IDOK, 0);
 
         const DWORD style = static_cast<DWORD>(GetWindowLongA(m_hwnd, GWL_STYLE));
@@ -217,10 +179,7 @@ private:
         AdjustWindowRectEx(&r, style, FALSE, exStyle);
         const int width = r.right - r.left;
         const int height = r.bottom - r.top;
-        RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        const int left = work.left + ((work.right - work.left) - width) / 2;
-        const int top = work.top + ((work.bottom - work.top) - height) / 2;
+        const auto [left, top] = CentredIn(WorkArea(), width, height);
         SetWindowPos(m_hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -228,23 +187,21 @@ private:
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(m_hwnd, &ps);
         if (!dc) return;
-        HPEN grey = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
-        HPEN white = CreatePen(PS_SOLID, MulDiv(2, m_scale.dpiY, 96), RGB(255, 255, 255));
-        HGDIOBJ old = SelectObject(dc, white);
+        const UniquePen grey{CreatePen(PS_SOLID, 1, RGB(128, 128, 128))};
+        const UniquePen white{CreatePen(PS_SOLID, MulDiv(2, m_scale.dpiY(), 96), RGB(255, 255, 255))};
+        HGDIOBJ old = SelectObject(dc, white.get());
         MoveToEx(dc, m_scale.x(kRuleLeftWhite), m_scale.y(kRuleTopWhite), nullptr);
         LineTo(dc, m_scale.x(kRuleRight), m_scale.y(kRuleTopWhite));
-        SelectObject(dc, grey);
+        SelectObject(dc, grey.get());
         MoveToEx(dc, m_scale.x(kRuleLeftGrey), m_scale.y(kRuleTopGrey), nullptr);
         LineTo(dc, m_scale.x(kRuleRight), m_scale.y(kRuleTopGrey));
         SelectObject(dc, old);
-        DeleteObject(grey);
-        DeleteObject(white);
         EndPaint(m_hwnd, &ps);
     }
 
     frmAbout m_form;
     HWND m_hwnd = nullptr;
-    HFONT m_font = nullptr;
+    UniqueFont m_font;
     Scale m_scale;
     int m_depth = 0;
     bool m_unload = false;
@@ -275,10 +232,5 @@ void ShowAbout(Env& env, HICON icon) {
 }
 
 HWND AboutWindow() { return g_about ? g_about->hwnd() : nullptr; }
-
-bool AboutDialogMessage(MSG& msg) {
-    HWND h = AboutWindow();
-    return h && IsDialogMessageA(h, &msg);
-}
 
 }  // namespace zv::win32

@@ -1,4 +1,4 @@
-#include "platform/win32/controls_win32.h"
+#include "ui/win32/controls_win32.h"
 
 #include <commctrl.h>
 
@@ -93,14 +93,6 @@ void DriverListView::setChecked(long row, bool on) {
 
 int CheckBox::value() const {
     return SendMessageA(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-
-void CheckBox::setValue(int value) {
-    SendMessageA(m_hwnd, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void PushButton::click() const {
-    SendMessageA(m_hwnd, BM_CLICK, 0, 0);
 }
 
 void ProgressBar::setMax(long max) {

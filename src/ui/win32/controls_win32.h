@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/controls.h"
+#include "ui/controls.h"
 
 namespace zv::win32 {
 
@@ -39,17 +39,6 @@ public:
     explicit CheckBox(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
     [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
     [[nodiscard]] int value() const override;
-    void setValue(int value);
-
-private:
-    HWND m_hwnd;
-};
-
-class PushButton {
-public:
-    explicit PushButton(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
-    [[nodiscard]] HWND hwnd() const noexcept { return m_hwnd; }
-    void click() const;
 
 private:
     HWND m_hwnd;

@@ -22,8 +22,5 @@ enum AboutControlId : int {
 void ShowAbout(Env& env, HICON icon);
 // The open box's window, or null.
 HWND AboutWindow();
-// For the program's message loop: gives the open box its keyboard handling (Tab,
-// Enter, Esc); true when the message was the box's and is done with.
-bool AboutDialogMessage(MSG& msg);
 
 }  // namespace zv::win32
