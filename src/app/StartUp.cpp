@@ -4,6 +4,7 @@
 #include "support/guard.h"
 #include "support/md_Usefull.h"
 #include "support/vbrt.h"
+#include "support/version.h"
 
 namespace zv {
 
@@ -28,7 +29,7 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
         LN(566) env.app.Appname = "Zorvane";
         LN(567) env.app.UpdateURL = std::string("http://") + kUpdateHost + "/AppVersions/" + env.app.Appname + "Version.txt";
         LN(569) env.app.MainKey = "SOFTWARE\\FI";
-        LN(571) env.app.CurrentVersion = "1.03";
+        LN(571) env.app.CurrentVersion = kProgramVersion;
         LN(572) form.setAboutItemCaption("About " + env.app.Appname);
         bool toText = true;
         LN(573) (void)CheckVersion(env, state).GetFile(env.app.UpdateURL, "", Data, toText);

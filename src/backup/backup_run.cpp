@@ -92,13 +92,13 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(237) for (long x = 1, rows = list.count(); x <= rows; ++x) {
         LN(238) if (list.checked(x)) {
             LN(239) processed = ToInteger(processed + 1);
-            store.beginDriver(list.text(x), list.subItem(x, 4), list.subItem(x, 5));
+            store.beginDriver(list.text(x), list.subItem(x, kColClass), list.subItem(x, kColInfPath));
             LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
-            LN(243) const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(list.subItem(x, 4)));
+            LN(243) const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(list.subItem(x, kColClass)));
             LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
             LN(245) const std::string driverFolder = FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x))));
             LN(246) if (!backup::FolderExists(env, driverFolder)) backup::CreateFolder(env, driverFolder);
-            const std::string infName = list.subItem(x, 5);
+            const std::string infName = list.subItem(x, kColInfPath);
             const std::string infCopy = driverFolder + "\\" + infName;
             LN(247) backup::CopyReplacing(env, folders.inf + CheckedInfName(infName), infCopy);
             LN(248) ui.DoEvents();

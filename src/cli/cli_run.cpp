@@ -11,6 +11,7 @@
 #include "restore/restore_run.h"
 #include "support/md_Usefull.h"
 #include "support/vbrt.h"
+#include "support/version.h"
 
 namespace zv::cli {
 namespace {
@@ -73,7 +74,8 @@ std::string ListText(const RowList& list, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
     for (const RowList::Row& r : list.rows)
-        table.push_back({r.text, r.sub[1], r.sub[2], r.sub[3], r.sub[4], r.sub[5]});
+        table.push_back({r.text, r.sub[kColDefault], r.sub[kColProvider], r.sub[kColId], r.sub[kColClass],
+                         r.sub[kColInfPath]});
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -127,7 +129,7 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     for (const std::string& id : c.ids) {
         bool found = false;
         for (RowList::Row& r : f.list.rows)
-            if (EqualsNoCase(r.sub[3], id)) r.checked = found = true;
+            if (EqualsNoCase(r.sub[kColId], id)) r.checked = found = true;
         if (!found) unmatched.push_back(id);
     }
     if (!unmatched.empty()) {
@@ -219,7 +221,7 @@ int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const st
 }  // namespace
 
 AppValues CommandLineAppValues() {
-    return AppValues{"Zorvane", "1.03", "SOFTWARE\\FI", ""};
+    return AppValues{"Zorvane", kProgramVersion, "SOFTWARE\\FI", ""};
 }
 
 int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,

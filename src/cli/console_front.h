@@ -50,16 +50,18 @@ class RowList : public IDriverList {
 public:
     struct Row {
         std::string text;
-        std::string sub[6];
+        std::string sub[kDriverColumns];  // sub[kColDescription] unused: that is text
         bool checked = false;
     };
     void clear() override { rows.clear(); }
     void add(const std::string& text) override { rows.push_back(Row{text, {}, false}); }
     long count() const override { return static_cast<long>(rows.size()); }
     std::string text(long row) const override { return at(row).text; }
-    std::string subItem(long row, int k) const override { return k >= 1 && k <= 5 ? at(row).sub[k] : ""; }
+    std::string subItem(long row, int k) const override {
+        return k >= kFirstSubItem && k <= kLastSubItem ? at(row).sub[k] : "";
+    }
     void setSubItem(long row, int k, const std::string& t) override {
-        if (k >= 1 && k <= 5) at(row).sub[k] = t;
+        if (k >= kFirstSubItem && k <= kLastSubItem) at(row).sub[k] = t;
     }
     bool checked(long row) const override { return at(row).checked; }
     void setChecked(long row, bool on) override { at(row).checked = on; }

@@ -81,9 +81,9 @@ void ReadDrivers(Env& env, MainControls& c) {
             added = true;
         });
         if (!added) continue;
-        const std::string cells[5] = {classDefault, provider, id, className, infPath};
-        for (int k = 1; k <= 5; ++k)
-            Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k - 1]); });
+        const std::string cells[kDriverColumns] = {description, classDefault, provider, id, className, infPath};
+        for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
+            Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }
 
     Skip([&] { env.os.ui.DoEvents(); });

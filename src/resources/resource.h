@@ -3,9 +3,7 @@
 // 1..99: program-wide resources
 #define IDI_APP 1
 // 100..199: main window menu
-#define IDM_FILE 100
 #define IDM_BACKUP 101
 #define IDM_EXIT 102
 #define IDM_RESTORE 103
-#define IDM_ABOUT 110
 #define IDM_ABOUT_ZORVANE 111

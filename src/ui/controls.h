@@ -7,7 +7,21 @@
 
 namespace zv {
 
-// lstDrivers: rows are 1-based; sub-items 1 to 5.
+// lstDrivers' columns, in order: the row's own text, then its five sub-items. The
+// list reader writes them and the backup run and the command line read them by these names.
+enum DriverColumn : int {
+    kColDescription = 0,
+    kColDefault = 1,
+    kColProvider = 2,
+    kColId = 3,
+    kColClass = 4,
+    kColInfPath = 5,
+};
+inline constexpr int kDriverColumns = 6;
+inline constexpr int kFirstSubItem = kColDefault;
+inline constexpr int kLastSubItem = kColInfPath;
+
+// lstDrivers: rows are 1-based; sub-items kFirstSubItem to kLastSubItem.
 class IDriverList {
 public:
     virtual ~IDriverList() = default;

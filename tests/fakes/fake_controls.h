@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "support/runtime_error.h"
 #include "ui/controls.h"
 
 namespace zv::fakes {
 
 struct Row {
     std::string text;
-    std::string sub[6];
+    std::string sub[kDriverColumns];
     bool checked = false;
 };
 
@@ -20,8 +21,9 @@ public:
     void add(const std::string& text) override { rows.push_back(Row{text, {}, false}); }
     long count() const override { return static_cast<long>(rows.size()); }
     std::string text(long row) const override { return at(row).text; }
-    std::string subItem(long row, int k) const override { return at(row).sub[k]; }
-    void setSubItem(long row, int k, const std::string& text) override { at(row).sub[k] = text; }
+    // A column that is no sub-item is refused as the real control refuses it.
+    std::string subItem(long row, int k) const override { return at(row).sub[column(k)]; }
+    void setSubItem(long row, int k, const std::string& text) override { at(row).sub[column(k)] = text; }
     bool checked(long row) const override { return at(row).checked; }
     void setChecked(long row, bool on) override { at(row).checked = on; }
 
@@ -29,13 +31,17 @@ public:
     void addDriver(const std::string& description, const std::string& className, const std::string& inf,
                    bool ticked = true) {
         rows.push_back(Row{description, {}, ticked});
-        rows.back().sub[4] = className;
-        rows.back().sub[5] = inf;
+        rows.back().sub[kColClass] = className;
+        rows.back().sub[kColInfPath] = inf;
     }
 
     std::vector<Row> rows;
 
 private:
+    static int column(int k) {
+        if (k < kFirstSubItem || k > kLastSubItem) Raise(kErrSubscript);
+        return k;
+    }
     Row& at(long row) { return rows.at(static_cast<std::size_t>(row - 1)); }
     const Row& at(long row) const { return rows.at(static_cast<std::size_t>(row - 1)); }
 };

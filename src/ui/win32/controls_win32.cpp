@@ -62,16 +62,16 @@ std::string DriverListView::cell(long row, int k) const {
 }
 
 std::string DriverListView::text(long row) const {
-    return cell(row, 0);
+    return cell(row, kColDescription);
 }
 
 std::string DriverListView::subItem(long row, int k) const {
-    if (k < 1 || k > 5) Raise(kErrSubscript);
+    if (k < kFirstSubItem || k > kLastSubItem) Raise(kErrSubscript);
     return cell(row, k);
 }
 
 void DriverListView::setSubItem(long row, int k, const std::string& text) {
-    if (k < 1 || k > 5) Raise(kErrSubscript);
+    if (k < kFirstSubItem || k > kLastSubItem) Raise(kErrSubscript);
     LVITEMA item{};
     item.iSubItem = k;
     item.pszText = const_cast<char*>(text.c_str());

@@ -112,7 +112,7 @@ void MainWindow::createControls() {
     m_list = DriverListView(child(layout::kList));
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     SendMessageA(m_list.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
-    for (int i = 0; i < 6; ++i) m_list.addColumn(i, layout::kColumns[i].header, scale.x(layout::kColumns[i].width));
+    for (int i = 0; i < kDriverColumns; ++i) m_list.addColumn(i, layout::kColumns[i].header, scale.x(layout::kColumns[i].width));
 
     m_check = CheckBox(child(layout::kCheck, "Include Microsoft drivers"));
     (void)child(layout::kBackup, "Backup");

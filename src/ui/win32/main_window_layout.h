@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "ui/controls.h"
 #include "ui/win32/window_base.h"
 
 namespace zv::win32 {
@@ -38,7 +39,7 @@ struct Column {
     int width;
 };
 // "Decription" is the header's spelling on purpose.
-inline constexpr Column kColumns[6] = {{"Decription", 5000}, {"Default", 4000}, {"Provider", 2000},
+inline constexpr Column kColumns[kDriverColumns] = {{"Decription", 5000}, {"Default", 4000}, {"Provider", 2000},
                                        {"ID", 1440},         {"Class", 1440},   {"Inf Path", 1440}};
 
 }  // namespace layout
