@@ -214,6 +214,12 @@ def main():
     ap.add_argument("--out", default=str(ROOT / "build/e2e"))
     args = ap.parse_args()
     s = Suite(args)
+    # The first Wine programs of a fresh prefix start its services, which on a loaded machine
+    # can take longer than a step allows: pay that before the first step.
+    try:
+        s.auto_("windows", timeout=240)
+    except subprocess.TimeoutExpired:
+        pass
     from e2e_steps import run_steps  # the scenario itself
     run_steps(s, VersionServer, free_port)
     from e2e_restore_steps import run_restore_steps
