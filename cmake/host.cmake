@@ -26,6 +26,10 @@ endif()
 add_test(NAME host.layout.no_windows_h_outside_win32
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_layout.py ${CMAKE_SOURCE_DIR})
 
+# The C++ sources are laid out as .clang-format says.
+add_test(NAME host.layout.clang_format
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_format.py ${CMAKE_SOURCE_DIR})
+
 # The line-table generator's own rules.
 add_test(NAME host.tools.line_table_generator
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_gen_line_table.py)
