@@ -28,6 +28,10 @@ add_test(NAME host.layout.include_table
 add_test(NAME host.tools.include_table_check
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_check_layout.py)
 
+# The C++ sources are laid out as .clang-format says.
+add_test(NAME host.layout.clang_format
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_format.py ${CMAKE_SOURCE_DIR})
+
 # The line-table generator's own rules.
 add_test(NAME host.tools.line_table_generator
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_gen_line_table.py)

@@ -4,7 +4,7 @@
 # among them, and the window tests were made with them.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ python3 googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
+packages=(cmake ninja-build g++ python3 googletest clang-format g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
           xvfb xauth imagemagick x11-apps)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

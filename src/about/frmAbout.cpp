@@ -39,15 +39,19 @@ std::string AboutVisitText() {
 }
 
 void frmAbout::cmdSysInfo_Click() {
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(658) StartSysInfo();
     });
+    // clang-format on
 }
 
 void frmAbout::cmdOK_Click() {
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(659) m_view.close();
     });
+    // clang-format on
 }
 
 void frmAbout::Form_Load() {

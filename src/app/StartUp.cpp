@@ -32,7 +32,9 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
         LN(571) env.app.CurrentVersion = kProgramVersion;
         LN(572) form.setAboutItemCaption("About " + env.app.Appname);
         bool toText = true;
+        // clang-format off
         LN(573) (void)CheckVersion(env, state).GetFile(env.app.UpdateURL, "", Data, toText);
+        // clang-format on
         LN(574) SplitString(env, Data, ",", state.DataArray);
         LN(575) if (Val(state.DataArray.at(0)) > Val(env.app.CurrentVersion)) {
             LN(576) state.MsgboxRes = env.os.ui.MessageBox("New version is available at: " + state.DataArray.at(1) + ". Do you wish to go there now?", "New Version", kMbYesNoCancel | kMbIconInformation);
@@ -44,10 +46,14 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
             }
         }
         LN(581) if (GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "") return;
+        // clang-format off
         LN(582) res = env.os.ui.MessageBox("Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any data corruption. Do you agree to this?", "Agreement", kMbYesNoCancel | kMbIconQuestion);
+        // clang-format on
         LN(583) if (res == kIdYes) {
             LN(584) SaveString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime", "No");
+            // clang-format off
         LN(585) } else {
+            // clang-format on
             LN(586) env.os.system.ExitProgram(0);
         }
     });

@@ -79,7 +79,9 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(227) const std::string chosen = *folder;
     LN(228) if (!chosen.empty() && chosen.back() == '\\') {
         LN(229) root = chosen + kBackupFolderName;
+        // clang-format off
     LN(230) } else {
+        // clang-format on
         LN(231) root = chosen + "\\" + kBackupFolderName;
     }
     LN(232) const std::string windowsFolder = md_folders::Getpath_WINDOWS(env);
@@ -116,7 +118,9 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                         LN(256) candidates.resize(n + 1);
                         LN(257) candidates[n] = catalogStore + entries[e] + "\\" + catalog;
                     }
+                    // clang-format off
                     LN(258) ++e;
+                    // clang-format on
                 LN(259) }
             }
             LN(260) for (const std::string& candidate : candidates) {
@@ -134,7 +138,9 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                 LN(267) if (name.find('.') != std::string::npos) {
                     LN(268) const std::vector<std::string> pieces = SplitText(name, '.');
                     LN(269) ext = ToLower(pieces.at(1));
+                    // clang-format off
                 LN(270) } else {
+                    // clang-format on
                     LN(271) ext = "";
                 }
                 LN(272) const std::string id = md_ini_inf::ReadFromINI(env, "DestinationDirs", "DefaultDestDir", infCopy, "");
@@ -152,9 +158,13 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                 }
                 LN(280) if (ext == "hlp") {
                     LN(281) CopyIfPresent(env, windowsFolder + "\\help\\" + name, target);
+                    // clang-format off
                 LN(282) } else if (ext == "sys") {
+                    // clang-format on
                     LN(283) CopyIfPresent(env, systemFolder + "\\drivers\\" + name, target);
+                    // clang-format off
                 LN(284) } else {
+                    // clang-format on
                     LN(285) CopyIfPresent(env, systemFolder + "\\" + name, target);
                 }
             LN(286) }

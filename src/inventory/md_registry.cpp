@@ -144,9 +144,11 @@ std::vector<std::string> ListKey(Env& env, Hkey root, const std::string& path) {
             LN(15) if (lResult == kErrorSuccess) {
                 LN(16) sName.erase(std::remove(sName.begin(), sName.end(), '\0'), sName.end());
                 LN(17) names.push_back(sName);
+                // clang-format off
                 LN(18) ++lIndex;
             }
         LN(19) } while (lResult == kErrorSuccess);
+        // clang-format on
         LN(20) key.reset();
         LN(21) list = std::move(names);
     });
@@ -240,9 +242,11 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
                     break;
                 }
                 LN(63) values.Add(sName, sText);
+                // clang-format off
                 LN(64) ++lIndex;
             }
         LN(65) } while (lResult == kErrorSuccess);
+        // clang-format on
         LN(66) key.reset();
     });
     return values;

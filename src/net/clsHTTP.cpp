@@ -53,7 +53,9 @@ clsHTTP::clsHTTP(Env& env) : m_env(env) {
         LN(374) if (hInternetSession != kNoInternet) {
             LN(375) sLastError = "";
             SetTimeouts(hInternetSession);
+            // clang-format off
         LN(376) } else {
+            // clang-format on
             LN(377) sLastError = "InternetOpen failed.";
         }
     });
@@ -83,9 +85,11 @@ void clsHTTP::SetTimeouts(Hinternet handle) {
 
 std::string clsHTTP::Forwarded() {
     std::string result;
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(382) result = sForwarded;
     });
+    // clang-format on
     return result;
 }
 
@@ -103,7 +107,9 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
         LN(327) if (slash == std::string::npos) {
             LN(328) UrlServer = Url;
             LN(329) UrlAddress = "";
+            // clang-format off
         LN(330) } else {
+            // clang-format on
             LN(331) UrlServer = Url.substr(0, slash);
             LN(332) UrlAddress = Url.substr(slash);
         }
@@ -114,7 +120,9 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
                 LN(336) sLastError = "InternetSession failed";
                 LN(337) break;
             }
+            // clang-format off
             LN(338) (void)m_env.os.internet.InternetQueryOption(hInternetSession, kInternetOptionVersion, version, &versionLength);
+            // clang-format on
             LN(339) lMajor = version[0];
             LN(340) lMinor = version[1];
             // A second Connect on the same object would otherwise leak the earlier pair.
@@ -128,7 +136,9 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
             LN(345) SetTimeouts(hInternetConnect);
             LN(346) hHttpOpenRequest = m_env.os.internet.HttpOpenRequest(hInternetConnect, "GET", UrlAddress, "HTTP/1.0", nullptr, nullptr, kInternetFlagReload, 0);
             LN(347) if (!AdditionalHeader.empty()) {
+                // clang-format off
                 LN(348) (void)m_env.os.internet.HttpAddRequestHeaders(hHttpOpenRequest, AdditionalHeader, static_cast<Dword>(AdditionalHeader.size()), kHttpAddreqFlagAddIfNew);
+                // clang-format on
             }
             LN(349) if (hHttpOpenRequest == kNoInternet) {
                 LN(350) sLastError = "HttpOpenRequest failed";
@@ -163,9 +173,11 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
 
 Long clsHTTP::ContentLength() {
     Long result = 0;
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(383) result = lContentLength;
     });
+    // clang-format on
     return result;
 }
 
@@ -245,17 +257,21 @@ bool clsHTTP::FileExist(const std::string& FileName) {
 
 std::string clsHTTP::LastError() {
     std::string result;
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(384) result = sLastError;
     });
+    // clang-format on
     return result;
 }
 
 std::string clsHTTP::LastModified() {
     std::string result;
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(385) result = sLastModified;
     });
+    // clang-format on
     return result;
 }
 
@@ -265,7 +281,9 @@ std::string clsHTTP::GetQueryInfo(Hinternet hHttpRequest, Dword InfoLevel) {
         Dword length = kQueryBufferSize;
         Dword index = 0;
         LN(378) std::string buffer(kQueryBufferSize, '\0');
+        // clang-format off
         LN(379) (void)m_env.os.internet.HttpQueryInfo(hHttpRequest, InfoLevel, buffer.data(), &length, &index);
+        // clang-format on
         LN(380) result = TrimBlanks(buffer);
     });
     return result;
@@ -273,9 +291,11 @@ std::string clsHTTP::GetQueryInfo(Hinternet hHttpRequest, Dword InfoLevel) {
 
 std::string clsHTTP::RemNull(const std::string& Text) {
     std::string result;
+    // clang-format off
     Guard(m_env, [&](int& erl) {
         LN(381) result = Text.substr(0, Text.find('\0'));
     });
+    // clang-format on
     return result;
 }
 

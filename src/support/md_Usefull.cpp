@@ -23,18 +23,22 @@ void SaveString(Env& env, Hkey hKey, const std::string& strPath, const std::stri
                 const std::string& strData) {
     Guard(env, [&](int& erl) {
         Hkey hCurKey{};
+        // clang-format off
         LN(386) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(387) (void)env.os.registry.SetValueEx(hCurKey, strValue, kRegSz, Bytes(strData), static_cast<Dword>(strData.size()));
         LN(388) (void)env.os.registry.CloseKey(hCurKey);
+        // clang-format on
     });
 }
 
 void DelSetting(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue) {
     Guard(env, [&](int& erl) {
         Hkey hCurKey{};
+        // clang-format off
         LN(392) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(393) (void)env.os.registry.DeleteValue(hCurKey, strValue);
         LN(394) (void)env.os.registry.CloseKey(hCurKey);
+        // clang-format on
     });
 }
 
@@ -56,7 +60,9 @@ bool IsWebAddress(const std::string& Url) {
 void OpenInternet(Env& env, Hwnd Parent, const std::string& Url, int WindowStyle) {
     Guard(env, [&](int& erl) {
         if (!IsWebAddress(Url)) return;
+        // clang-format off
         LN(395) (void)env.os.shell.ShellExecute(Parent, "Open", Url, "", "", WindowStyle);
+        // clang-format on
     });
 }
 
@@ -72,7 +78,9 @@ void SplitString(Env& env, const std::string& szString, const std::string& szCha
         LN(400) while (p != std::string::npos) {
             LN(401) szArray.resize(n + 2);
             LN(402) szArray[n] = r.substr(0, p);
+            // clang-format off
             LN(403) ++n;
+            // clang-format on
             LN(404) r = r.substr(p + szChar.size());
             LN(405) p = find(r);
         }
@@ -96,7 +104,9 @@ std::string RegQueryStringValue(Env& env, Hkey hKey, const std::string& strValue
                 LN(414) if (lResult == kErrorSuccess) {
                     LN(415) result = BeforeNul(strBuf);
                 }
+                // clang-format off
             LN(416) } else if (lValueType == kRegBinary) {
+                // clang-format on
                 // Two bytes at most: the number is 16-bit, and a longer value must not
                 // overrun it (it then reads as "").
                 LN(417) std::uint8_t iData[2] = {0, 0};
@@ -113,9 +123,11 @@ std::string GetString(Env& env, Hkey hKey, const std::string& strPath, const std
     std::string result;
     Guard(env, [&](int& erl) {
         Hkey hCurKey{};
+        // clang-format off
         LN(420) (void)env.os.registry.OpenKey(hKey, strPath, &hCurKey);
         LN(421) result = RegQueryStringValue(env, hCurKey, strValue);
         LN(422) (void)env.os.registry.CloseKey(hCurKey);
+        // clang-format on
     });
     return result;
 }
