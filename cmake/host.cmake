@@ -7,7 +7,7 @@ target_compile_options(zv_fakes PRIVATE ${ZV_WARNINGS})
 
 file(GLOB_RECURSE ZV_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${ZV_UNIT_SOURCES})
-target_link_libraries(unit_tests PRIVATE zv_fakes GTest::gmock GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE zv_fakes GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${ZV_WARNINGS})
 target_compile_definitions(unit_tests PRIVATE ZV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "host.")

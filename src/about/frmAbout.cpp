@@ -1,7 +1,5 @@
 #include "about/frmAbout.h"
 
-#include <exception>
-
 #include "support/guard.h"
 #include "support/registry_key.h"
 #include "support/vbrt.h"
@@ -26,10 +24,9 @@ std::string DwordText(const std::string& bytes) {
 }
 
 // A file that a plain directory listing would show: not a folder, not hidden, not a system file.
+// Unlike the backup's look-ups, this one leaves WOW64 redirection as it is.
 bool FileExists(IFileSystem& files, const std::string& path) {
-    const Dword attributes = files.GetFileAttributes(path);
-    if (attributes == kInvalidFileAttributes) return false;
-    return (attributes & (kFileAttributeDirectory | kFileAttributeHidden | kFileAttributeSystem)) == 0;
+    return IsVisibleFile(files.GetFileAttributes(path));
 }
 
 }  // namespace
@@ -83,9 +80,8 @@ void frmAbout::StartSysInfo() {
         // fails here.
         Dword error = 0;
         if (!m_env.os.system.StartProgram(SysInfoPath, kSwShowNormal, &error)) RaiseWin32(m_env.os.system, error);
-    } catch (const RuntimeError&) {
-        m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
-    } catch (const std::exception&) {
+    } catch (...) {
+        (void)CurrentFailure();
         m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
     }
 }

@@ -29,8 +29,6 @@ public:
     void cmdBackup_Click();
 
     [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
-    [[nodiscard]] StartUpState& startUpState() noexcept { return m_startUp; }
-    [[nodiscard]] MainControls& controls() noexcept { return m_controls; }
     // What the Backup command runs; tests put a run of their own here.
     using BackupRun = std::function<void(Env&, MainControls&)>;
     void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }

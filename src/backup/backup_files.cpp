@@ -21,14 +21,10 @@ bool FolderExists(Env& env, const std::string& path) {
     return a != kInvalidFileAttributes && !(a & kHiddenOrSystem);
 }
 
-bool FileExists(Env& env, const std::string& path) {
-    const Dword a = Attributes(env, path);
-    return a != kInvalidFileAttributes && !(a & (kFileAttributeDirectory | kHiddenOrSystem));
-}
+bool FileExists(Env& env, const std::string& path) { return IsVisibleFile(Attributes(env, path)); }
 
 bool FileExistsWithSystem(Env& env, const std::string& path) {
-    const Dword a = Attributes(env, path);
-    return a != kInvalidFileAttributes && !(a & (kFileAttributeDirectory | kFileAttributeHidden));
+    return IsVisibleFile(Attributes(env, path), SystemFiles::Found);
 }
 
 std::vector<std::string> ListFolder(Env& env, const std::string& folder) {

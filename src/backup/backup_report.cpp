@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "backup/backup_files.h"
+#include "support/csv.h"
 #include "support/vbrt.h"
 
 namespace zv::backup {
@@ -57,26 +58,13 @@ std::string Line(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i) line += ',';
-        line += CsvField(fields[i]);
+        line += CsvField(fields[i], EdgeBlanks::Quoted);
     }
     line += "\r\n";
     return line;
 }
 
 }  // namespace
-
-std::string CsvField(const std::string& text) {
-    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quote) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
 
 std::string ReportText(Env& env, const std::vector<ReportRow>& rows) {
     std::string text = Line({"Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256"});

@@ -21,9 +21,6 @@ struct ReportRow {
     std::string sha256;  // 64 lower-case hex digits; empty for a file not found
 };
 
-// One field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a comma,
-// a quote, a line break or a leading or trailing blank.
-[[nodiscard]] std::string CsvField(const std::string& utf8);
 // The report's bytes: the header row, then one line per row, texts turned into UTF-8.
 [[nodiscard]] std::string ReportText(Env& env, const std::vector<ReportRow>& rows);
 // Where the report goes: root\backup-report.csv, or, when an earlier run left one there,

@@ -1,6 +1,5 @@
 #include "backup/backup_run.h"
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +18,8 @@ namespace {
 constexpr const char* kBackupFolderName = "Zorvane";
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
 
-std::string TrimSpaces(const std::string& s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
+// Under the name the line table shows for the driver folder's statement.
+std::string TrimSpaces(const std::string& s) { return Trim(s); }
 
 // Windows drops trailing dots and blanks from the last name of a path it creates, but
 // takes only one trailing dot off an inner name: a folder made as "Corp.." is "Corp",
@@ -197,8 +193,8 @@ void cmdBackup_Click(Env& env, MainControls& controls) {
         // shown; a report that cannot be written then (the disk that failed, say) adds nothing.
         try {
             store.writeReport();
-        } catch (const RuntimeError&) {
-        } catch (const std::exception&) {
+        } catch (...) {
+            (void)CurrentFailure();
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "cli/console_front.h"
 #include "inventory/ReadDrivers.h"
 #include "restore/restore_run.h"
+#include "support/csv.h"
 #include "support/md_Usefull.h"
 #include "support/vbrt.h"
 #include "support/version.h"
@@ -28,16 +29,6 @@ std::string ParentOf(const std::string& path) {
     if (slash == std::string::npos) return "";
     // "D:\x" has the parent "D:\", which must keep its separator.
     return slash == 2 && path[1] == ':' ? path.substr(0, 3) : path.substr(0, slash);
-}
-
-std::string Csv(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 // One console front end: its controls, message boxes, folder browser and the platform
@@ -81,7 +72,7 @@ std::string ListText(const RowList& list, bool csv) {
         for (const auto& row : table) {
             for (std::size_t k = 0; k < row.size(); ++k) {
                 if (k) out += ',';
-                out += Csv(row[k]);
+                out += CsvField(row[k], EdgeBlanks::Bare);
             }
             out += "\r\n";
         }

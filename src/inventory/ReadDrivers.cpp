@@ -1,7 +1,5 @@
 #include "inventory/ReadDrivers.h"
 
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "inventory/md_registry.h"
@@ -19,9 +17,8 @@ template <class Step>
 void Skip(Step&& step) {
     try {
         step();
-    } catch (const RuntimeError&) {
-    } catch (const std::out_of_range&) {
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
+        (void)CurrentFailure();
     }
 }
 

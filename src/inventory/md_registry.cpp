@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
-#include <stdexcept>
 
 #include "support/guard.h"
 #include "support/registry_key.h"
@@ -113,9 +111,8 @@ Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& va
         default:
             return -1;
         }
-    } catch (const RuntimeError&) {
-        return status;
-    } catch (const std::exception&) {
+    } catch (...) {
+        (void)CurrentFailure();
         return status;
     }
 }

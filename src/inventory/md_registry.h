@@ -40,7 +40,6 @@ public:
     void Add(std::string name, std::string text);
     // The text of the named value, or null when there is none.
     [[nodiscard]] const std::string* Find(const std::string& name) const;
-    [[nodiscard]] bool Contains(const std::string& name) const { return Find(name) != nullptr; }
     [[nodiscard]] std::size_t size() const noexcept { return m_items.size(); }
     [[nodiscard]] bool empty() const noexcept { return m_items.empty(); }
     [[nodiscard]] const Item& operator[](std::size_t i) const { return m_items.at(i); }

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <utility>
 #include <cstdint>
-#include <exception>
 
 #include "support/guard.h"
 #include "support/vbrt.h"
@@ -38,12 +37,9 @@ Long ToLong(double value) {
     return static_cast<Long>(r);
 }
 
-// Blanks only: the NUL padding of a queried header stays.
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
+// Blanks only: the NUL padding of a queried header stays. The name is the one the line
+// table shows for GetQueryInfo's statement.
+std::string TrimBlanks(const std::string& s) { return Trim(s); }
 
 }  // namespace
 
@@ -235,9 +231,8 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             const Hfile f = std::exchange(file, kInvalidHfile);
             if (!files.CloseFile(f)) RaiseWin32(m_env.os.system, files.GetLastError());
         }
-    } catch (const RuntimeError&) {
-        return transferFailed();
-    } catch (const std::exception&) {
+    } catch (...) {
+        (void)CurrentFailure();
         return transferFailed();
     }
     CloseRequest();
@@ -248,9 +243,8 @@ bool clsHTTP::FileExist(const std::string& FileName) {
     try {
         std::uint64_t size = 0;
         return m_env.os.files.GetFileSize(FileName, &size);
-    } catch (const RuntimeError&) {
-        return false;
-    } catch (const std::exception&) {
+    } catch (...) {
+        (void)CurrentFailure();
         return false;
     }
 }

@@ -43,10 +43,7 @@ public:
     [[nodiscard]] const std::string& version() const noexcept { return sVersion; }
     [[nodiscard]] const std::string& statusCode() const noexcept { return sStatusCode; }
     [[nodiscard]] const std::string& statusText() const noexcept { return sStatusText; }
-    [[nodiscard]] const std::string& rawHeaders() const noexcept { return sRawHeaders; }
-    [[nodiscard]] const std::string& responseHeaders() const noexcept { return sResponseHeaders; }
     [[nodiscard]] const std::string& server() const noexcept { return sServer; }
-    [[nodiscard]] const std::string& requestMethod() const noexcept { return sRequestMethod; }
     [[nodiscard]] const std::string& pragma() const noexcept { return sPragma; }
     [[nodiscard]] const std::string& userAgent() const noexcept { return sUserAgent; }
     [[nodiscard]] const std::string& requestMethod2() const noexcept { return sRequestMethod2; }

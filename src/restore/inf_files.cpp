@@ -14,17 +14,14 @@ constexpr int kMaxDepth = 32;
 // An INF is text of a few kilobytes; anything far larger is not one to compare.
 constexpr std::size_t kCompareLimit = 16u << 20;
 
-std::string Trim(const std::string& s) {
-    const std::size_t first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
+// INF lines are blank around their fields with tabs and line ends too.
+constexpr const char* kInfBlanks = " \t\r\n";
 
 // A field of an INF line: blanks around it and its enclosing quotes dropped.
 std::string Field(const std::string& s) {
-    std::string t = Trim(s);
+    std::string t = Trim(s, kInfBlanks);
     if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-    return Trim(t);
+    return Trim(t, kInfBlanks);
 }
 
 bool EndsWithInf(const std::string& name) {
@@ -49,7 +46,7 @@ std::vector<std::string> SectionLines(Env& env, const std::string& section, cons
             at = end + 1;
             if (const std::size_t semi = line.find(';'); semi != std::string::npos)
                 line = line.substr(0, semi);
-            if (!Trim(line).empty()) lines.push_back(line);
+            if (!Trim(line, kInfBlanks).empty()) lines.push_back(line);
         }
         return lines;
     }

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
 #include <optional>
-#include <stdexcept>
 
 #include "backup/backup_files.h"
 #include "restore/inf_files.h"
+#include "support/csv.h"
 #include "support/vbrt.h"
 
 namespace zv::restore {
@@ -59,16 +58,6 @@ std::string NameOf(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
-std::string CsvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 void Fail(Env& env, Item& item, Dword error) {
@@ -182,13 +171,14 @@ std::string ErrorNumberText(Dword error) {
 }
 
 std::string ReportText(const std::vector<Item>& items) {
+    const auto field = [](const std::string& s) { return CsvField(s, EdgeBlanks::Bare); };
     std::string text = "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n";
     for (const Item& i : items) {
         std::string devices;
         for (const std::string& d : i.devices) devices += (devices.empty() ? "" : " ") + d;
-        text += CsvField(i.relative) + "," + OutcomeName(i.outcome) + "," + CsvField(i.storedAs) + "," +
-                CsvField(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") +
-                "," + CsvField(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
+        text += field(i.relative) + "," + OutcomeName(i.outcome) + "," + field(i.storedAs) + "," +
+                field(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") +
+                "," + field(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
     }
     return text;
 }
@@ -245,16 +235,11 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
         ui.DoEvents();
         try {
             RestoreOne(env, seams, present, arch, item);
-        } catch (const RuntimeError& e) {
+        } catch (...) {
+            const RuntimeError e = CurrentFailure();
             item.outcome = Outcome::Failed;
             item.error = 0;
             item.errorText = e.description();
-        } catch (const std::bad_alloc&) {
-            item.outcome = Outcome::Failed;
-            item.errorText = DescriptionOf(kErrOutOfMemory);
-        } catch (const std::out_of_range&) {
-            item.outcome = Outcome::Failed;
-            item.errorText = DescriptionOf(kErrSubscript);
         }
         switch (item.outcome) {
             case Outcome::Staged: ++s.counts.staged; break;

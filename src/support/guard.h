@@ -9,9 +9,6 @@
 // LN(n) marks the statement that follows it on the same source line: the
 // line-table generator takes that text as entry n. A failure anywhere in the
 // body is reported with the last number that was reached, and the body ends.
-#include <new>
-#include <stdexcept>
-
 #include "support/env.h"
 #include "support/runtime_error.h"
 
@@ -24,12 +21,9 @@ void Guard(ModError::Reporter& errors, Body&& body) {
     int erl = 0;
     try {
         body(erl);
-    } catch (const RuntimeError& e) {
+    } catch (...) {
+        const RuntimeError e = CurrentFailure();
         errors.ReportError(e.number(), e.description(), erl);
-    } catch (const std::out_of_range&) {
-        errors.ReportError(kErrSubscript, DescriptionOf(kErrSubscript), erl);
-    } catch (const std::bad_alloc&) {
-        errors.ReportError(kErrOutOfMemory, DescriptionOf(kErrOutOfMemory), erl);
     }
 }
 

@@ -1,5 +1,9 @@
 #include "support/runtime_error.h"
 
+#include <exception>
+#include <new>
+#include <stdexcept>
+
 namespace zv {
 
 const char* DescriptionOf(Long number) {
@@ -21,5 +25,23 @@ const char* DescriptionOf(Long number) {
 }
 
 void Raise(Long number) { throw RuntimeError(number, DescriptionOf(number)); }
+
+RuntimeError CurrentFailure() {
+    const auto numbered = [](Long number) { return RuntimeError(number, DescriptionOf(number)); };
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e;
+    } catch (const std::out_of_range&) {
+        return numbered(kErrSubscript);
+    } catch (const std::bad_alloc&) {
+        return numbered(kErrOutOfMemory);
+    } catch (const std::length_error&) {
+        // A text or list asked to grow past its largest size.
+        return numbered(kErrOutOfMemory);
+    } catch (const std::exception&) {
+        return numbered(kErrInvalidCall);
+    }
+}
 
 }  // namespace zv

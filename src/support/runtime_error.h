@@ -37,4 +37,11 @@ inline constexpr Long kErrPathNotFound = 76;      // "Path not found"
 
 [[noreturn]] void Raise(Long number);
 
+// The run-time failure that the exception being handled stands for; call it only inside
+// a catch block. A RuntimeError is itself; a failure of the C++ library is given the
+// number its kind of failure has (out_of_range 9, bad_alloc and length_error 7, any other
+// 5). Anything else, ProgramExit above all, is not a run-time failure: it is rethrown,
+// so that no failure path swallows the end of the program.
+[[nodiscard]] RuntimeError CurrentFailure();
+
 }  // namespace zv

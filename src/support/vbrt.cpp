@@ -85,4 +85,16 @@ std::vector<std::string> SplitText(const std::string& text, char separator) {
 
 bool EqualsNoCase(const std::string& a, const std::string& b) { return ToLower(a) == ToLower(b); }
 
+std::string Trim(const std::string& text, const char* blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool IsVisibleFile(Dword attributes, SystemFiles system) {
+    Dword hiding = kFileAttributeDirectory | kFileAttributeHidden;
+    if (system == SystemFiles::Skipped) hiding |= kFileAttributeSystem;
+    return attributes != kInvalidFileAttributes && (attributes & hiding) == 0;
+}
+
 }  // namespace zv

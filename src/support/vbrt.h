@@ -26,5 +26,13 @@ namespace zv {
 // The pieces between every separator, empty ones kept: one piece more than separators.
 [[nodiscard]] std::vector<std::string> SplitText(const std::string& text, char separator);
 [[nodiscard]] bool EqualsNoCase(const std::string& a, const std::string& b);
+// The text without any of the blanks at either end. Spaces only unless asked: a queried
+// header keeps its NUL padding, a name its tabs.
+[[nodiscard]] std::string Trim(const std::string& text, const char* blanks = " ");
+
+// Whether a dir$-style look-up finds a file of these attributes: it exists, is no folder and
+// is not hidden; a system file is found only when system files are asked for.
+enum class SystemFiles { Skipped, Found };
+[[nodiscard]] bool IsVisibleFile(Dword attributes, SystemFiles system = SystemFiles::Skipped);
 
 }  // namespace zv

@@ -99,8 +99,8 @@ TEST_F(SettingsContract, AStringWithoutANulIsAReportedFailure) {
         fx->ui.shown.clear();
         EXPECT_EQ(get(name), "") << name;
         ASSERT_EQ(fx->ui.shown.size(), 1u) << name;
-        EXPECT_NE(fx->ui.shown[0].find("Error Number: 5."), std::string::npos) << fx->ui.shown[0];
-        EXPECT_NE(fx->ui.shown[0].find("Error Line: 415."), std::string::npos) << fx->ui.shown[0];
+        EXPECT_NE(fx->ui.shown[0].text.find("Error Number: 5."), std::string::npos) << fx->ui.shown[0].text;
+        EXPECT_NE(fx->ui.shown[0].text.find("Error Line: 415."), std::string::npos) << fx->ui.shown[0].text;
     }
 }
 

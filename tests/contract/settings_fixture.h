@@ -4,27 +4,17 @@
 // removed again afterwards. Message boxes are recorded, never shown.
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "fakes/fake_ui.h"
 #include "platform/platform.h"
 
 namespace zv::contract {
-
-class RecordingUi : public IUi {
-public:
-    int MessageBox(const std::string& text, const std::string& title, Dword) override {
-        shown.push_back(title + ": " + text);
-        return kIdYes;
-    }
-    void DoEvents() override {}
-    std::vector<std::string> shown;
-};
 
 class SettingsContractFixture {
 public:
     virtual ~SettingsContractFixture() = default;
     virtual Platform& platform() = 0;
-    RecordingUi ui;
+    fakes::FakeUi ui;
     // The test's own key, below HKEY_CURRENT_USER; it does not exist when the test starts.
     [[nodiscard]] virtual const std::string& path() const = 0;
 };

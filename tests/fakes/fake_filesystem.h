@@ -43,6 +43,8 @@ public:
     [[nodiscard]] bool exists(const std::string& path) const;
     [[nodiscard]] bool isFolder(const std::string& path) const;
     [[nodiscard]] std::optional<std::string> contents(const std::string& path) const;
+    // Files opened for writing and not closed yet.
+    [[nodiscard]] std::size_t openFiles() const { return m_open.size(); }
     // Every file and folder below a folder, as paths relative to it ("a\b.txt"; folders end in "\"),
     // sorted without regard to case.
     [[nodiscard]] std::vector<std::string> tree(const std::string& folder) const;

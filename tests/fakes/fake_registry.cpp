@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/runtime_error.h"
+
 namespace zv::fakes {
 namespace {
 
@@ -108,6 +110,18 @@ Hkey FakeRegistry::newHandle(Node* node, Dword access) {
     return h;
 }
 
+void FakeRegistry::raiseOn(const std::string& call, int nth, Long number) {
+    m_raise = Raise{call, nth, number};
+}
+
+void FakeRegistry::count(const char* call) {
+    ++calls[call];
+    if (m_raise.call != call || --m_raise.nth > 0) return;
+    const Long number = m_raise.number;
+    m_raise = Raise{};
+    throw RuntimeError(number, DescriptionOf(number));
+}
+
 bool FakeRegistry::denied(const Node* node) const {
     for (const Node* n = node; n; n = n->parent)
         if (std::find(m_denied.begin(), m_denied.end(), n) != m_denied.end()) return true;
@@ -115,7 +129,7 @@ bool FakeRegistry::denied(const Node* node) const {
 }
 
 Long FakeRegistry::OpenKeyEx(Hkey root, const std::string& subKey, Dword, Dword samDesired, Hkey* result) {
-    ++calls["OpenKeyEx"];
+    count("OpenKeyEx");
     if (!result) return kErrorInvalidParameter;
     // The platform clears the out handle before it looks at anything else.
     *result = kNoKey;
@@ -134,7 +148,7 @@ Long FakeRegistry::OpenKeyEx(Hkey root, const std::string& subKey, Dword, Dword 
 }
 
 Long FakeRegistry::OpenKey(Hkey root, const std::string& subKey, Hkey* result) {
-    ++calls["OpenKey"];
+    count("OpenKey");
     if (!result) return kErrorInvalidParameter;
     // RegOpenKeyA hands back the very handle it was given for an empty name.
     if (subKey.empty()) {
@@ -152,7 +166,7 @@ Long FakeRegistry::OpenKey(Hkey root, const std::string& subKey, Hkey* result) {
 }
 
 Long FakeRegistry::CreateKey(Hkey root, const std::string& subKey, Hkey* result) {
-    ++calls["CreateKey"];
+    count("CreateKey");
     Node* from = resolve(root, nullptr);
     if (!from) return kErrorInvalidHandle;
     if (denied(from)) return kErrorAccessDenied;
@@ -161,7 +175,7 @@ Long FakeRegistry::CreateKey(Hkey root, const std::string& subKey, Hkey* result)
 }
 
 Long FakeRegistry::EnumKey(Hkey key, Dword index, char* name, Dword cchName) {
-    ++calls["EnumKey"];
+    count("EnumKey");
     Node* node = resolve(key, nullptr);
     if (!node) return kErrorInvalidHandle;
     if (index >= node->children.size()) return kErrorNoMoreItems;
@@ -175,7 +189,7 @@ Long FakeRegistry::EnumKey(Hkey key, Dword index, char* name, Dword cchName) {
 
 Long FakeRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type,
                              std::uint8_t* data, Dword* cbData) {
-    ++calls["EnumValue"];
+    count("EnumValue");
     Node* node = resolve(key, nullptr);
     if (!node) return kErrorInvalidHandle;
     if (index >= node->values.size()) return kErrorNoMoreItems;
@@ -210,7 +224,7 @@ Long FakeRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchV
 
 Long FakeRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* type, std::uint8_t* data,
                                 Dword* cbData) {
-    ++calls["QueryValueEx"];
+    count("QueryValueEx");
     Node* node = resolve(key, nullptr);
     if (!node) return kErrorInvalidHandle;
     if (data && !cbData) return kErrorInvalidParameter;
@@ -239,7 +253,7 @@ Long FakeRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* t
 
 Long FakeRegistry::SetValueEx(Hkey key, const std::string& valueName, Dword type, const std::uint8_t* data,
                               Dword cbData) {
-    ++calls["SetValueEx"];
+    count("SetValueEx");
     Dword access = 0;
     Node* node = resolve(key, &access);
     if (!node) return kErrorInvalidHandle;
@@ -258,7 +272,7 @@ Long FakeRegistry::SetValueEx(Hkey key, const std::string& valueName, Dword type
 }
 
 Long FakeRegistry::DeleteValue(Hkey key, const std::string& valueName) {
-    ++calls["DeleteValue"];
+    count("DeleteValue");
     Dword access = 0;
     Node* node = resolve(key, &access);
     if (!node) return kErrorInvalidHandle;
@@ -272,7 +286,7 @@ Long FakeRegistry::DeleteValue(Hkey key, const std::string& valueName) {
 }
 
 Long FakeRegistry::CloseKey(Hkey key) {
-    ++calls["CloseKey"];
+    count("CloseKey");
     if (rootNode(key)) return kErrorSuccess;
     return m_handles.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }

@@ -45,6 +45,9 @@ public:
     [[nodiscard]] std::size_t openHandles() const { return m_handles.size(); }
     // Counts of the calls made through the seam, by name ("OpenKeyEx", ...).
     std::map<std::string, int> calls;
+    // The nth call of that name from now on (1: the next) raises the run-time error instead
+    // of answering, once, so that a caller's failure path really runs.
+    void raiseOn(const std::string& call, int nth, Long number);
 
     struct Node;
 
@@ -59,11 +62,18 @@ private:
     Node* make(Node* from, const std::string& path);
     Hkey newHandle(Node* node, Dword access);
     bool denied(const Node* node) const;
+    void count(const char* call);
 
     std::map<Hkey, std::unique_ptr<Node>> m_roots;
     std::map<Hkey, Open> m_handles;
     std::vector<const Node*> m_denied;
     Hkey m_next = Hkey{0x1000};
+    struct Raise {
+        std::string call;
+        int nth = 0;
+        Long number = 0;
+    };
+    Raise m_raise;
 };
 
 }  // namespace zv::fakes

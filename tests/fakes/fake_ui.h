@@ -1,5 +1,6 @@
 #pragma once
-// Scripted message boxes and a counted message pump.
+// Scripted message boxes and a counted message pump. All inline: the contract tests
+// against the real platform record their message boxes with it too.
 #include <deque>
 #include <functional>
 #include <string>
@@ -18,8 +19,22 @@ struct ShownMessage {
 
 class FakeUi : public IUi {
 public:
-    int MessageBox(const std::string& text, const std::string& title, Dword style) override;
-    void DoEvents() override;
+    int MessageBox(const std::string& text, const std::string& title, Dword style) override {
+        int answer;
+        if (!m_answers.empty()) {
+            answer = m_answers.front();
+            m_answers.pop_front();
+        } else {
+            answer = (style & 0xF) == kMbOk ? kIdOk : kIdYes;
+        }
+        shown.push_back({text, title, style, answer});
+        if (onMessageBox) onMessageBox(shown.back());
+        return answer;
+    }
+    void DoEvents() override {
+        ++doEventsCalls;
+        if (onDoEvents) onDoEvents(doEventsCalls);
+    }
 
     // Answers for the next boxes, in order; when none is queued a box answers
     // kIdOk for OK-only styles and kIdYes otherwise.

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "fakes/fake_platform.h"
-#include "support/vbrt.h"
 
 namespace zv {
 namespace {
@@ -13,32 +10,13 @@ namespace {
 constexpr const char* kMsInfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kLocation = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-// Only file attributes are asked for here: a path table, case-insensitive as Windows paths are.
-class AttributeFiles : public IFileSystem {
-public:
-    void add(const std::string& path, Dword attributes) { m_files[ToLower(path)] = attributes; }
-    Dword GetLastError() const override { return m_lastError; }
-    Dword GetFileAttributes(const std::string& path) override {
-        auto it = m_files.find(ToLower(path));
-        if (it != m_files.end()) return it->second;
-        m_lastError = kErrorFileNotFound;
-        return kInvalidFileAttributes;
-    }
-    bool GetFileSize(const std::string&, std::uint64_t*) override { return false; }
-    bool FindFiles(const std::string&, std::vector<FindEntry>*) override { return false; }
-    bool CreateDirectory(const std::string&) override { return false; }
-    bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
-    bool DeleteFile(const std::string&) override { return false; }
-    Hfile OpenForWrite(const std::string&) override { return kInvalidHfile; }
-    bool WriteFile(Hfile, const void*, Dword, Dword*) override { return false; }
-    bool CloseFile(Hfile) override { return false; }
-    bool DisableFsRedirection(std::uintptr_t*) override { return false; }
-    bool RevertFsRedirection(std::uintptr_t) override { return false; }
-
-private:
-    std::map<std::string, Dword> m_files;
-    Dword m_lastError = 0;
-};
+// A file of the given attributes, or a folder when they say so.
+void AddEntry(fakes::FakeFileSystem& files, const std::string& path, Dword attributes) {
+    if (attributes & kFileAttributeDirectory)
+        files.addFolder(path, attributes);
+    else
+        files.addFile(path, "", attributes);
+}
 
 struct RecordingView : IAboutView {
     void setIcon(std::uintptr_t i) override { icon = i; }
@@ -54,11 +32,8 @@ struct RecordingView : IAboutView {
 class AboutTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fp;
-    AttributeFiles files;
-    Platform os{fp.registry, fp.profile, fp.system, files, fp.internet, fp.shell, fp.ui, fp.setup, fp.data, fp.locale};
-    Env env{os, fp.errors, fp.app};
     RecordingView view;
-    frmAbout form{env, view, 0x4711};
+    frmAbout form{fp.env, view, 0x4711};
 
     std::vector<fakes::ShownMessage> unavailable() const {
         std::vector<fakes::ShownMessage> out;
@@ -122,15 +97,12 @@ TEST_F(AboutTest, SystemInformationIsFoundAndStarted) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fakes::FakePlatform p;
-        AttributeFiles f;
-        Platform o{p.registry, p.profile, p.system, f, p.internet, p.shell, p.ui, p.setup, p.data, p.locale};
-        Env e{o, p.errors, p.app};
         RecordingView v;
-        frmAbout about{e, v, 0};
+        frmAbout about{p.env, v, 0};
         if (c.path) p.registry.setString(kHkeyLocalMachine, kMsInfo, "PATH", c.path);
         if (c.folder) p.registry.setString(kHkeyLocalMachine, kLocation, "MSINFO", c.folder);
         if (c.folder && c.fileAttributes != kInvalidFileAttributes)
-            f.add(std::string(c.folder) + "\\MSINFO32.EXE", c.fileAttributes);
+            AddEntry(p.files, std::string(c.folder) + "\\MSINFO32.EXE", c.fileAttributes);
         if (*c.startable) p.system.startablePrograms.push_back(c.startable);
 
         about.cmdSysInfo_Click();
@@ -155,7 +127,7 @@ TEST_F(AboutTest, SystemInformationIsFoundAndStarted) {
 TEST_F(AboutTest, WithoutWriteRightsToTheMachineKeyBothReadsFail) {
     fp.registry.setString(kHkeyLocalMachine, kMsInfo, "PATH", "C:\\msinfo32.exe");
     fp.registry.setString(kHkeyLocalMachine, kLocation, "MSINFO", "C:\\S");
-    files.add("C:\\S\\MSINFO32.EXE", kFileAttributeArchive);
+    fp.files.addFile("C:\\S\\MSINFO32.EXE", "");
     fp.system.startablePrograms = {"C:\\msinfo32.exe", "C:\\S\\MSINFO32.EXE"};
     fp.registry.denyWriteAccess(kHkeyLocalMachine, "SOFTWARE");
 

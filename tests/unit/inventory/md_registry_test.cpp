@@ -17,63 +17,11 @@ const std::string kKey = "SOFTWARE\\Test\\Key";
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// Forwards to the fake registry, and fails one chosen call with a run-time error, so
-// that the failure paths really run.
-class FailingRegistry final : public IRegistry {
-public:
-    FailingRegistry(IRegistry& inner, std::string op, int nth)
-        : m_inner(inner), m_op(std::move(op)), m_nth(nth) {}
-    Long OpenKeyEx(Hkey r, const std::string& s, Dword o, Dword a, Hkey* h) override {
-        Check("OpenKeyEx");
-        return m_inner.OpenKeyEx(r, s, o, a, h);
-    }
-    Long OpenKey(Hkey r, const std::string& s, Hkey* h) override { return m_inner.OpenKey(r, s, h); }
-    Long CreateKey(Hkey r, const std::string& s, Hkey* h) override { return m_inner.CreateKey(r, s, h); }
-    Long EnumKey(Hkey k, Dword i, char* n, Dword c) override {
-        Check("EnumKey");
-        return m_inner.EnumKey(k, i, n, c);
-    }
-    Long EnumValue(Hkey k, Dword i, char* n, Dword* c, Dword* t, std::uint8_t* d, Dword* b) override {
-        Check("EnumValue");
-        return m_inner.EnumValue(k, i, n, c, t, d, b);
-    }
-    Long QueryValueEx(Hkey k, const std::string& n, Dword* t, std::uint8_t* d, Dword* b) override {
-        Check("QueryValueEx");
-        return m_inner.QueryValueEx(k, n, t, d, b);
-    }
-    Long SetValueEx(Hkey k, const std::string& n, Dword t, const std::uint8_t* d, Dword b) override {
-        return m_inner.SetValueEx(k, n, t, d, b);
-    }
-    Long DeleteValue(Hkey k, const std::string& n) override { return m_inner.DeleteValue(k, n); }
-    Long CloseKey(Hkey k) override { return m_inner.CloseKey(k); }
-
-private:
-    void Check(const char* op) {
-        if (m_op == op && ++m_count == m_nth)
-            throw RuntimeError(kErrOutOfMemory, DescriptionOf(kErrOutOfMemory));
-    }
-    IRegistry& m_inner;
-    std::string m_op;
-    int m_nth;
-    int m_count = 0;
-};
-
 class MdRegistryTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fp;
     fakes::FakeRegistry& reg = fp.registry;
     Env& env = fp.env;
-
-    // An Env whose registry fails the nth call of op.
-    struct Failing {
-        Failing(fakes::FakePlatform& f, const char* op, int nth)
-            : registry(f.registry, op, nth),
-              os{registry, f.profile, f.system, f.files, f.internet, f.shell, f.ui, f.setup, f.data, f.locale},
-              env{os, f.errors, f.app} {}
-        FailingRegistry registry;
-        Platform os;
-        Env env;
-    };
 
     void ExpectCleanRun() {
         EXPECT_EQ(reg.openHandles(), 0u);
@@ -287,20 +235,16 @@ TEST_F(MdRegistryTest, FailuresAreReportedWithTheirLineAndCloseTheKey) {
     reg.createKey(kLm, kKey + "\\two");
     reg.setString(kLm, kKey, "First", "1");
     reg.setString(kLm, kKey, "Second", "2");
+    reg.raiseOn("EnumKey", 2, kErrOutOfMemory);
+    EXPECT_TRUE(ListKey(env, kLm, kKey).empty());
+    reg.raiseOn("EnumValue", 2, kErrOutOfMemory);
     {
-        Failing f(fp, "EnumKey", 2);
-        EXPECT_TRUE(ListKey(f.env, kLm, kKey).empty());
-    }
-    {
-        Failing f(fp, "EnumValue", 2);
-        const RegistryValues values = EnumRegistryValues(f.env, kLm, kKey);
+        const RegistryValues values = EnumRegistryValues(env, kLm, kKey);
         ASSERT_EQ(values.size(), 1u);  // as far as it was built
         EXPECT_EQ(values[0].first, "First");
     }
-    {
-        Failing f(fp, "OpenKeyEx", 1);
-        EXPECT_EQ(ReadKey(f.env, kLm, kKey, "First"), RegValue{});
-    }
+    reg.raiseOn("OpenKeyEx", 1, kErrOutOfMemory);
+    EXPECT_EQ(ReadKey(env, kLm, kKey, "First"), RegValue{});
     const auto reports = fp.reports();
     ASSERT_EQ(reports.size(), 3u);
     EXPECT_NE(reports[0].text.find("Error Line: 14.\r\n"), std::string::npos);
@@ -311,8 +255,8 @@ TEST_F(MdRegistryTest, FailuresAreReportedWithTheirLineAndCloseTheKey) {
 
 TEST_F(MdRegistryTest, QueryValueExFailsQuietly) {
     reg.setString(kLm, kKey, "Str", "text");
-    Failing f(fp, "QueryValueEx", 2);  // the read after the size query
-    EXPECT_EQ(ReadKey(f.env, kLm, kKey, "Str"), RegValue{});
+    reg.raiseOn("QueryValueEx", 2, kErrOutOfMemory);  // the read after the size query
+    EXPECT_EQ(ReadKey(env, kLm, kKey, "Str"), RegValue{});
     ExpectCleanRun();
 }
 

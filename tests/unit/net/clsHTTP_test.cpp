@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 #include "fakes/fake_platform.h"
 
 namespace zv {
@@ -12,57 +9,6 @@ namespace {
 
 using fakes::FakeInternet;
 using fakes::FakeResponse;
-
-// Just enough of a file system for the file mode: files by name, known folders,
-// writes from the start of the file as OPEN_ALWAYS gives them.
-class TinyFiles : public IFileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::set<std::string> folders{"C:\\dl"};
-    std::map<Hfile, std::string> open;
-    std::map<Hfile, std::size_t> pos;
-    int closes = 0;
-    bool failWrites = false;
-    Dword lastError = 0;
-
-    Dword GetLastError() const override { return lastError; }
-    Dword GetFileAttributes(const std::string& p) override {
-        return files.count(p) ? kFileAttributeArchive : kInvalidFileAttributes;
-    }
-    bool GetFileSize(const std::string& p, std::uint64_t* size) override {
-        if (!files.count(p)) return (lastError = kErrorFileNotFound), false;
-        *size = files[p].size();
-        return true;
-    }
-    bool FindFiles(const std::string&, std::vector<FindEntry>*) override { return false; }
-    bool CreateDirectory(const std::string&) override { return false; }
-    bool CopyFile(const std::string&, const std::string&, bool) override { return false; }
-    bool DeleteFile(const std::string& p) override { return files.erase(p) > 0; }
-    Hfile OpenForWrite(const std::string& p) override {
-        if (!folders.count(p.substr(0, p.rfind('\\'))))
-            return (lastError = kErrorPathNotFound), kInvalidHfile;
-        const Hfile h = Hfile{100 + open.size()};
-        open[h] = p;
-        pos[h] = 0;
-        files[p];
-        return h;
-    }
-    bool WriteFile(Hfile f, const void* data, Dword size, Dword* written) override {
-        if (failWrites || !open.count(f)) return (lastError = kErrorDiskFull), false;
-        std::string& content = files[open[f]];
-        if (content.size() < pos[f] + size) content.resize(pos[f] + size);
-        content.replace(pos[f], size, static_cast<const char*>(data), size);
-        pos[f] += size;
-        *written = size;
-        return true;
-    }
-    bool CloseFile(Hfile f) override {
-        ++closes;
-        return open.erase(f) > 0;
-    }
-    bool DisableFsRedirection(std::uintptr_t*) override { return false; }
-    bool RevertFsRedirection(std::uintptr_t) override { return false; }
-};
 
 class HttpTest : public ::testing::Test {
 protected:
@@ -365,13 +311,13 @@ TEST_F(HttpTest, ASecondConnectClosesTheEarlierPairAndTheEndClosesEachOnce) {
 
 class HttpFileTest : public HttpTest {
 protected:
-    TinyFiles files;
-    Platform os{p.registry, p.profile, p.system, files, p.internet, p.shell, p.ui, p.setup, p.data, p.locale};
-    Env env{os, p.errors, p.app};
+    fakes::FakeFileSystem& files = p.files;
+    Env& env = p.env;
+    void SetUp() override { files.addFolder("C:\\dl"); }
 };
 
 TEST_F(HttpFileTest, AFileThatExistsIsReplaced) {
-    files.files["C:\\dl\\v.txt"] = std::string(9000, 'o');
+    files.addFile("C:\\dl\\v.txt", std::string(9000, 'o'));
     net.respond("srv/v", Page(std::string(3000, 'n')));
     clsHTTP http(env);
     std::string content = "untouched";
@@ -379,17 +325,17 @@ TEST_F(HttpFileTest, AFileThatExistsIsReplaced) {
     EXPECT_TRUE(http.GetFile("srv/v", "C:\\dl\\v.txt", content, toText));
     EXPECT_FALSE(toText);
     EXPECT_EQ(content, "untouched");
-    EXPECT_EQ(files.files["C:\\dl\\v.txt"], std::string(3000, 'n'));
-    EXPECT_TRUE(files.open.empty());
+    EXPECT_EQ(files.contents("C:\\dl\\v.txt").value_or("(none)"), std::string(3000, 'n'));
+    EXPECT_EQ(files.openFiles(), 0u);
     EXPECT_TRUE(p.ui.shown.empty());
 }
 
 TEST_F(HttpFileTest, AMissingFolderOrAFailedWriteShowsTheMessage) {
     for (bool missingFolder : {true, false}) {
         net.respondHost("srv", Page("data"));
-        files.failWrites = !missingFolder;
         p.ui.shown.clear();
         const std::string name = missingFolder ? "C:\\nope\\v.txt" : "C:\\dl\\w.txt";
+        if (!missingFolder) files.failOn("WriteFile", name, static_cast<Dword>(kErrorDiskFull));
         std::size_t openBefore = net.openHandles();
         clsHTTP http(env);
         std::string content;
@@ -399,15 +345,15 @@ TEST_F(HttpFileTest, AMissingFolderOrAFailedWriteShowsTheMessage) {
         EXPECT_EQ(p.ui.shown[0].text, "Could not retrieve latest version");
         EXPECT_EQ(p.ui.shown[0].title, "Error");
         EXPECT_EQ(p.ui.shown[0].style, 48u);
-        EXPECT_TRUE(files.open.empty());  // closed on the failure path
+        EXPECT_EQ(files.openFiles(), 0u);  // closed on the failure path
         // The request stays open until the object ends.
         EXPECT_EQ(net.openHandles(), openBefore + 3);
-        EXPECT_EQ(files.files.count("C:\\nope\\v.txt"), 0u);
+        EXPECT_FALSE(files.exists("C:\\nope\\v.txt"));
     }
 }
 
 TEST_F(HttpFileTest, FileExistIsFalseForAnyFailure) {
-    files.files["C:\\dl\\a"] = "";
+    files.addFile("C:\\dl\\a", "");
     clsHTTP http(env);
     EXPECT_TRUE(http.FileExist("C:\\dl\\a"));
     EXPECT_FALSE(http.FileExist("C:\\dl\\b"));
