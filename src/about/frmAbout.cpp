@@ -79,7 +79,8 @@ void frmAbout::StartSysInfo() {
         // The path of the first key is taken as it stands; a path that names nothing startable
         // fails here.
         Dword error = 0;
-        if (!m_env.os.system.StartProgram(SysInfoPath, kSwShowNormal, &error)) RaiseWin32(m_env.os.system, error);
+        if (!m_env.os.system.StartProgram(SysInfoPath, kSwShowNormal, &error))
+            RaiseWin32(m_env.os.system, error);
     } catch (...) {
         (void)CurrentFailure();
         m_env.os.ui.MessageBox(kSysInfoUnavailable, kProgramTitle, kMbOk);
@@ -97,24 +98,22 @@ bool frmAbout::GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::
             LN(666) std::string tmpVal(kKeyValueBuffer, '\0');
             LN(667) Dword KeyValSize = kKeyValueBuffer;
             LN(668) Dword KeyValType = kRegNone;
-            LN(669) rc = registry.QueryValueEx(hKey.get(), SubKeyRef, &KeyValType, reinterpret_cast<std::uint8_t*>(tmpVal.data()), &KeyValSize);
+            LN(669)
+            rc = registry.QueryValueEx(hKey.get(), SubKeyRef, &KeyValType,
+                                       reinterpret_cast<std::uint8_t*>(tmpVal.data()), &KeyValSize);
             LN(670) if (rc == kErrorSuccess) {
                 // Drops the NUL a string normally carries, and keeps a string stored without one.
                 LN(671) const char last = CharAt(tmpVal, KeyValSize);
                 LN(672) if (last == '\0') {
                     LN(673) tmpVal.resize(KeyValSize - 1);
-                } else {
+                }
+                else {
                     LN(674) tmpVal.resize(KeyValSize);
                 }
                 LN(675) switch (KeyValType) {
-                case kRegSz:
-                    LN(676) KeyVal = tmpVal;
-                    LN(677) break;
-                case kRegDword:
-                    LN(678) KeyVal = DwordText(tmpVal);
-                    LN(679) break;
-                default:
-                    break;
+                    case kRegSz: LN(676) KeyVal = tmpVal; LN(677) break;
+                    case kRegDword: LN(678) KeyVal = DwordText(tmpVal); LN(679) break;
+                    default: break;
                 }
                 LN(680) result = true;
                 LN(681) hKey.reset();

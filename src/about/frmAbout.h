@@ -38,14 +38,16 @@ public:
 class frmAbout {
 public:
     // mainIcon: the main window's icon, shown as the box's own.
-    frmAbout(Env& env, IAboutView& view, std::uintptr_t mainIcon) : m_env(env), m_view(view), m_mainIcon(mainIcon) {}
+    frmAbout(Env& env, IAboutView& view, std::uintptr_t mainIcon)
+        : m_env(env), m_view(view), m_mainIcon(mainIcon) {}
 
     void cmdSysInfo_Click();
     void cmdOK_Click();
     void Form_Load();
     void StartSysInfo();
     // Reads one value below KeyRoot\KeyName into KeyVal; false when it could not be read.
-    bool GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::string& SubKeyRef, std::string& KeyVal);
+    bool GetKeyValue(Hkey KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                     std::string& KeyVal);
 
 private:
     Env& m_env;

@@ -27,7 +27,9 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
         std::string Data;
         int res = 0;
         LN(566) env.app.Appname = "Zorvane";
-        LN(567) env.app.UpdateURL = std::string("http://") + kUpdateHost + "/AppVersions/" + env.app.Appname + "Version.txt";
+        LN(567)
+        env.app.UpdateURL =
+            std::string("http://") + kUpdateHost + "/AppVersions/" + env.app.Appname + "Version.txt";
         LN(569) env.app.MainKey = "SOFTWARE\\FI";
         LN(571) env.app.CurrentVersion = kProgramVersion;
         LN(572) form.setAboutItemCaption("About " + env.app.Appname);
@@ -37,7 +39,10 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
         // clang-format on
         LN(574) SplitString(env, Data, ",", state.DataArray);
         LN(575) if (Val(state.DataArray.at(0)) > Val(env.app.CurrentVersion)) {
-            LN(576) state.MsgboxRes = env.os.ui.MessageBox("New version is available at: " + state.DataArray.at(1) + ". Do you wish to go there now?", "New Version", kMbYesNoCancel | kMbIconInformation);
+            LN(576)
+            state.MsgboxRes = env.os.ui.MessageBox(
+                "New version is available at: " + state.DataArray.at(1) + ". Do you wish to go there now?",
+                "New Version", kMbYesNoCancel | kMbIconInformation);
             LN(577) if (state.MsgboxRes == kIdYes) {
                 LN(578) OpenInternet(env, form.handle(), state.DataArray.at(1), ShowOnly);
             }
@@ -45,7 +50,8 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
                 LN(580) env.os.system.ExitProgram(0);
             }
         }
-        LN(581) if (GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "") return;
+        LN(581)
+        if (GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "") return;
         // clang-format off
         LN(582) res = env.os.ui.MessageBox("Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any data corruption. Do you agree to this?", "Agreement", kMbYesNoCancel | kMbIconQuestion);
         // clang-format on

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls.h"
 #include "support/env.h"
+#include "ui/controls.h"
 
 namespace zv {
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "app/StartUp.h"
-#include "ui/controls.h"
 #include "support/env.h"
+#include "ui/controls.h"
 
 namespace zv {
 

@@ -21,7 +21,9 @@ bool FolderExists(Env& env, const std::string& path) {
     return a != kInvalidFileAttributes && !(a & kHiddenOrSystem);
 }
 
-bool FileExists(Env& env, const std::string& path) { return IsVisibleFile(Attributes(env, path)); }
+bool FileExists(Env& env, const std::string& path) {
+    return IsVisibleFile(Attributes(env, path));
+}
 
 bool FileExistsWithSystem(Env& env, const std::string& path) {
     return IsVisibleFile(Attributes(env, path), SystemFiles::Found);
@@ -66,8 +68,12 @@ namespace {
 CopyJournal* g_journal = nullptr;
 }  // namespace
 
-CopyJournal::CopyJournal() : m_outer(g_journal) { g_journal = this; }
-CopyJournal::~CopyJournal() { g_journal = m_outer; }
+CopyJournal::CopyJournal() : m_outer(g_journal) {
+    g_journal = this;
+}
+CopyJournal::~CopyJournal() {
+    g_journal = m_outer;
+}
 
 void CopyJournal::Note(const std::string& from, const std::string& to) {
     if (g_journal) g_journal->m_copies.push_back({from, to});

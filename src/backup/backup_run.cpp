@@ -19,7 +19,9 @@ constexpr const char* kBackupFolderName = "Zorvane";
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
 
 // Under the name the line table shows for the driver folder's statement.
-std::string TrimSpaces(const std::string& s) { return Trim(s); }
+std::string TrimSpaces(const std::string& s) {
+    return Trim(s);
+}
 
 // Windows drops trailing dots and blanks from the last name of a path it creates, but
 // takes only one trailing dot off an inner name: a folder made as "Corp.." is "Corp",
@@ -57,15 +59,20 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
 
     LN(205) for (long x = 1, rows = list.count(); x <= rows; ++x) {
         LN(206) if (list.checked(x)) lCount = lCount + 1;
-    LN(207) }
+        LN(207)
+    }
     LN(208) if (lCount == 0) {
         LN(209) ui.MessageBox("Please select at least one driver to backup.", "Driver", kMbIconInformation);
         return;
     }
     LN(210) c.pbBar.setMax(lCount);
     LN(211) c.pbBar.setValue(0);
-    LN(221) ui.MessageBox("Please be aware that some providers require you to use their own driver install package.", "Install", kMbIconInformation);
-    LN(222) const std::optional<std::string> folder = env.os.shell.BrowseForFolder(c.form.handle(), "Select the folder where it will be Backup done.", kBifReturnOnlyFsDirs);
+    LN(221)
+    ui.MessageBox("Please be aware that some providers require you to use their own driver install package.",
+                  "Install", kMbIconInformation);
+    LN(222)
+    const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
+        c.form.handle(), "Select the folder where it will be Backup done.", kBifReturnOnlyFsDirs);
     LN(223) if (!folder) return;
     LN(224) c.form.setMousePointer(kPointerHourglass);
     LN(225) ui.DoEvents();
@@ -92,9 +99,13 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
             LN(239) processed = ToInteger(processed + 1);
             store.beginDriver(list.text(x), list.subItem(x, kColClass), list.subItem(x, kColInfPath));
             LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
-            LN(243) const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(list.subItem(x, kColClass)));
+            LN(243)
+            const std::string classFolder =
+                FolderPath(root + "\\" + ClassFolderName(list.subItem(x, kColClass)));
             LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
-            LN(245) const std::string driverFolder = FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x))));
+            LN(245)
+            const std::string driverFolder =
+                FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x))));
             LN(246) if (!backup::FolderExists(env, driverFolder)) backup::CreateFolder(env, driverFolder);
             const std::string infName = list.subItem(x, kColInfPath);
             const std::string infCopy = driverFolder + "\\" + infName;
@@ -104,7 +115,8 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
             // Catalog: the store's sub-folders are searched in listing order; the last one found stays.
             std::vector<std::string> candidates;
             LN(249) candidates.clear();
-            LN(250) const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
+            LN(250)
+            const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
             LN(251) if (backup::IsPlainName(catalog)) {
                 LN(252) const std::vector<std::string> entries = backup::ListFolder(env, catalogStore);
                 std::size_t e = 0;
@@ -117,17 +129,21 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                     // clang-format off
                     LN(258) ++e;
                     // clang-format on
-                LN(259) }
+                    LN(259)
+                }
             }
             LN(260) for (const std::string& candidate : candidates) {
                 LN(261) if (backup::FileExistsWithSystem(env, candidate)) {
                     LN(262) backup::CopyReplacing(env, candidate, driverFolder + "\\" + catalog);
                 }
-            LN(263) }
+                LN(263)
+            }
 
             // Source files: the id's folder, the printer-driver sub-folders, then the fallback
             // for the extension, each copy replacing the one before.
-            LN(264) const std::vector<std::string> names = md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy);
+            LN(264)
+            const std::vector<std::string> names =
+                md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy);
             LN(265) for (const std::string& name : names) {
                 LN(266) if (!backup::IsPlainName(name)) continue;
                 std::string ext;
@@ -139,7 +155,9 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                     // clang-format on
                     LN(271) ext = "";
                 }
-                LN(272) const std::string id = md_ini_inf::ReadFromINI(env, "DestinationDirs", "DefaultDestDir", infCopy, "");
+                LN(272)
+                const std::string id =
+                    md_ini_inf::ReadFromINI(env, "DestinationDirs", "DefaultDestDir", infCopy, "");
                 const std::string target = driverFolder + "\\" + name;
                 LN(273) if (!id.empty()) {
                     LN(274) const std::string dir = WhereIsDir(env, id, folders);
@@ -149,7 +167,8 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                     LN(276) if (dir == systemFolder + kPrinterDriverFolder) {
                         LN(277) for (int k = 1; k <= 19; ++k) {
                             LN(278) CopyIfPresent(env, dir + "\\" + std::to_string(k) + "\\" + name, target);
-                        LN(279) }
+                            LN(279)
+                        }
                     }
                 }
                 LN(280) if (ext == "hlp") {
@@ -163,11 +182,13 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                     // clang-format on
                     LN(285) CopyIfPresent(env, systemFolder + "\\" + name, target);
                 }
-            LN(286) }
+                LN(286)
+            }
             store.endDriver(driverFolder, infCopy);
         }
         LN(287) c.pbBar.setValue(processed);
-    LN(288) }
+        LN(288)
+    }
     LN(289) ui.DoEvents();
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();

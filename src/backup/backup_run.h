@@ -1,7 +1,7 @@
 #pragma once
 // The backup run behind the Backup button and File, Backup.
-#include "ui/controls.h"
 #include "support/env.h"
+#include "ui/controls.h"
 
 namespace zv {
 

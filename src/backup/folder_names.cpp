@@ -9,8 +9,9 @@ namespace zv {
 namespace {
 
 // Table order matters: the first equal id gives the folder.
-constexpr const char* kIds[] = {"01", "10", "11", "12", "17", "18", "20", "21", "23", "24", "25", "30",
-                                "50", "51", "52", "53", "54", "55", "-1", "66000", "66001", "66002", "66003", "66004"};
+constexpr const char* kIds[] = {"01", "10", "11", "12",    "17",    "18",    "20",    "21",
+                                "23", "24", "25", "30",    "50",    "51",    "52",    "53",
+                                "54", "55", "-1", "66000", "66001", "66002", "66003", "66004"};
 
 int IdRow(const std::string& id) {
     const auto it = std::find_if(std::begin(kIds), std::end(kIds), [&](const char* k) { return id == k; });
@@ -29,31 +30,31 @@ std::string WhereIsDir(Env& env, const std::string& id, const WindowsFolders& f)
     Guard(env, [&](int& erl) {
         std::string s;
         LN(166) switch (IdRow(id)) {
-        case 0: LN(167) s = f.windows.substr(0, 3); break;
-        case 1: LN(168) s = f.windows; break;
-        case 2: LN(169) s = f.system; break;
-        case 3: LN(170) s = f.system + "\\Drivers"; break;
-        case 4: LN(171) s = f.inf; break;
-        case 5: LN(172) s = f.windows + "\\Help"; break;
-        case 6: LN(173) s = f.windows + "\\Fonts"; break;
-        case 7: LN(174) s = ""; break;  // viewer folder
-        case 8: LN(175) s = f.system + "\\spool\\drivers\\color"; break;
-        case 9: LN(176) s = f.windows.substr(0, 3); break;
-        case 10: LN(177) s = ""; break;  // shared folder
-        case 11: LN(178) s = f.windows.substr(0, 3); break;
-        case 12: LN(179) s = f.system; break;
-        case 13: LN(180) s = f.system + "\\Spool"; break;
-        case 14: LN(181) s = f.system + "\\Spool\\Drivers"; break;
-        case 15: LN(182) s = ""; break;  // user profile folder
-        case 16: LN(183) s = ""; break;  // the folder that holds ntldr.exe
-        case 17: LN(184) s = f.system + "\\spool\\prtprocs"; break;
-        case 18: LN(185) s = ""; break;  // an absolute path
-        case 19: LN(186) s = f.system + "\\spool\\Drivers\\w32x86"; break;
-        case 20: LN(187) s = f.system + "\\spool\\prtprocs\\w32x86"; break;
-        case 21: LN(188) s = ""; break;  // print monitor folder
-        case 22: LN(189) s = f.system + "\\spool\\drivers\\color"; break;
-        case 23: LN(190) s = f.system + "\\spool\\Drivers\\w32x86"; break;
-        default: LN(191) s = ""; break;
+            case 0: LN(167) s = f.windows.substr(0, 3); break;
+            case 1: LN(168) s = f.windows; break;
+            case 2: LN(169) s = f.system; break;
+            case 3: LN(170) s = f.system + "\\Drivers"; break;
+            case 4: LN(171) s = f.inf; break;
+            case 5: LN(172) s = f.windows + "\\Help"; break;
+            case 6: LN(173) s = f.windows + "\\Fonts"; break;
+            case 7: LN(174) s = ""; break;  // viewer folder
+            case 8: LN(175) s = f.system + "\\spool\\drivers\\color"; break;
+            case 9: LN(176) s = f.windows.substr(0, 3); break;
+            case 10: LN(177) s = ""; break;  // shared folder
+            case 11: LN(178) s = f.windows.substr(0, 3); break;
+            case 12: LN(179) s = f.system; break;
+            case 13: LN(180) s = f.system + "\\Spool"; break;
+            case 14: LN(181) s = f.system + "\\Spool\\Drivers"; break;
+            case 15: LN(182) s = ""; break;  // user profile folder
+            case 16: LN(183) s = ""; break;  // the folder that holds ntldr.exe
+            case 17: LN(184) s = f.system + "\\spool\\prtprocs"; break;
+            case 18: LN(185) s = ""; break;  // an absolute path
+            case 19: LN(186) s = f.system + "\\spool\\Drivers\\w32x86"; break;
+            case 20: LN(187) s = f.system + "\\spool\\prtprocs\\w32x86"; break;
+            case 21: LN(188) s = ""; break;  // print monitor folder
+            case 22: LN(189) s = f.system + "\\spool\\drivers\\color"; break;
+            case 23: LN(190) s = f.system + "\\spool\\Drivers\\w32x86"; break;
+            default: LN(191) s = ""; break;
         }
         LN(192) result = s;
     });

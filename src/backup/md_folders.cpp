@@ -7,7 +7,9 @@ namespace {
 
 // The call answers with the size it needs when the path does not fit: that is a failure
 // too, not a count of characters in the buffer.
-std::string Cut(const std::string& buffer, Dword count) { return count < buffer.size() ? buffer.substr(0, count) : ""; }
+std::string Cut(const std::string& buffer, Dword count) {
+    return count < buffer.size() ? buffer.substr(0, count) : "";
+}
 
 }  // namespace
 

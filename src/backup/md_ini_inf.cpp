@@ -10,7 +10,9 @@ std::string ReadFromINI(Env& env, const std::string& section, const std::string&
     std::string result;
     Guard(env, [&](int& erl) {
         LN(95) std::string buffer(kValueBuffer, '\0');
-        LN(96) result = buffer.substr(0, env.os.profile.GetPrivateProfileString(section, ToLower(key), defaultValue, buffer.data(), kValueBuffer, file));
+        LN(96)
+        result = buffer.substr(0, env.os.profile.GetPrivateProfileString(section, ToLower(key), defaultValue,
+                                                                         buffer.data(), kValueBuffer, file));
     });
     return result;
 }
@@ -30,7 +32,8 @@ std::vector<std::string> LoadIniSectionKeys(Env& env, const std::string& section
             LN(116) const std::size_t count = names.size();
             LN(117) names.resize(count + 1);
             LN(118) names[count] = name;
-        LN(119) }
+            LN(119)
+        }
         LN(120) entries.clear();
         LN(121) if (names.empty()) names.push_back("");
         LN(122) result = names;

@@ -39,8 +39,8 @@ struct Front {
           shell(folder),
           files(real.files),
           check(microsoft),
-          os{real.registry, real.profile, real.system, files, real.internet, shell, ui, real.setup, real.data,
-             real.locale} {}
+          os{real.registry, real.profile, real.system, files,     real.internet,
+             shell,         ui,           real.setup,  real.data, real.locale} {}
 
     ConsoleUi ui;
     ConsoleShell shell;

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "ui/controls.h"
 #include "platform/console.h"
 #include "platform/platform.h"
+#include "ui/controls.h"
 
 namespace zv::cli {
 

@@ -78,7 +78,8 @@ void ReadDrivers(Env& env, MainControls& c) {
             added = true;
         });
         if (!added) continue;
-        const std::string cells[kDriverColumns] = {description, classDefault, provider, id, className, infPath};
+        const std::string cells[kDriverColumns] = {description, classDefault, provider,
+                                                   id,          className,    infPath};
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
             Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }

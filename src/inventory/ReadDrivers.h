@@ -3,8 +3,8 @@
 // list commands.
 #include <string>
 
-#include "ui/controls.h"
 #include "support/env.h"
+#include "ui/controls.h"
 
 namespace zv {
 

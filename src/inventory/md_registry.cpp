@@ -19,8 +19,12 @@ constexpr Dword kFirstDataSize = 4096;
 // name does not fit into the first one.
 constexpr Dword kLongestValueName = 16384;
 
-std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
-const char* Chars(const std::vector<std::uint8_t>& v) { return reinterpret_cast<const char*>(v.data()); }
+std::uint8_t* Bytes(std::string& s) {
+    return reinterpret_cast<std::uint8_t*>(s.data());
+}
+const char* Chars(const std::vector<std::uint8_t>& v) {
+    return reinterpret_cast<const char*>(v.data());
+}
 
 // "00 AB 7F": two upper-case digits a byte, one blank between bytes.
 std::string HexBytes(const std::vector<std::uint8_t>& data, Dword size) {
@@ -83,33 +87,32 @@ Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& va
         status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
         if (status != kErrorSuccess) return status;
         switch (type) {
-        case kRegSz: {
-            std::string buffer(size, '\0');
-            status = registry.QueryValueEx(key, valueName, nullptr, Bytes(buffer), &size);
-            if (status != kErrorSuccess) {
-                value = std::monostate{};
+            case kRegSz: {
+                std::string buffer(size, '\0');
+                status = registry.QueryValueEx(key, valueName, nullptr, Bytes(buffer), &size);
+                if (status != kErrorSuccess) {
+                    value = std::monostate{};
+                    return status;
+                }
+                // The last byte is taken for the NUL: a value stored without one loses its
+                // last character. A size of 0 would ask for -1 characters, which ends here
+                // without touching the value.
+                const std::size_t read = std::min<std::size_t>(size, buffer.size());
+                if (read == 0) return status;
+                value = buffer.substr(0, read - 1);
                 return status;
             }
-            // The last byte is taken for the NUL: a value stored without one loses its
-            // last character. A size of 0 would ask for -1 characters, which ends here
-            // without touching the value.
-            const std::size_t read = std::min<std::size_t>(size, buffer.size());
-            if (read == 0) return status;
-            value = buffer.substr(0, read - 1);
-            return status;
-        }
-        case kRegDword: {
-            // Never more than the 4 bytes we have: a malformed, longer REG_DWORD gives
-            // ERROR_MORE_DATA instead of writing past the number.
-            std::int32_t number = 0;
-            size = sizeof number;
-            auto* bytes = reinterpret_cast<std::uint8_t*>(&number);
-            status = registry.QueryValueEx(key, valueName, nullptr, bytes, &size);
-            if (status == kErrorSuccess) value = number;
-            return status;
-        }
-        default:
-            return -1;
+            case kRegDword: {
+                // Never more than the 4 bytes we have: a malformed, longer REG_DWORD gives
+                // ERROR_MORE_DATA instead of writing past the number.
+                std::int32_t number = 0;
+                size = sizeof number;
+                auto* bytes = reinterpret_cast<std::uint8_t*>(&number);
+                status = registry.QueryValueEx(key, valueName, nullptr, bytes, &size);
+                if (status == kErrorSuccess) value = number;
+                return status;
+            }
+            default: return -1;
         }
     } catch (...) {
         (void)CurrentFailure();
@@ -197,46 +200,46 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
                 LN(41) cbData = std::min<Dword>(cbData, static_cast<Dword>(abData.size()));
                 LN(42) sText.clear();
                 LN(43) switch (lType) {
-                case kRegDword: {
-                    LN(44) std::uint32_t lNumber = 0;
-                    LN(45) for (Dword b = 0; b < cbData && b < 4; ++b) {
-                        LN(46) lNumber |= std::uint32_t{abData[b]} << (8 * b);
+                    case kRegDword: {
+                        LN(44) std::uint32_t lNumber = 0;
+                        LN(45) for (Dword b = 0; b < cbData && b < 4; ++b) {
+                            LN(46) lNumber |= std::uint32_t{abData[b]} << (8 * b);
+                        }
+                        LN(47) sText = std::to_string(static_cast<std::int32_t>(lNumber));
+                        break;
                     }
-                    LN(47) sText = std::to_string(static_cast<std::int32_t>(lNumber));
-                    break;
-                }
-                case kRegSz:
-                    LN(48) sText.assign(Chars(abData), cbData);
-                    LN(49) TrimNull(env, sText);
-                    break;
-                case kRegExpandSz: {
-                    LN(50) std::string sStored(Chars(abData), cbData);
-                    LN(51) TrimNull(env, sStored);
-                    // The buffer starts at the stored text's length with its NUL. An expansion
-                    // that needs more (%ProgramFiles% and the like usually do) is expanded again
-                    // into the size the call asks for, so the whole expanded text is given; if
-                    // expanding fails altogether, the stored text is given unexpanded.
-                    LN(52) sText.assign(sStored.size() + 1, '\0');
-                    LN(53) Dword lNeeded = ExpandInto(system, sStored, sText);
-                    LN(54) if (lNeeded > sText.size()) {
-                        LN(55) sText.assign(lNeeded, '\0');
-                        LN(56) lNeeded = ExpandInto(system, sStored, sText);
+                    case kRegSz:
+                        LN(48) sText.assign(Chars(abData), cbData);
+                        LN(49) TrimNull(env, sText);
+                        break;
+                    case kRegExpandSz: {
+                        LN(50) std::string sStored(Chars(abData), cbData);
+                        LN(51) TrimNull(env, sStored);
+                        // The buffer starts at the stored text's length with its NUL. An expansion
+                        // that needs more (%ProgramFiles% and the like usually do) is expanded again
+                        // into the size the call asks for, so the whole expanded text is given; if
+                        // expanding fails altogether, the stored text is given unexpanded.
+                        LN(52) sText.assign(sStored.size() + 1, '\0');
+                        LN(53) Dword lNeeded = ExpandInto(system, sStored, sText);
+                        LN(54) if (lNeeded > sText.size()) {
+                            LN(55) sText.assign(lNeeded, '\0');
+                            LN(56) lNeeded = ExpandInto(system, sStored, sText);
+                        }
+                        LN(57) if (lNeeded == 0 || lNeeded > sText.size()) sText = sStored;
+                        LN(58) TrimNull(env, sText);
+                        break;
                     }
-                    LN(57) if (lNeeded == 0 || lNeeded > sText.size()) sText = sStored;
-                    LN(58) TrimNull(env, sText);
-                    break;
-                }
-                case kRegMultiSz:
-                    // Each string ends in a NUL and the list in one more: drop those at the
-                    // end, and the NULs left stand between strings.
-                    LN(59) sText.assign(Chars(abData), cbData);
-                    LN(60) sText.erase(sText.find_last_not_of('\0') + 1);
-                    LN(61) std::replace(sText.begin(), sText.end(), '\0', ',');
-                    break;
-                default:
-                    // REG_BINARY, and any other type as its raw bytes.
-                    LN(62) sText = HexBytes(abData, cbData);
-                    break;
+                    case kRegMultiSz:
+                        // Each string ends in a NUL and the list in one more: drop those at the
+                        // end, and the NULs left stand between strings.
+                        LN(59) sText.assign(Chars(abData), cbData);
+                        LN(60) sText.erase(sText.find_last_not_of('\0') + 1);
+                        LN(61) std::replace(sText.begin(), sText.end(), '\0', ',');
+                        break;
+                    default:
+                        // REG_BINARY, and any other type as its raw bytes.
+                        LN(62) sText = HexBytes(abData, cbData);
+                        break;
                 }
                 LN(63) values.Add(sName, sText);
                 // clang-format off

@@ -1,8 +1,8 @@
 #include "net/clsHTTP.h"
 
 #include <cmath>
-#include <utility>
 #include <cstdint>
+#include <utility>
 
 #include "support/guard.h"
 #include "support/vbrt.h"
@@ -39,13 +39,17 @@ Long ToLong(double value) {
 
 // Blanks only: the NUL padding of a queried header stays. The name is the one the line
 // table shows for GetQueryInfo's statement.
-std::string TrimBlanks(const std::string& s) { return Trim(s); }
+std::string TrimBlanks(const std::string& s) {
+    return Trim(s);
+}
 
 }  // namespace
 
 clsHTTP::clsHTTP(Env& env) : m_env(env) {
     Guard(m_env, [&](int& erl) {
-        LN(373) hInternetSession = m_env.os.internet.InternetOpen(kAgent, kInternetOpenTypePreconfig, nullptr, nullptr, 0);
+        LN(373)
+        hInternetSession =
+            m_env.os.internet.InternetOpen(kAgent, kInternetOpenTypePreconfig, nullptr, nullptr, 0);
         LN(374) if (hInternetSession != kNoInternet) {
             LN(375) sLastError = "";
             SetTimeouts(hInternetSession);
@@ -60,22 +64,26 @@ clsHTTP::clsHTTP(Env& env) : m_env(env) {
 clsHTTP::~clsHTTP() {
     // Failures are ignored here; each handle is closed once.
     CloseRequest();
-    if (hInternetSession != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, kNoInternet));
+    if (hInternetSession != kNoInternet)
+        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, kNoInternet));
     CloseConnection();
 }
 
 void clsHTTP::CloseRequest() {
-    if (hHttpOpenRequest != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, kNoInternet));
+    if (hHttpOpenRequest != kNoInternet)
+        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, kNoInternet));
 }
 
 void clsHTTP::CloseConnection() {
-    if (hInternetConnect != kNoInternet) (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, kNoInternet));
+    if (hInternetConnect != kNoInternet)
+        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, kNoInternet));
 }
 
 // Timeouts go on every handle: Windows inherits them from the session, while
 // Wine honours them only on the connection and the request.
 void clsHTTP::SetTimeouts(Hinternet handle) {
-    for (Dword option : {kInternetOptionConnectTimeout, kInternetOptionSendTimeout, kInternetOptionReceiveTimeout})
+    for (Dword option :
+         {kInternetOptionConnectTimeout, kInternetOptionSendTimeout, kInternetOptionReceiveTimeout})
         (void)m_env.os.internet.InternetSetOption(handle, option, &kHttpTimeoutMs, sizeof kHttpTimeoutMs);
 }
 
@@ -124,13 +132,18 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
             // A second Connect on the same object would otherwise leak the earlier pair.
             CloseRequest();
             CloseConnection();
-            LN(341) hInternetConnect = m_env.os.internet.InternetConnect(hInternetSession, UrlServer, kInternetDefaultHttpPort, nullptr, nullptr, kInternetServiceHttp, 0, 0);
+            LN(341)
+            hInternetConnect =
+                m_env.os.internet.InternetConnect(hInternetSession, UrlServer, kInternetDefaultHttpPort,
+                                                  nullptr, nullptr, kInternetServiceHttp, 0, 0);
             LN(342) if (static_cast<Long>(hInternetConnect) <= 0) {
                 LN(343) sLastError = "InternetConnect failed";
                 LN(344) break;
             }
             LN(345) SetTimeouts(hInternetConnect);
-            LN(346) hHttpOpenRequest = m_env.os.internet.HttpOpenRequest(hInternetConnect, "GET", UrlAddress, "HTTP/1.0", nullptr, nullptr, kInternetFlagReload, 0);
+            LN(346)
+            hHttpOpenRequest = m_env.os.internet.HttpOpenRequest(
+                hInternetConnect, "GET", UrlAddress, "HTTP/1.0", nullptr, nullptr, kInternetFlagReload, 0);
             LN(347) if (!AdditionalHeader.empty()) {
                 // clang-format off
                 LN(348) (void)m_env.os.internet.HttpAddRequestHeaders(hHttpOpenRequest, AdditionalHeader, static_cast<Dword>(AdditionalHeader.size()), kHttpAddreqFlagAddIfNew);
@@ -182,8 +195,8 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
     return GetFile(std::move(Url), sFilename, sContent, readToString);
 }
 
-bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string& sContent, bool& ReadToString,
-                      const std::string& AdditionalHeader) {
+bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string& sContent,
+                      bool& ReadToString, const std::string& AdditionalHeader) {
     IInternet& net = m_env.os.internet;
     IFileSystem& files = m_env.os.files;
     std::string buffer(kChunkSize, '\0');
@@ -195,7 +208,8 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
     // From here on failures are ignored; the request stays open until the object ends.
     auto transferFailed = [&] {
         if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
-        (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error", kMbOk | kMbIconExclamation);
+        (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error",
+                                     kMbOk | kMbIconExclamation);
         return false;
     };
     try {

@@ -13,8 +13,8 @@ public:
     virtual ~IRegistry() = default;
     virtual Long OpenKeyEx(Hkey root, const std::string& subKey, Dword options, Dword samDesired,
                            Hkey* result) = 0;
-    virtual Long OpenKey(Hkey root, const std::string& subKey, Hkey* result) = 0;      // RegOpenKeyA
-    virtual Long CreateKey(Hkey root, const std::string& subKey, Hkey* result) = 0;    // RegCreateKeyA
+    virtual Long OpenKey(Hkey root, const std::string& subKey, Hkey* result) = 0;    // RegOpenKeyA
+    virtual Long CreateKey(Hkey root, const std::string& subKey, Hkey* result) = 0;  // RegCreateKeyA
     // RegEnumKeyA: the name and its NUL into name[0..cchName); ERROR_MORE_DATA when it does not fit.
     virtual Long EnumKey(Hkey key, Dword index, char* name, Dword cchName) = 0;
     virtual Long EnumValue(Hkey key, Dword index, char* valueName, Dword* cchValueName, Dword* type,

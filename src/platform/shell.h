@@ -17,7 +17,8 @@ public:
                                        int showCommand) = 0;
     // The shell automation object's BrowseForFolder, no root folder; the chosen folder's
     // own item path (Items, Item, Path), or nothing when the user cancels.
-    virtual std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title, Dword options) = 0;
+    virtual std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title,
+                                                       Dword options) = 0;
 };
 
 }  // namespace zv

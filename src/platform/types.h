@@ -26,7 +26,8 @@ template <class H>
 // The predefined roots are the 32-bit values 0x80000000 and up, cast to a pointer through
 // LONG: on 64-bit Windows they are sign-extended (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002).
 [[nodiscard]] constexpr Hkey PredefinedKey(std::uint32_t value) noexcept {
-    return static_cast<Hkey>(static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<Long>(value))));
+    return static_cast<Hkey>(
+        static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<Long>(value))));
 }
 
 // Root keys.
@@ -84,10 +85,10 @@ inline constexpr Dword kFileAttributeNormal = 0x80;
 // Message-box styles and answers, as the message boxes of the program use them.
 inline constexpr Dword kMbOk = 0x0;
 inline constexpr Dword kMbYesNoCancel = 0x3;
-inline constexpr Dword kMbIconError = 0x10;         // 16
-inline constexpr Dword kMbIconQuestion = 0x20;      // 32
-inline constexpr Dword kMbIconExclamation = 0x30;   // 48
-inline constexpr Dword kMbIconInformation = 0x40;   // 64
+inline constexpr Dword kMbIconError = 0x10;        // 16
+inline constexpr Dword kMbIconQuestion = 0x20;     // 32
+inline constexpr Dword kMbIconExclamation = 0x30;  // 48
+inline constexpr Dword kMbIconInformation = 0x40;  // 64
 inline constexpr Dword kMbDefButton1 = 0x0;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;

@@ -177,8 +177,8 @@ std::string ReportText(const std::vector<Item>& items) {
         std::string devices;
         for (const std::string& d : i.devices) devices += (devices.empty() ? "" : " ") + d;
         text += field(i.relative) + "," + OutcomeName(i.outcome) + "," + field(i.storedAs) + "," +
-                field(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") +
-                "," + field(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
+                field(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") + "," +
+                field(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
     }
     return text;
 }

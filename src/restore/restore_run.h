@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls.h"
 #include "platform/setup.h"
 #include "support/env.h"
+#include "ui/controls.h"
 
 namespace zv::restore {
 

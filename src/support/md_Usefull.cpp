@@ -8,7 +8,9 @@
 namespace zv::md_Usefull {
 namespace {
 
-const std::uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.c_str()); }
+const std::uint8_t* Bytes(const std::string& s) {
+    return reinterpret_cast<const std::uint8_t*>(s.c_str());
+}
 
 // Left$(s, InStr(s, NUL) - 1): with no NUL to cut at the count is negative, a run-time failure.
 std::string BeforeNul(const std::string& s) {
@@ -70,7 +72,9 @@ void SplitString(Env& env, const std::string& szString, const std::string& szCha
                  std::vector<std::string>& szArray) {
     Guard(env, [&](int& erl) {
         // An empty separator would match everywhere; it splits nothing.
-        auto find = [&](const std::string& text) { return szChar.empty() ? std::string::npos : text.find(szChar); };
+        auto find = [&](const std::string& text) {
+            return szChar.empty() ? std::string::npos : text.find(szChar);
+        };
         LN(396) std::size_t n = 0;
         LN(397) std::string r = szString;
         LN(398) szArray.assign(1, std::string());
@@ -100,7 +104,9 @@ std::string RegQueryStringValue(Env& env, Hkey hKey, const std::string& strValue
         LN(410) if (lResult == kErrorSuccess) {
             LN(411) if (lValueType == kRegSz) {
                 LN(412) std::string strBuf(lDataBufSize, '\0');
-                LN(413) lResult = reg.QueryValueEx(hKey, strValueName, &scratchType, reinterpret_cast<std::uint8_t*>(strBuf.data()), &lDataBufSize);
+                LN(413)
+                lResult = reg.QueryValueEx(hKey, strValueName, &scratchType,
+                                           reinterpret_cast<std::uint8_t*>(strBuf.data()), &lDataBufSize);
                 LN(414) if (lResult == kErrorSuccess) {
                     LN(415) result = BeforeNul(strBuf);
                 }
@@ -112,7 +118,9 @@ std::string RegQueryStringValue(Env& env, Hkey hKey, const std::string& strValue
                 LN(417) std::uint8_t iData[2] = {0, 0};
                 lDataBufSize = sizeof iData;
                 LN(418) lResult = reg.QueryValueEx(hKey, strValueName, &scratchType, iData, &lDataBufSize);
-                LN(419) if (lResult == kErrorSuccess) result = std::to_string(static_cast<short>(iData[0] | (iData[1] << 8)));
+                LN(419)
+                if (lResult == kErrorSuccess)
+                    result = std::to_string(static_cast<short>(iData[0] | (iData[1] << 8)));
             }
         }
     });

@@ -10,7 +10,8 @@ namespace zv {
 
 class RuntimeError {
 public:
-    RuntimeError(Long number, std::string description) : m_number(number), m_description(std::move(description)) {}
+    RuntimeError(Long number, std::string description)
+        : m_number(number), m_description(std::move(description)) {}
     [[nodiscard]] Long number() const noexcept { return m_number; }
     [[nodiscard]] const std::string& description() const noexcept { return m_description; }
 

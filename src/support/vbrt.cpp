@@ -1,8 +1,8 @@
 #include "support/vbrt.h"
 
 #include <charconv>
-#include <system_error>
 #include <cstdint>
+#include <system_error>
 
 namespace zv {
 
@@ -51,16 +51,16 @@ double Val(const std::string& text) {
 
 void RaiseWin32(ISystem& system, Dword win32Error) {
     switch (static_cast<Long>(win32Error)) {
-    case kErrorFileNotFound: Raise(kErrFileNotFound);
-    case kErrorPathNotFound: Raise(kErrPathNotFound);
-    case kErrorAccessDenied:
-    case kErrorAlreadyExists:
-    case kErrorFileExists: Raise(kErrPathFileAccess);
-    case kErrorSharingViolation: Raise(kErrPermissionDenied);
-    case kErrorInvalidName: Raise(kErrBadFileName);
-    case kErrorNotReady: Raise(kErrDiskNotReady);
-    case kErrorDiskFull: Raise(kErrDiskFull);
-    default: break;
+        case kErrorFileNotFound: Raise(kErrFileNotFound);
+        case kErrorPathNotFound: Raise(kErrPathNotFound);
+        case kErrorAccessDenied:
+        case kErrorAlreadyExists:
+        case kErrorFileExists: Raise(kErrPathFileAccess);
+        case kErrorSharingViolation: Raise(kErrPermissionDenied);
+        case kErrorInvalidName: Raise(kErrBadFileName);
+        case kErrorNotReady: Raise(kErrDiskNotReady);
+        case kErrorDiskFull: Raise(kErrDiskFull);
+        default: break;
     }
     const auto hresult = static_cast<Long>(0x80070000u | (win32Error & 0xFFFFu));
     throw RuntimeError(hresult, system.ErrorText(win32Error));
@@ -83,7 +83,9 @@ std::vector<std::string> SplitText(const std::string& text, char separator) {
     }
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) { return ToLower(a) == ToLower(b); }
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    return ToLower(a) == ToLower(b);
+}
 
 std::string Trim(const std::string& text, const char* blanks) {
     const std::size_t first = text.find_first_not_of(blanks);

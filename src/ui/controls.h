@@ -25,9 +25,9 @@ inline constexpr int kLastSubItem = kColInfPath;
 class IDriverList {
 public:
     virtual ~IDriverList() = default;
-    virtual void clear() = 0;                          // ListItems.Clear
-    virtual void add(const std::string& text) = 0;     // ListItems.Add: a new unticked row at the end
-    [[nodiscard]] virtual long count() const = 0;      // ListItems.Count
+    virtual void clear() = 0;                       // ListItems.Clear
+    virtual void add(const std::string& text) = 0;  // ListItems.Add: a new unticked row at the end
+    [[nodiscard]] virtual long count() const = 0;   // ListItems.Count
     [[nodiscard]] virtual std::string text(long row) const = 0;
     [[nodiscard]] virtual std::string subItem(long row, int k) const = 0;
     virtual void setSubItem(long row, int k, const std::string& text) = 0;

@@ -138,8 +138,8 @@ TEST_F(FileSystemContract, RedirectionSwitchIsHarmlessWhereThereIsNone) {
     const bool off = fs().DisableFsRedirection(&old);
     EXPECT_NE(fs().GetFileAttributes(at("f")), kInvalidFileAttributes);
     if (off) {
-            EXPECT_TRUE(fs().RevertFsRedirection(old));
-        }
+        EXPECT_TRUE(fs().RevertFsRedirection(old));
+    }
     EXPECT_NE(fs().GetFileAttributes(at("f")), kInvalidFileAttributes);
 }
 

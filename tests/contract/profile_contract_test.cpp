@@ -130,8 +130,8 @@ TEST_F(ProfileContract, SectionReadOnAnInf) {
     std::string lfText = kInf;
     for (std::size_t at; (at = lfText.find('\r')) != std::string::npos;) lfText.erase(at, 1);
     fx->writeFile(lf, lfText);
-    const std::string files =
-        Entries({"fast.sys=1,,", "spaced.dll=1 , ,", "\"quoted.dll\"=1", "eq.sys=1,drivers\\sub=a,=b", "noequals.inf"});
+    const std::string files = Entries({"fast.sys=1,,", "spaced.dll=1 , ,", "\"quoted.dll\"=1",
+                                       "eq.sys=1,drivers\\sub=a,=b", "noequals.inf"});
     struct Case {
         std::string name, entries;
     } cases[] = {
@@ -175,13 +175,10 @@ TEST_F(ProfileContract, LongSectionIsCutToTheBufferWithTwoNuls) {
         Dword ret;
         std::string text;
     } cases[] = {
-        {12, 9, std::string("a=1\0bb=2\0\0", 10)},
-        {11, 9, std::string("a=1\0bb=2\0\0", 10)},
+        {12, 9, std::string("a=1\0bb=2\0\0", 10)}, {11, 9, std::string("a=1\0bb=2\0\0", 10)},
         {10, 8, std::string("a=1\0bb=2\0\0", 10)},  // all there, but counted as cut
-        {9, 7, std::string("a=1\0bb=\0\0", 9)},
-        {5, 3, std::string("a=1\0\0", 5)},
-        {4, 2, std::string("a=\0\0", 4)},
-        {2, 0, std::string("\0\0", 2)},
+        {9, 7, std::string("a=1\0bb=\0\0", 9)},    {5, 3, std::string("a=1\0\0", 5)},
+        {4, 2, std::string("a=\0\0", 4)},          {2, 0, std::string("\0\0", 2)},
     };
     for (const auto& c : cases) {
         const Read s = section(path("short.inf"), "S", c.size);
@@ -195,9 +192,10 @@ TEST_F(ProfileContract, LongValueIsCutToTheBufferLessOne) {
     fx->writeFile(path("long.inf"), "[Strings]\r\nV=" + v + "\r\nQ=\"" + v + "\"\r\nS=0123456789ABCDEF\r\n");
     EXPECT_EQ(string(path("long.inf"), "Strings", "V").text, std::string(749, 'v'));
     EXPECT_EQ(string(path("long.inf"), "Strings", "Q").text, std::string(749, 'v'));
-    const std::pair<Dword, std::string> cuts[] = {{1, ""}, {2, "0"}, {8, "0123456"}, {16, "0123456789ABCDE"},
-                                                  {17, "0123456789ABCDEF"}};
-    for (const auto& [size, text] : cuts) EXPECT_EQ(string(path("long.inf"), "Strings", "S", "", size).text, text);
+    const std::pair<Dword, std::string> cuts[] = {
+        {1, ""}, {2, "0"}, {8, "0123456"}, {16, "0123456789ABCDE"}, {17, "0123456789ABCDEF"}};
+    for (const auto& [size, text] : cuts)
+        EXPECT_EQ(string(path("long.inf"), "Strings", "S", "", size).text, text);
 }
 
 }  // namespace

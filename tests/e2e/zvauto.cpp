@@ -17,9 +17,9 @@
 //   zvauto windows                    every visible top-level window
 // Exit code 0 when the action was done, 1 when the window or control was not
 // found in time, 2 on bad arguments.
-#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +38,8 @@ std::string ClassOf(HWND h) {
 std::string TextOf(HWND h) {
     // WM_GETTEXT is marshalled across processes.
     char buf[4096] = {};
-    SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+    SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
     return buf;
 }
 
@@ -46,9 +47,12 @@ std::string TextOf(HWND h) {
 std::string OneLine(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -174,8 +178,7 @@ int main(int argc, char** argv) {
     if (cmd == "windows") {
         EnumWindows(
             [](HWND h, LPARAM) WINAPI -> BOOL {
-                if (IsWindowVisible(h))
-                    std::printf("%s\t%s\n", ClassOf(h).c_str(), TextOf(h).c_str());
+                if (IsWindowVisible(h)) std::printf("%s\t%s\n", ClassOf(h).c_str(), TextOf(h).c_str());
                 return TRUE;
             },
             0);

@@ -44,14 +44,19 @@ bool Matches(const std::string& mask, const std::string& name) {
 
 }  // namespace
 
-FakeFileSystem::FakeFileSystem() { addDrive('C'); }
+FakeFileSystem::FakeFileSystem() {
+    addDrive('C');
+}
 
 void FakeFileSystem::addDrive(char letter) {
-    const std::string root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))) + ":\\";
+    const std::string root =
+        std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))) + ":\\";
     m_nodes[keyOf(root)] = Node{root, kFileAttributeDirectory, {}};
 }
 
-std::string FakeFileSystem::keyOf(const std::string& fullPath) { return Upper(fullPath); }
+std::string FakeFileSystem::keyOf(const std::string& fullPath) {
+    return Upper(fullPath);
+}
 
 std::string FakeFileSystem::parentOf(const std::string& fullPath) {
     if (fullPath.size() <= 3) return {};
@@ -72,7 +77,9 @@ std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dwo
         drive = Upper(path.substr(0, 2));
         rest = path.substr(2);
         if (rest.empty() || rest[0] != '\\')
-            rest = (Upper(currentDirectory.substr(0, 2)) == drive ? currentDirectory.substr(2) + "\\" : "\\") + rest;
+            rest =
+                (Upper(currentDirectory.substr(0, 2)) == drive ? currentDirectory.substr(2) + "\\" : "\\") +
+                rest;
     } else if (path[0] == '\\') {
         drive = Upper(currentDirectory.substr(0, 2));
         rest = path;
@@ -118,7 +125,8 @@ std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dwo
         const std::string key = keyOf(full);
         if (key == m_system32Key || key.rfind(m_system32Key + "\\", 0) == 0) {
             const std::string tail = key.substr(m_system32Key.size());
-            static const char* const kExempt[] = {"\\CATROOT", "\\CATROOT2", "\\DRIVERS\\ETC", "\\LOGFILES", "\\SPOOL"};
+            static const char* const kExempt[] = {"\\CATROOT", "\\CATROOT2", "\\DRIVERS\\ETC", "\\LOGFILES",
+                                                  "\\SPOOL"};
             const bool exempt = std::any_of(std::begin(kExempt), std::end(kExempt), [&](const char* e) {
                 const std::string x = e;
                 return tail == x || tail.rfind(x + "\\", 0) == 0;
@@ -154,7 +162,7 @@ bool FakeFileSystem::forced(const std::string& call, const std::string& fullPath
 Dword FakeFileSystem::missingError(const std::string& fullPath) const {
     const Node* parent = find(parentOf(fullPath));
     return static_cast<Dword>(parent && (parent->attributes & kFileAttributeDirectory) ? kErrorFileNotFound
-                                                                                        : kErrorPathNotFound);
+                                                                                       : kErrorPathNotFound);
 }
 
 void FakeFileSystem::note(const std::string& call, const std::string& what) {
@@ -198,13 +206,15 @@ bool FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FindEntry
     if (!full) return fail(error);
     if (forced("FindFiles", *full)) return false;
     const Node* dir = find(*full);
-    if (!dir || !(dir->attributes & kFileAttributeDirectory)) return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!dir || !(dir->attributes & kFileAttributeDirectory))
+        return fail(static_cast<Dword>(kErrorPathNotFound));
     if (full->size() > 3) {
         for (const char* dots : {".", ".."})
             if (Matches(mask, dots)) entries->push_back({dots, dir->attributes});
     }
     const std::string prefix = keyOf(full->size() > 3 ? *full + "\\" : *full);
-    for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.rfind(prefix, 0) == 0; ++it) {
+    for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.rfind(prefix, 0) == 0;
+         ++it) {
         const std::string name = it->second.path.substr(prefix.size());
         if (name.empty() || name.find('\\') != std::string::npos) continue;
         if (Matches(mask, name)) entries->push_back({name, it->second.attributes});
@@ -221,7 +231,8 @@ bool FakeFileSystem::CreateDirectory(const std::string& path) {
     if (forced("CreateDirectory", *full)) return false;
     if (find(*full)) return fail(static_cast<Dword>(kErrorAlreadyExists));
     const Node* parent = find(parentOf(*full));
-    if (!parent || !(parent->attributes & kFileAttributeDirectory)) return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!parent || !(parent->attributes & kFileAttributeDirectory))
+        return fail(static_cast<Dword>(kErrorPathNotFound));
     m_nodes[keyOf(*full)] = Node{*full, kFileAttributeDirectory, {}};
     return true;
 }
@@ -238,7 +249,8 @@ bool FakeFileSystem::CopyFile(const std::string& existing, const std::string& ne
     if (!from) return fail(missingError(*src));
     if (from->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
     const Node* parent = find(parentOf(*dst));
-    if (!parent || !(parent->attributes & kFileAttributeDirectory)) return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!parent || !(parent->attributes & kFileAttributeDirectory))
+        return fail(static_cast<Dword>(kErrorPathNotFound));
     Node* to = find(*dst);
     if (to) {
         if (to->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
@@ -392,7 +404,8 @@ std::vector<std::string> FakeFileSystem::tree(const std::string& folder) const {
     auto full = resolve(folder, &error);
     if (!full) return out;
     const std::string prefix = keyOf(full->size() > 3 ? *full + "\\" : *full);
-    for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.rfind(prefix, 0) == 0; ++it) {
+    for (auto it = m_nodes.lower_bound(prefix); it != m_nodes.end() && it->first.rfind(prefix, 0) == 0;
+         ++it) {
         std::string rel = it->second.path.substr(prefix.size());
         if (rel.empty()) continue;
         if (it->second.attributes & kFileAttributeDirectory) rel += "\\";

@@ -95,8 +95,8 @@ Hinternet FakeInternet::InternetOpen(const std::string& a, Dword type, const cha
 }
 
 bool FakeInternet::InternetQueryOption(Hinternet handle, Dword option, void* buffer, Dword* length) {
-    log.push_back("InternetQueryOption(" + std::to_string(HandleValue(handle)) + "," + std::to_string(option) + "," +
-                  std::to_string(length ? *length : 0) + ")");
+    log.push_back("InternetQueryOption(" + std::to_string(HandleValue(handle)) + "," +
+                  std::to_string(option) + "," + std::to_string(length ? *length : 0) + ")");
     if (!m_open.count(handle)) return setError(kErrorInvalidHandle);
     if (option != kInternetOptionVersion) return setError(kErrorInternetIncorrectHandleType);
     if (!length || *length < 8) {
@@ -112,8 +112,8 @@ bool FakeInternet::InternetQueryOption(Hinternet handle, Dword option, void* buf
 bool FakeInternet::InternetSetOption(Hinternet handle, Dword option, const void* buffer, Dword length) {
     Dword value = 0;
     if (buffer && length >= 4) std::memcpy(&value, buffer, 4);
-    log.push_back("InternetSetOption(" + std::to_string(HandleValue(handle)) + "," + std::to_string(option) + "," +
-                  std::to_string(value) + ")");
+    log.push_back("InternetSetOption(" + std::to_string(HandleValue(handle)) + "," + std::to_string(option) +
+                  "," + std::to_string(value) + ")");
     if (!m_open.count(handle)) return setError(kErrorInvalidHandle);
     options[handle][option] = value;
     return true;
@@ -127,7 +127,8 @@ Hinternet FakeInternet::InternetConnect(Hinternet session, const std::string& se
                   std::to_string(service) + "," + std::to_string(flags) + "," + std::to_string(context) +
                   ")");
     auto it = m_open.find(session);
-    if (it == m_open.end() || it->second.kind != Kind::Session) return setError(kErrorInvalidHandle), kNoInternet;
+    if (it == m_open.end() || it->second.kind != Kind::Session)
+        return setError(kErrorInvalidHandle), kNoInternet;
     // Like WinINet, the connection touches no network: failures show at the send.
     if (failed(Step::Connect, 0)) return kNoInternet;
     connections.push_back({serverName, port, service, userName != nullptr, password != nullptr});
@@ -138,11 +139,12 @@ Hinternet FakeInternet::HttpOpenRequest(Hinternet connect, const std::string& ve
                                         const std::string& objectName, const std::string& version,
                                         const char* referrer, const char** acceptTypes, Dword flags,
                                         std::uintptr_t context) {
-    log.push_back("HttpOpenRequest(" + std::to_string(HandleValue(connect)) + "," + verb + "," + objectName + "," +
-                  version + "," + Text(referrer) + "," + (acceptTypes ? "types" : "null") + "," +
+    log.push_back("HttpOpenRequest(" + std::to_string(HandleValue(connect)) + "," + verb + "," + objectName +
+                  "," + version + "," + Text(referrer) + "," + (acceptTypes ? "types" : "null") + "," +
                   std::to_string(flags) + "," + std::to_string(context) + ")");
     auto it = m_open.find(connect);
-    if (it == m_open.end() || it->second.kind != Kind::Connection) return setError(kErrorInvalidHandle), kNoInternet;
+    if (it == m_open.end() || it->second.kind != Kind::Connection)
+        return setError(kErrorInvalidHandle), kNoInternet;
     if (failed(Step::OpenRequest, 0)) return kNoInternet;
     Request r;
     r.host = connections[it->second.index].host;
@@ -264,8 +266,8 @@ std::optional<std::string> FakeInternet::queryValue(const Request& r, Dword leve
 
 bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, Dword* bufferLength,
                                  Dword* index) {
-    log.push_back("HttpQueryInfo(" + std::to_string(HandleValue(req)) + "," + std::to_string(infoLevel) + "," +
-                  std::to_string(bufferLength ? *bufferLength : 0) + "," +
+    log.push_back("HttpQueryInfo(" + std::to_string(HandleValue(req)) + "," + std::to_string(infoLevel) +
+                  "," + std::to_string(bufferLength ? *bufferLength : 0) + "," +
                   (index ? std::to_string(*index) : std::string("null")) + ")");
     Request* r = request(req);
     if (!r) return setError(kErrorInvalidHandle);
@@ -285,7 +287,8 @@ bool FakeInternet::HttpQueryInfo(Hinternet req, Dword infoLevel, void* buffer, D
 }
 
 bool FakeInternet::InternetReadFile(Hinternet file, void* buffer, Dword toRead, Dword* read) {
-    log.push_back("InternetReadFile(" + std::to_string(HandleValue(file)) + "," + std::to_string(toRead) + ")");
+    log.push_back("InternetReadFile(" + std::to_string(HandleValue(file)) + "," + std::to_string(toRead) +
+                  ")");
     if (read) *read = 0;
     Request* r = request(file);
     if (!r || !read) return setError(kErrorInvalidHandle);

@@ -20,7 +20,9 @@ struct Section {
     std::vector<Key> keys;
 };
 
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a; }
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
+}
 
 std::string Trim(const std::string& s) {
     std::size_t a = 0, b = s.size();
@@ -130,7 +132,8 @@ std::string ProfileTextAsAnsi(const std::string& bytes) {
             unsigned c = byte(i), cp = c;
             std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
             if (len > 1) cp = c & (0xFF >> (len + 1));
-            for (std::size_t k = 1; k < len && i + k < bytes.size(); ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
+            for (std::size_t k = 1; k < len && i + k < bytes.size(); ++k)
+                cp = (cp << 6) | (byte(i + k) & 0x3F);
             out += ToAnsi(cp);
             i += len;
         }
@@ -144,8 +147,8 @@ Dword FakeProfile::GetPrivateProfileString(const std::string& section, const std
                                            const std::string& fileName) {
     ++reads;
     if (size == 0) return 0;
-    const std::string path = fileName.find_first_of("\\/") == std::string::npos ? m_windowsFolder + "\\" + fileName
-                                                                                 : fileName;
+    const std::string path =
+        fileName.find_first_of("\\/") == std::string::npos ? m_windowsFolder + "\\" + fileName : fileName;
     std::optional<std::string> value;
     if (auto bytes = m_files.contents(path)) {
         const auto sections = Parse(ProfileTextAsAnsi(*bytes));
@@ -175,8 +178,8 @@ Dword FakeProfile::GetPrivateProfileSection(const std::string& section, char* bu
         buffer[0] = 0;
         return 0;
     }
-    const std::string path = fileName.find_first_of("\\/") == std::string::npos ? m_windowsFolder + "\\" + fileName
-                                                                                 : fileName;
+    const std::string path =
+        fileName.find_first_of("\\/") == std::string::npos ? m_windowsFolder + "\\" + fileName : fileName;
     std::vector<const Key*> keys;
     std::vector<Section> sections;
     if (auto bytes = m_files.contents(path)) {

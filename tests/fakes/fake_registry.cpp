@@ -16,7 +16,9 @@ std::string Upper(std::string s) {
     return s;
 }
 
-bool IsStringType(Dword type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+bool IsStringType(Dword type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
 
 }  // namespace
 
@@ -291,7 +293,9 @@ Long FakeRegistry::CloseKey(Hkey key) {
     return m_handles.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
-void FakeRegistry::createKey(Hkey root, const std::string& path) { make(rootNode(root), path); }
+void FakeRegistry::createKey(Hkey root, const std::string& path) {
+    make(rootNode(root), path);
+}
 
 void FakeRegistry::setString(Hkey root, const std::string& path, const std::string& name,
                              const std::string& value) {

@@ -64,6 +64,8 @@ bool FakeSystem::StartProgram(const std::string& path, int showCommand, Dword* l
     return true;
 }
 
-void FakeSystem::ExitProgram(unsigned code) { throw ProgramExit{code}; }
+void FakeSystem::ExitProgram(unsigned code) {
+    throw ProgramExit{code};
+}
 
 }  // namespace zv::fakes

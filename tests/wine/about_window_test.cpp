@@ -76,13 +76,14 @@ TEST_F(AboutWindowTest, OpensOnceWithItsCaptionTextsAndIcon) {
         int id;
         std::string text;
     };
-    for (const Expect& e : {Expect{kIdAboutOk, "OK"}, Expect{kIdAboutSysInfo, "&System Info..."},
-                            Expect{kIdAboutTitle, "Zorvane"}, Expect{kIdAboutVersion, "1.03"},
-                            Expect{kIdAboutDescription,
-                                   "Will backup drivers to a folder. Then can be used on a new OS install saving "
-                                   "time and money."},
-                            Expect{kIdAboutDisclaimer, "Warning: Use this program at your own risk. "},
-                            Expect{kIdAboutVisit, AboutVisitText()}}) {
+    for (const Expect& e :
+         {Expect{kIdAboutOk, "OK"}, Expect{kIdAboutSysInfo, "&System Info..."},
+          Expect{kIdAboutTitle, "Zorvane"}, Expect{kIdAboutVersion, "1.03"},
+          Expect{kIdAboutDescription,
+                 "Will backup drivers to a folder. Then can be used on a new OS install saving "
+                 "time and money."},
+          Expect{kIdAboutDisclaimer, "Warning: Use this program at your own risk. "},
+          Expect{kIdAboutVisit, AboutVisitText()}}) {
         SCOPED_TRACE(e.id);
         HWND control = GetDlgItem(box, e.id);
         ASSERT_NE(control, nullptr);

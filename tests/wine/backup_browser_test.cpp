@@ -36,7 +36,8 @@ TEST(BackupBrowser, CancelGivesNothingAndOkGivesTheFolderPath) {
     for (const int button : {IDCANCEL, IDOK}) {
         std::atomic<bool> promptSeen{false};
         std::thread user(Answer, button, &promptSeen);
-        const std::optional<std::string> folder = shell->BrowseForFolder(kNoWindow, kPrompt, kBifReturnOnlyFsDirs);
+        const std::optional<std::string> folder =
+            shell->BrowseForFolder(kNoWindow, kPrompt, kBifReturnOnlyFsDirs);
         user.join();
         EXPECT_TRUE(promptSeen) << button;
         if (button == IDCANCEL) {

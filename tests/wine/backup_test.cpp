@@ -29,8 +29,12 @@ std::string Folder(UINT (*call)(LPSTR, UINT)) {
     return std::string(buffer, call(buffer, MAX_PATH));
 }
 
-UINT WindowsFolderA(LPSTR b, UINT n) { return ::GetWindowsDirectoryA(b, n); }
-UINT SystemFolderA(LPSTR b, UINT n) { return ::GetSystemDirectoryA(b, n); }
+UINT WindowsFolderA(LPSTR b, UINT n) {
+    return ::GetWindowsDirectoryA(b, n);
+}
+UINT SystemFolderA(LPSTR b, UINT n) {
+    return ::GetSystemDirectoryA(b, n);
+}
 
 // Files and folders placed in the prefix, removed again in reverse order. In a 64-bit
 // prefix they go to the native system folder, where the run looks with redirection off.
@@ -83,12 +87,14 @@ std::string NativeDecoration() {
     return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? "amd64" : "x86";
 }
 
-std::string Inf(const std::string& catalog, const std::string& destDir, const std::vector<std::string>& sources) {
+std::string Inf(const std::string& catalog, const std::string& destDir,
+                const std::vector<std::string>& sources) {
     std::string text = "; placed by the backup test\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\n";
     if (!catalog.empty()) text += "CatalogFile.NT = other.cat\r\nCatalogFile = " + catalog + "\r\n";
     text += "\r\n[DestinationDirs]\r\n";
     if (!destDir.empty()) text += "DefaultDestDir = " + destDir + "\r\n";
-    text += "\r\n[SourceDisksFiles." + NativeDecoration() + "]\r\nnot-this-one.sys = 1\r\n[SourceDisksFiles]\r\n";
+    text +=
+        "\r\n[SourceDisksFiles." + NativeDecoration() + "]\r\nnot-this-one.sys = 1\r\n[SourceDisksFiles]\r\n";
     for (const auto& s : sources) text += s + " = 1,,\r\n";
     return text;
 }
@@ -96,8 +102,8 @@ std::string Inf(const std::string& catalog, const std::string& destDir, const st
 Tree ReadTree(const std::string& root) {
     Tree tree;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::string rel = fs::relative(it->path(), root).string();
         if (it->is_directory()) {
             tree[rel + "\\"] = "";
@@ -111,7 +117,6 @@ Tree ReadTree(const std::string& root) {
 
 class BackupWine : public ::testing::Test, protected RealFilesEnv {
 protected:
-
     const std::string tag = "zvt" + std::to_string(::GetCurrentProcessId());
     const std::string win = Folder(WindowsFolderA);
     const std::string sys = Folder(SystemFolderA);
@@ -143,7 +148,8 @@ protected:
 
 TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     const std::string one = tag + "-one", prn = tag + "-prn";
-    const std::string infOne = Inf(one + ".cat", "12", {one + ".sys", one + "-both.dll", one + "-absent.dll"});
+    const std::string infOne =
+        Inf(one + ".cat", "12", {one + ".sys", one + "-both.dll", one + "-absent.dll"});
     const std::string infPrn = Inf("", "66000", {prn + ".dll"});
     placed.file(win + "\\inf\\" + one + ".inf", infOne);
     placed.file(win + "\\inf\\" + prn + ".inf", infPrn);
@@ -166,8 +172,10 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     if (off) (void)files->RevertFsRedirection(old);
     std::string lastCatalog;
     for (const auto& e : listing)
-        if (e.name == "{" + tag + "-A}") lastCatalog = "catalog A";
-        else if (e.name == "{" + tag + "-B}") lastCatalog = "catalog B";
+        if (e.name == "{" + tag + "-A}")
+            lastCatalog = "catalog A";
+        else if (e.name == "{" + tag + "-B}")
+            lastCatalog = "catalog B";
 
     driver("Card One", "Net", one + ".inf");
     driver("Printer: X?", "Printer", prn + ".inf");
@@ -178,27 +186,29 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     const std::string report = tree["Zorvane\\backup-report.csv"];
     tree.erase("Zorvane\\backup-report.csv");
     EXPECT_EQ(tree, (Tree{
-                                     {"Zorvane\\", ""},
-                                     {"Zorvane\\Net\\", ""},
-                                     {"Zorvane\\Net\\Card One\\", ""},
-                                     {"Zorvane\\Net\\Card One\\" + one + ".inf", infOne},
-                                     {"Zorvane\\Net\\Card One\\" + one + ".cat", lastCatalog},
-                                     // CatalogFile.NT names a catalog the store lacks: the
-                                     // published INF's own catalog is saved under that name.
-                                     {"Zorvane\\Net\\Card One\\other.cat", lastCatalog},
-                                     {"Zorvane\\Net\\Card One\\" + one + ".sys", driverBytes},
-                                     {"Zorvane\\Net\\Card One\\" + one + "-both.dll", "fallback"},
-                                     {"Zorvane\\Printer\\", ""},
-                                     {"Zorvane\\Printer\\Printer  X\\", ""},
-                                     {"Zorvane\\Printer\\Printer  X\\" + prn + ".inf", infPrn},
-                                     {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
-                                 }));
+                        {"Zorvane\\", ""},
+                        {"Zorvane\\Net\\", ""},
+                        {"Zorvane\\Net\\Card One\\", ""},
+                        {"Zorvane\\Net\\Card One\\" + one + ".inf", infOne},
+                        {"Zorvane\\Net\\Card One\\" + one + ".cat", lastCatalog},
+                        // CatalogFile.NT names a catalog the store lacks: the
+                        // published INF's own catalog is saved under that name.
+                        {"Zorvane\\Net\\Card One\\other.cat", lastCatalog},
+                        {"Zorvane\\Net\\Card One\\" + one + ".sys", driverBytes},
+                        {"Zorvane\\Net\\Card One\\" + one + "-both.dll", "fallback"},
+                        {"Zorvane\\Printer\\", ""},
+                        {"Zorvane\\Printer\\Printer  X\\", ""},
+                        {"Zorvane\\Printer\\Printer  X\\" + prn + ".inf", infPrn},
+                        {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
+                    }));
     // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
     EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256\r\n", 0), 0u);
     EXPECT_NE(report.find("Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
                           ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f\r\n"),
-              std::string::npos) << report;
-    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,\r\n"), std::string::npos);
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,\r\n"),
+              std::string::npos);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
     EXPECT_EQ(c.bar.maxValue, 2);
     EXPECT_EQ(c.bar.value(), 2);
@@ -222,12 +232,15 @@ TEST_F(BackupWine, AMissingInfEndsTheRunAndKeepsWhatWasWritten) {
     for (int i = 1; i <= 5; ++i) {
         names.push_back(tag + "-" + std::to_string(i));
         driver("Card " + std::to_string(i), "Net", names.back() + ".inf");
-        if (i != 3) placed.file(win + "\\inf\\" + names.back() + ".inf", Inf("", "11", {names.back() + ".dll"}));
+        if (i != 3)
+            placed.file(win + "\\inf\\" + names.back() + ".inf", Inf("", "11", {names.back() + ".dll"}));
         placed.file(sys + "\\" + names.back() + ".dll", "dll " + std::to_string(i));
     }
     run(chosen);
     ASSERT_EQ(titles(), (std::vector<std::string>{"Install", "Error"}));
-    EXPECT_EQ(ui.shown[1].text.rfind("Error Number: 53.\r\nError Description: File not found.\r\nError Line: 247.\r\n", 0), 0u)
+    EXPECT_EQ(ui.shown[1].text.rfind(
+                  "Error Number: 53.\r\nError Description: File not found.\r\nError Line: 247.\r\n", 0),
+              0u)
         << ui.shown[1].text;
     const Tree tree = ReadTree(chosen);
     EXPECT_EQ(tree.at("Zorvane\\Net\\Card 1\\" + names[0] + ".dll"), "dll 1");
@@ -237,7 +250,8 @@ TEST_F(BackupWine, AMissingInfEndsTheRunAndKeepsWhatWasWritten) {
     EXPECT_EQ(c.form.mousePointer(), 0);
     // The report of the failed run holds what the first two drivers wrote.
     const std::string& report = tree.at("Zorvane\\backup-report.csv");
-    EXPECT_NE(report.find("Card 2,Net," + names[1] + ".inf," + names[1] + ".dll,copied,"), std::string::npos) << report;
+    EXPECT_NE(report.find("Card 2,Net," + names[1] + ".inf," + names[1] + ".dll,copied,"), std::string::npos)
+        << report;
     EXPECT_EQ(report.find("Card 3,"), std::string::npos);
 }
 
@@ -265,8 +279,9 @@ TEST_F(BackupWine, ThePackageOfAPublishedInfIsCopiedWholeWithItsSubFolders) {
     EXPECT_EQ(tree[d + "x86\\" + tag + "svc.dll"], "run from the store");
     EXPECT_EQ(tree[d + tag + ".inf"], inf);
     EXPECT_EQ(tree[d + tag + "-oem.inf"], inf);
-    EXPECT_NE(tree["Zorvane\\backup-report.csv"].find(
-                  "Stored,Net," + tag + "-oem.inf,x86\\" + tag + "svc.dll,copied," + package + "\\x86\\" + tag + "svc.dll,18,"),
+    EXPECT_NE(tree["Zorvane\\backup-report.csv"].find("Stored,Net," + tag + "-oem.inf,x86\\" + tag +
+                                                      "svc.dll,copied," + package + "\\x86\\" + tag +
+                                                      "svc.dll,18,"),
               std::string::npos)
         << tree["Zorvane\\backup-report.csv"];
 }

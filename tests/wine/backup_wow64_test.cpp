@@ -53,7 +53,7 @@ TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
     const std::string sys(buffer, ::GetSystemDirectoryA(buffer, MAX_PATH));
     const std::string tag = "zvt" + std::to_string(::GetCurrentProcessId());
     const std::string inf = win + "\\inf\\" + tag + "-64.inf";
-    const std::string native = sys + "\\drivers\\" + tag + "-64.sys";   // with redirection off
+    const std::string native = sys + "\\drivers\\" + tag + "-64.sys";  // with redirection off
     const std::string nativeOnly = sys + "\\" + tag + "-only64.dll";
     std::string chosen = fs::temp_directory_path().string();
     if (!chosen.empty() && chosen.back() == '\\') chosen.pop_back();
@@ -62,7 +62,8 @@ TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
 
     std::ofstream(inf, std::ios::binary) << "[Version]\r\nSignature=\"$Windows NT$\"\r\n[DestinationDirs]\r\n"
                                             "DefaultDestDir = 12\r\n[SourceDisksFiles]\r\n"
-                                         << tag << "-64.sys = 1\r\n" << tag << "-only64.dll = 1\r\n";
+                                         << tag << "-64.sys = 1\r\n"
+                                         << tag << "-only64.dll = 1\r\n";
     Native(*files, [&] {
         std::ofstream(native, std::ios::binary) << "64-bit";
         std::ofstream(nativeOnly, std::ios::binary) << "64-bit only";
@@ -114,11 +115,16 @@ TEST(BackupWow64, ThePackageOfTheNativeStoreAndTheSectionsOfTheNativeArchitectur
     chosen += "\\" + tag + "-wow64";
     fs::create_directories(chosen);
 
-    const std::string storedInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n[SourceDisksFiles]\r\n" + tag + ".sys=1,amd64\r\n";
+    const std::string storedInf =
+        "[Version]\r\nSignature=\"$Windows NT$\"\r\n[SourceDisksFiles]\r\n" + tag + ".sys=1,amd64\r\n";
     const std::string looseInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=" + tag +
-                                 ".cat\r\nCatalogFile.NTamd64=" + tag + "64.cat\r\n[DestinationDirs]\r\n"
-                                 "DefaultDestDir = 12\r\n[SourceDisksFiles.x86]\r\n" + tag + "x86.sys=1\r\n"
-                                 "[SourceDisksFiles.amd64]\r\n" + tag + "x64.sys=1\r\n";
+                                 ".cat\r\nCatalogFile.NTamd64=" + tag +
+                                 "64.cat\r\n[DestinationDirs]\r\n"
+                                 "DefaultDestDir = 12\r\n[SourceDisksFiles.x86]\r\n" +
+                                 tag +
+                                 "x86.sys=1\r\n"
+                                 "[SourceDisksFiles.amd64]\r\n" +
+                                 tag + "x64.sys=1\r\n";
     auto put = [](const std::string& path, const std::string& bytes) {
         fs::create_directories(fs::path(path).parent_path());
         std::ofstream(path, std::ios::binary) << bytes;

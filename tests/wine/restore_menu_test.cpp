@@ -8,9 +8,9 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "resources/resource.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
-#include "resources/resource.h"
 
 namespace zv::win32 {
 namespace {

@@ -15,8 +15,8 @@
 
 #include "fakes/fake_setup.h"
 #include "platform/win32/factories.h"
-#include "ui/win32/ui_win32.h"
 #include "restore/restore_run.h"
+#include "ui/win32/ui_win32.h"
 #include "wine/real_files_env.h"
 
 namespace zv {

@@ -10,8 +10,8 @@
 #include <cstdint>
 
 #include "platform/win32/factories.h"
-#include "platform/win32/unique.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
@@ -67,7 +67,8 @@ public:
     bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) ? true : keep(); }
 
     Hfile OpenForWrite(const std::string& path) override {
-        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             keep();
             return kInvalidHfile;
@@ -113,6 +114,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileSystem> MakeFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<IFileSystem> MakeFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
 
 }  // namespace zv::win32

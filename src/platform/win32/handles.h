@@ -34,17 +34,31 @@ template <class Native>
     return reinterpret_cast<std::uintptr_t>(h);
 }
 
-[[nodiscard]] inline HKEY ToNative(Hkey h) noexcept { return reinterpret_cast<HKEY>(HandleValue(h)); }
-[[nodiscard]] inline HWND ToNative(Hwnd h) noexcept { return reinterpret_cast<HWND>(HandleValue(h)); }
-[[nodiscard]] inline HANDLE ToNative(Hfile h) noexcept { return reinterpret_cast<HANDLE>(HandleValue(h)); }
+[[nodiscard]] inline HKEY ToNative(Hkey h) noexcept {
+    return reinterpret_cast<HKEY>(HandleValue(h));
+}
+[[nodiscard]] inline HWND ToNative(Hwnd h) noexcept {
+    return reinterpret_cast<HWND>(HandleValue(h));
+}
+[[nodiscard]] inline HANDLE ToNative(Hfile h) noexcept {
+    return reinterpret_cast<HANDLE>(HandleValue(h));
+}
 [[nodiscard]] inline HINTERNET ToNative(Hinternet h) noexcept {
     return reinterpret_cast<HINTERNET>(HandleValue(h));
 }
 
-[[nodiscard]] inline Hkey FromNative(HKEY h) noexcept { return Hkey{Bits(h)}; }
-[[nodiscard]] inline Hwnd FromNative(HWND h) noexcept { return Hwnd{Bits(h)}; }
-[[nodiscard]] inline Hfile FromNative(HANDLE h) noexcept { return Hfile{Bits(h)}; }
+[[nodiscard]] inline Hkey FromNative(HKEY h) noexcept {
+    return Hkey{Bits(h)};
+}
+[[nodiscard]] inline Hwnd FromNative(HWND h) noexcept {
+    return Hwnd{Bits(h)};
+}
+[[nodiscard]] inline Hfile FromNative(HANDLE h) noexcept {
+    return Hfile{Bits(h)};
+}
 // HINTERNET is LPVOID, the same type as HANDLE, so its owner is named.
-[[nodiscard]] inline Hinternet InternetFromNative(HINTERNET h) noexcept { return Hinternet{Bits(h)}; }
+[[nodiscard]] inline Hinternet InternetFromNative(HINTERNET h) noexcept {
+    return Hinternet{Bits(h)};
+}
 
 }  // namespace zv::win32

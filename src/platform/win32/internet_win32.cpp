@@ -33,7 +33,6 @@
 namespace zv::win32 {
 namespace {
 
-
 // One blocking call, shared by the waiting thread and the worker: whichever lets go last frees it.
 struct Job {
     UniqueHandle done;
@@ -49,7 +48,8 @@ struct Job {
 
 void Run(Job& job) {
     if (job.isRead) {
-        job.ok = ::InternetReadFile(job.handle, job.buffer.data(), static_cast<DWORD>(job.buffer.size()), &job.read);
+        job.ok = ::InternetReadFile(job.handle, job.buffer.data(), static_cast<DWORD>(job.buffer.size()),
+                                    &job.read);
     } else {
         job.ok = ::HttpSendRequestA(job.handle, job.headers.empty() ? nullptr : job.headers.c_str(),
                                     static_cast<DWORD>(job.headers.size()),
@@ -101,8 +101,8 @@ public:
     Hinternet InternetConnect(Hinternet session, const std::string& serverName, std::uint16_t port,
                               const char* userName, const char* password, Dword service, Dword flags,
                               std::uintptr_t context) override {
-        HINTERNET h = ::InternetConnectA(ToNative(session), serverName.c_str(), port, userName, password, service,
-                                         flags, context);
+        HINTERNET h = ::InternetConnectA(ToNative(session), serverName.c_str(), port, userName, password,
+                                         service, flags, context);
         keep();
         inherit(session, InternetFromNative(h));
         return InternetFromNative(h);

@@ -25,6 +25,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<IProfile> MakeProfile() { return std::make_unique<Win32Profile>(); }
+std::unique_ptr<IProfile> MakeProfile() {
+    return std::make_unique<Win32Profile>();
+}
 
 }  // namespace zv::win32

@@ -49,8 +49,8 @@ public:
 
     Long QueryValueEx(Hkey key, const std::string& valueName, Dword* type, std::uint8_t* data,
                       Dword* cbData) override {
-        return RegQueryValueExA(ToNative(key), valueName.c_str(), nullptr, reinterpret_cast<DWORD*>(type), data,
-                                reinterpret_cast<DWORD*>(cbData));
+        return RegQueryValueExA(ToNative(key), valueName.c_str(), nullptr, reinterpret_cast<DWORD*>(type),
+                                data, reinterpret_cast<DWORD*>(cbData));
     }
 
     // The data pointer goes through untouched: the platform looks at the byte after
@@ -69,6 +69,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<IRegistry> MakeRegistry() { return std::make_unique<Win32Registry>(); }
+std::unique_ptr<IRegistry> MakeRegistry() {
+    return std::make_unique<Win32Registry>();
+}
 
 }  // namespace zv::win32

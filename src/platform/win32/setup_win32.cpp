@@ -117,16 +117,17 @@ public:
 class Win32FileContents final : public IFileContents {
 public:
     bool ReadAll(const std::string& path, std::size_t limit, std::string* data, Dword* lastError) override {
-        const UniqueFile h{::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        const UniqueFile h{::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (!h) return fail(::GetLastError(), lastError);
         LARGE_INTEGER size{};
         if (!::GetFileSizeEx(h.get(), &size)) return fail(::GetLastError(), lastError);
-        if (static_cast<unsigned long long>(size.QuadPart) > limit) return fail(ERROR_NOT_ENOUGH_MEMORY, lastError);
+        if (static_cast<unsigned long long>(size.QuadPart) > limit)
+            return fail(ERROR_NOT_ENOUGH_MEMORY, lastError);
         data->assign(static_cast<std::size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        const BOOL ok =
-            data->empty() || ::ReadFile(h.get(), data->data(), static_cast<DWORD>(data->size()), &got, nullptr);
+        const BOOL ok = data->empty() ||
+                        ::ReadFile(h.get(), data->data(), static_cast<DWORD>(data->size()), &got, nullptr);
         const DWORD e = ok ? 0 : ::GetLastError();
         if (!ok) return fail(e, lastError);
         data->resize(data->empty() ? 0 : got);

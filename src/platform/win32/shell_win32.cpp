@@ -1,10 +1,10 @@
 // The shell seam: ShellExecuteA, and the folder browser of the shell's automation
 // object, as a script would call it: no root folder, and the chosen folder's path
 // read from the item for the folder itself (Items, Item without an index, Path).
-#include <windows.h>
 #include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
+#include <windows.h>
 #undef ShellExecute
 
 #include <string>
@@ -81,8 +81,7 @@ public:
     std::intptr_t ShellExecute(Hwnd parent, const std::string& verb, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override {
-        HINSTANCE r = ::ShellExecuteA(ToNative(parent),
-                                      verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+        HINSTANCE r = ::ShellExecuteA(ToNative(parent), verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                                       parameters.empty() ? nullptr : parameters.c_str(),
                                       directory.empty() ? nullptr : directory.c_str(), showCommand);
         return reinterpret_cast<std::intptr_t>(r);
@@ -97,8 +96,8 @@ public:
             return BrowseWithDialog(ToNative(owner), title, options);
         Bstr caption(Wide(title));
         UniqueCom<Folder> folder;
-        const HRESULT hr = shell.get()->BrowseForFolder(static_cast<LONG>(owner), caption.b, static_cast<LONG>(options),
-                                                  Missing(), folder.put());
+        const HRESULT hr = shell.get()->BrowseForFolder(static_cast<LONG>(owner), caption.b,
+                                                        static_cast<LONG>(options), Missing(), folder.put());
         if (hr != S_OK || !folder) return std::nullopt;  // cancelled
         UniqueCom<FolderItems> items;
         if (FAILED(folder.get()->Items(items.put())) || !items) return std::nullopt;
@@ -112,6 +111,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<IShell> MakeShell() { return std::make_unique<Win32Shell>(); }
+std::unique_ptr<IShell> MakeShell() {
+    return std::make_unique<Win32Shell>();
+}
 
 }  // namespace zv::win32

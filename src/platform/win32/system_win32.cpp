@@ -14,9 +14,13 @@ namespace {
 
 class Win32System final : public ISystem {
 public:
-    Dword GetWindowsDirectory(char* buffer, Dword size) override { return ::GetWindowsDirectoryA(buffer, size); }
+    Dword GetWindowsDirectory(char* buffer, Dword size) override {
+        return ::GetWindowsDirectoryA(buffer, size);
+    }
 
-    Dword GetSystemDirectory(char* buffer, Dword size) override { return ::GetSystemDirectoryA(buffer, size); }
+    Dword GetSystemDirectory(char* buffer, Dword size) override {
+        return ::GetSystemDirectoryA(buffer, size);
+    }
 
     Dword ExpandEnvironmentStrings(const std::string& source, char* destination, Dword size) override {
         return ::ExpandEnvironmentStringsA(source.c_str(), destination, size);
@@ -24,8 +28,8 @@ public:
 
     std::string ErrorText(Dword error) override {
         char text[512] = {};
-        const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                         0, text, sizeof text, nullptr);
+        const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                         error, 0, text, sizeof text, nullptr);
         std::string s(text, n);
         while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
         return s;
@@ -39,8 +43,8 @@ public:
         PROCESS_INFORMATION pi{};
         // The command line is the quoted path: CreateProcessA may write into it.
         std::string commandLine = "\"" + path + "\"";
-        if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                              &pi)) {
+        if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &si, &pi)) {
             if (lastError) *lastError = ::GetLastError();
             return false;
         }
@@ -54,6 +58,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ISystem> MakeSystem() { return std::make_unique<Win32System>(); }
+std::unique_ptr<ISystem> MakeSystem() {
+    return std::make_unique<Win32System>();
+}
 
 }  // namespace zv::win32

@@ -35,12 +35,12 @@ constexpr int kRuleTopGrey = 2445, kRuleTopWhite = 2460;
 
 std::string InitialText(int id) {
     switch (id) {
-    case kIdAboutOk: return "OK";
-    case kIdAboutSysInfo: return "&System Info...";
-    case kIdAboutDescription: return kAboutDescription;
-    case kIdAboutDisclaimer: return kAboutDisclaimer;
-    case kIdAboutVisit: return AboutVisitText();
-    default: return "";  // title and version are set at load
+        case kIdAboutOk: return "OK";
+        case kIdAboutSysInfo: return "&System Info...";
+        case kIdAboutDescription: return kAboutDescription;
+        case kIdAboutDisclaimer: return kAboutDisclaimer;
+        case kIdAboutVisit: return AboutVisitText();
+        default: return "";  // title and version are set at load
     }
 }
 
@@ -64,7 +64,8 @@ HWND HiddenOwner() {
     wc.hInstance = instance;
     wc.lpszClassName = "ZorvaneAboutOwner";
     RegisterClassA(&wc);  // fails harmlessly when already registered
-    owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    owner =
+        CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     return owner;
 }
 
@@ -89,7 +90,9 @@ public:
     }
     void setCaption(const std::string& caption) override { SetWindowTextA(m_hwnd, caption.c_str()); }
     void setTitle(const std::string& text) override { SetDlgItemTextA(m_hwnd, kIdAboutTitle, text.c_str()); }
-    void setVersion(const std::string& text) override { SetDlgItemTextA(m_hwnd, kIdAboutVersion, text.c_str()); }
+    void setVersion(const std::string& text) override {
+        SetDlgItemTextA(m_hwnd, kIdAboutVersion, text.c_str());
+    }
     // The window goes once the handler that asked for it has returned, so no handler
     // runs on a destroyed box.
     void close() override { m_unload = true; }
@@ -136,33 +139,30 @@ public:
 private:
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM) {
         switch (message) {
-        case WM_INITDIALOG:
-            createControls();
-            m_form.Form_Load();
-            SetFocus(GetDlgItem(m_hwnd, kIdAboutOk));
-            return FALSE;  // focus set here
-        case WM_COMMAND: {
-            const int id = LOWORD(wParam);
-            const int code = HIWORD(wParam);
-            // IDOK comes from Enter and from the button, IDCANCEL from Esc: both are OK.
-            if ((id == IDOK || id == IDCANCEL) && code == BN_CLICKED) {
-                m_form.cmdOK_Click();
-                return TRUE;
+            case WM_INITDIALOG:
+                createControls();
+                m_form.Form_Load();
+                SetFocus(GetDlgItem(m_hwnd, kIdAboutOk));
+                return FALSE;  // focus set here
+            case WM_COMMAND: {
+                const int id = LOWORD(wParam);
+                const int code = HIWORD(wParam);
+                // IDOK comes from Enter and from the button, IDCANCEL from Esc: both are OK.
+                if ((id == IDOK || id == IDCANCEL) && code == BN_CLICKED) {
+                    m_form.cmdOK_Click();
+                    return TRUE;
+                }
+                if (id == kIdAboutSysInfo && code == BN_CLICKED) {
+                    m_form.cmdSysInfo_Click();
+                    return TRUE;
+                }
+                return FALSE;
             }
-            if (id == kIdAboutSysInfo && code == BN_CLICKED) {
-                m_form.cmdSysInfo_Click();
+            case WM_CLOSE:  // the close box unloads without pressing OK
+                m_unload = true;
                 return TRUE;
-            }
-            return FALSE;
-        }
-        case WM_CLOSE:  // the close box unloads without pressing OK
-            m_unload = true;
-            return TRUE;
-        case WM_PAINT:
-            paintRule();
-            return TRUE;
-        default:
-            return FALSE;
+            case WM_PAINT: paintRule(); return TRUE;
+            default: return FALSE;
         }
     }
 
@@ -231,6 +231,8 @@ void ShowAbout(Env& env, HICON icon) {
     SetForegroundWindow(h);
 }
 
-HWND AboutWindow() { return g_about ? g_about->hwnd() : nullptr; }
+HWND AboutWindow() {
+    return g_about ? g_about->hwnd() : nullptr;
+}
 
 }  // namespace zv::win32

@@ -6,9 +6,9 @@
 #include <exception>
 #include <vector>
 
-#include "ui/win32/about_window.h"
 #include "platform/win32/handles.h"
 #include "resources/resource.h"
+#include "ui/win32/about_window.h"
 
 namespace zv::win32 {
 
@@ -86,7 +86,8 @@ bool MainWindow::create() {
                              m_instance, this);
     if (!m_hwnd) return false;
     if (m_iconBig) SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig.get()));
-    if (m_iconSmall) SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
+    if (m_iconSmall)
+        SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
 
     // A menu bar that wraps makes AdjustWindowRectEx short; correct by what we got.
     RECT client{};
@@ -112,7 +113,8 @@ void MainWindow::createControls() {
     m_list = DriverListView(child(layout::kList));
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     SendMessageA(m_list.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
-    for (int i = 0; i < kDriverColumns; ++i) m_list.addColumn(i, layout::kColumns[i].header, scale.x(layout::kColumns[i].width));
+    for (int i = 0; i < kDriverColumns; ++i)
+        m_list.addColumn(i, layout::kColumns[i].header, scale.x(layout::kColumns[i].width));
 
     m_check = CheckBox(child(layout::kCheck, "Include Microsoft drivers"));
     (void)child(layout::kBackup, "Backup");

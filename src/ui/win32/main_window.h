@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/frmMain.h"
+#include "support/env.h"
 #include "ui/win32/controls_win32.h"
 #include "ui/win32/main_window_layout.h"
-#include "support/env.h"
 
 namespace zv::win32 {
 

@@ -24,14 +24,21 @@ inline constexpr int kClientWidth = 11745;
 inline constexpr int kClientHeight = 5640;
 
 // In tab order, which is the order they are created in.
-inline constexpr ChildSpec kList{kIdList, WC_LISTVIEWA, WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                                 WS_EX_CLIENTEDGE, {120, 120, 11415, 4455}};
-inline constexpr ChildSpec kCheck{kIdCheck, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, {120, 4680, 2415, 375}};
-inline constexpr ChildSpec kBackup{kIdBackup, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {10320, 4680, 1215, 375}};
+inline constexpr ChildSpec kList{kIdList,
+                                 WC_LISTVIEWA,
+                                 WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                                 WS_EX_CLIENTEDGE,
+                                 {120, 120, 11415, 4455}};
+inline constexpr ChildSpec kCheck{
+    kIdCheck, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, {120, 4680, 2415, 375}};
+inline constexpr ChildSpec kBackup{
+    kIdBackup, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {10320, 4680, 1215, 375}};
 // Docked to the bottom edge at full width: the control sizes itself.
 inline constexpr ChildSpec kStatus{kIdStatus, STATUSCLASSNAMEA, CCS_BOTTOM, 0, {0, 5265, 11745, 375}};
-inline constexpr ChildSpec kSelect{kIdSelect, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {2640, 4680, 1215, 375}};
-inline constexpr ChildSpec kInvert{kIdInvert, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {3960, 4680, 1695, 375}};
+inline constexpr ChildSpec kSelect{
+    kIdSelect, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {2640, 4680, 1215, 375}};
+inline constexpr ChildSpec kInvert{
+    kIdInvert, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {3960, 4680, 1695, 375}};
 inline constexpr ChildSpec kBar{kIdBar, PROGRESS_CLASSA, 0, 0, {5760, 4680, 4455, 375}};
 
 struct Column {
@@ -39,8 +46,9 @@ struct Column {
     int width;
 };
 // "Decription" is the header's spelling on purpose.
-inline constexpr Column kColumns[kDriverColumns] = {{"Decription", 5000}, {"Default", 4000}, {"Provider", 2000},
-                                       {"ID", 1440},         {"Class", 1440},   {"Inf Path", 1440}};
+inline constexpr Column kColumns[kDriverColumns] = {{"Decription", 5000}, {"Default", 4000},
+                                                    {"Provider", 2000},   {"ID", 1440},
+                                                    {"Class", 1440},      {"Inf Path", 1440}};
 
 }  // namespace layout
 }  // namespace zv::win32

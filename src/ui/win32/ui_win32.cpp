@@ -20,8 +20,8 @@ HACCEL MainAccelerators() {
 }  // namespace
 
 UiWin32::UiWin32() noexcept {
-    SetMessageFilter([](MSG& msg, void* self) { return PreTranslate(static_cast<UiWin32*>(self)->m_main, msg); },
-                     this);
+    SetMessageFilter(
+        [](MSG& msg, void* self) { return PreTranslate(static_cast<UiWin32*>(self)->m_main, msg); }, this);
 }
 
 UiWin32::~UiWin32() {

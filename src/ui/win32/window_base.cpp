@@ -27,18 +27,20 @@ HFONT FontOrDefault(const UniqueFont& font) noexcept {
     return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-HWND CreateChild(HWND parent, const ChildSpec& spec, const std::string& text, const Scale& scale, HFONT font) {
+HWND CreateChild(HWND parent, const ChildSpec& spec, const std::string& text, const Scale& scale,
+                 HFONT font) {
     const RECT r = scale.rect(spec.at);
     HWND h = CreateWindowExA(spec.exStyle, spec.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | spec.style,
                              r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleA(nullptr),
-                             nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                             GetModuleHandleA(nullptr), nullptr);
     if (h) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return h;
 }
 
 POINT CentredIn(const RECT& area, int width, int height) noexcept {
-    return POINT{area.left + ((area.right - area.left) - width) / 2, area.top + ((area.bottom - area.top) - height) / 2};
+    return POINT{area.left + ((area.right - area.left) - width) / 2,
+                 area.top + ((area.bottom - area.top) - height) / 2};
 }
 
 RECT ScreenArea() noexcept {

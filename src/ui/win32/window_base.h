@@ -19,7 +19,8 @@ struct Twips {
 // pixel at 96 DPI, scaled for the screen's DPI.
 class Scale {
 public:
-    explicit Scale(int dpiX = 96, int dpiY = 96) : m_dpiX(dpiX > 0 ? dpiX : 96), m_dpiY(dpiY > 0 ? dpiY : 96) {}
+    explicit Scale(int dpiX = 96, int dpiY = 96)
+        : m_dpiX(dpiX > 0 ? dpiX : 96), m_dpiY(dpiY > 0 ? dpiY : 96) {}
     // The screen's logical DPI, which a DPI-aware process sees unscaled.
     [[nodiscard]] static Scale ForScreen();
     [[nodiscard]] int x(int twips) const { return MulDiv(twips, m_dpiX, kTwipsPerInch); }

@@ -14,7 +14,9 @@ public:
     const std::string& folder() const override { return m_folder; }
     void writeFile(const std::string& path, const std::string& bytes) override { m_fs.addFile(path, bytes); }
     void makeFolder(const std::string& path) override { m_fs.addFolder(path); }
-    void setAttributes(const std::string& path, Dword attributes) override { m_fs.setAttributes(path, attributes); }
+    void setAttributes(const std::string& path, Dword attributes) override {
+        m_fs.setAttributes(path, attributes);
+    }
     std::optional<std::string> readFile(const std::string& path) override { return m_fs.contents(path); }
 
 private:
@@ -25,6 +27,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FilesContractFixture> MakeFilesContractFixture() { return std::make_unique<FakeFilesFixture>(); }
+std::unique_ptr<FilesContractFixture> MakeFilesContractFixture() {
+    return std::make_unique<FakeFilesFixture>();
+}
 
 }  // namespace zv::contract

@@ -20,7 +20,8 @@ public:
         static int counter = 0;
         std::string base = temp;
         if (!base.empty() && base.back() == '\\') base.pop_back();
-        m_folder = base + "\\zv-files-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        m_folder =
+            base + "\\zv-files-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
         ::CreateDirectoryA(m_folder.c_str(), nullptr);
     }
     ~RealFilesFixture() override {
@@ -35,7 +36,8 @@ public:
     IProfile& profile() override { return *m_profile; }
     const std::string& folder() const override { return m_folder; }
     void writeFile(const std::string& path, const std::string& bytes) override {
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     void makeFolder(const std::string& path) override { std::filesystem::create_directories(path); }
     void setAttributes(const std::string& path, Dword attributes) override {
@@ -55,6 +57,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FilesContractFixture> MakeFilesContractFixture() { return std::make_unique<RealFilesFixture>(); }
+std::unique_ptr<FilesContractFixture> MakeFilesContractFixture() {
+    return std::make_unique<RealFilesFixture>();
+}
 
 }  // namespace zv::contract

@@ -22,9 +22,7 @@ public:
         HKEY key = nullptr;
         if (RegCreateKeyA(HKEY_CURRENT_USER, m_path.c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
     }
-    ~Win32RegistryFixture() override {
-        RemoveTestKey(kParent, m_name);
-    }
+    ~Win32RegistryFixture() override { RemoveTestKey(kParent, m_name); }
     IRegistry& registry() override { return *m_registry; }
     [[nodiscard]] Hkey root() const override { return kHkeyCurrentUser; }
     [[nodiscard]] const std::string& path() const override { return m_path; }

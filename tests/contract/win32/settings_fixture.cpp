@@ -18,9 +18,7 @@ public:
         m_name = UniqueKeyName();
         m_path = std::string(kParent) + "\\" + m_name + "\\FI";
     }
-    ~Win32SettingsFixture() override {
-        RemoveTestKey(kParent, m_name);
-    }
+    ~Win32SettingsFixture() override { RemoveTestKey(kParent, m_name); }
     Platform& platform() override { return m_os; }
     [[nodiscard]] const std::string& path() const override { return m_path; }
 
@@ -34,7 +32,8 @@ private:
     std::unique_ptr<IDriverSetup> m_setup = win32::MakeDriverSetup();
     std::unique_ptr<IFileData> m_data = win32::MakeFileData();
     std::unique_ptr<ILocale> m_locale = win32::MakeLocale();
-    Platform m_os{*m_registry, *m_profile, *m_system, *m_files, *m_internet, *m_shell, ui, *m_setup, *m_data, *m_locale};
+    Platform m_os{*m_registry, *m_profile, *m_system, *m_files, *m_internet,
+                  *m_shell,    ui,         *m_setup,  *m_data,  *m_locale};
     std::string m_name;
     std::string m_path;
 };

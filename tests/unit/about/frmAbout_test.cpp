@@ -47,7 +47,8 @@ TEST_F(AboutTest, LoadShowsTheApplicationValues) {
     struct Case {
         std::string name, version, caption;
     };
-    for (const Case& c : {Case{"Zorvane", "1.03", "About Zorvane"}, Case{"Other Tool", "12.5", "About Other Tool"}}) {
+    for (const Case& c :
+         {Case{"Zorvane", "1.03", "About Zorvane"}, Case{"Other Tool", "12.5", "About Other Tool"}}) {
         fp.app.Appname = c.name;
         fp.app.CurrentVersion = c.version;
         form.Form_Load();
@@ -73,11 +74,11 @@ TEST_F(AboutTest, FixedTexts) {
 TEST_F(AboutTest, SystemInformationIsFoundAndStarted) {
     struct Case {
         const char* what;
-        const char* path;            // "PATH" of the first key, or null
-        const char* folder;          // "MSINFO" of the second key, or null
-        Dword fileAttributes;        // of folder\MSINFO32.EXE; invalid = absent
-        const char* startable;       // what StartProgram can start
-        const char* expectStarted;   // null: the unavailable message instead
+        const char* path;           // "PATH" of the first key, or null
+        const char* folder;         // "MSINFO" of the second key, or null
+        Dword fileAttributes;       // of folder\MSINFO32.EXE; invalid = absent
+        const char* startable;      // what StartProgram can start
+        const char* expectStarted;  // null: the unavailable message instead
     };
     const Case cases[] = {
         {"PATH alone, no existence test", "D:\\Tools\\msinfo.exe", nullptr, kInvalidFileAttributes,
@@ -149,7 +150,9 @@ TEST_F(AboutTest, AnEmptyStoredPathIsReportedAndCountsAsUnread) {
     EXPECT_EQ(fp.registry.openHandles(), 0u);
 }
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 TEST_F(AboutTest, GetKeyValueReadsStringsAndNumbers) {
     struct Case {
@@ -206,8 +209,9 @@ TEST_F(AboutTest, GetKeyValueOfASizeZeroValueIsAnInvalidArgument) {
     EXPECT_FALSE(form.GetKeyValue(kHkeyLocalMachine, "SOFTWARE\\T", "Empty", value));
     const auto reports = fp.reports();
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].text.substr(0, reports[0].text.find("Error Code:")),
-              "Error Number: 5.\r\nError Description: Invalid procedure call or argument.\r\nError Line: 671.\r\n");
+    EXPECT_EQ(
+        reports[0].text.substr(0, reports[0].text.find("Error Code:")),
+        "Error Number: 5.\r\nError Description: Invalid procedure call or argument.\r\nError Line: 671.\r\n");
     EXPECT_EQ(fp.registry.openHandles(), 0u);  // closed although the read failed half-way
 }
 

@@ -57,9 +57,9 @@ TEST(BackupRun, CopiesInfCatalogAndSourcesThenReportsSuccess) {
     m.p.files.addFile(kSys + "\\drivers\\fast.sys", std::string("MZ\0\x01\xff", 5));
     m.p.files.addFile(kSys + "\\fast.dll", "dll");
     m.run();
-    EXPECT_EQ(m.p.files.tree(kRoot), (Strings{"backup-report.csv", "Net\\", "Net\\Fast Card\\", "Net\\Fast Card\\fast.cat",
-                                              "Net\\Fast Card\\fast.dll", "Net\\Fast Card\\fast.sys",
-                                              "Net\\Fast Card\\oem1.inf"}));
+    EXPECT_EQ(m.p.files.tree(kRoot),
+              (Strings{"backup-report.csv", "Net\\", "Net\\Fast Card\\", "Net\\Fast Card\\fast.cat",
+                       "Net\\Fast Card\\fast.dll", "Net\\Fast Card\\fast.sys", "Net\\Fast Card\\oem1.inf"}));
     EXPECT_EQ(m.file(kRoot + "\\Net\\Fast Card\\fast.sys"), std::string("MZ\0\x01\xff", 5));
     EXPECT_EQ(m.file(kRoot + "\\Net\\Fast Card\\oem1.inf"), m.file(kWin + "\\inf\\oem1.inf"));
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
@@ -92,7 +92,7 @@ TEST(BackupRun, DriverFolderNamesFromDescriptionAndClass) {
         {"Net Card? ", "Net", "Net\\Net Card\\oem1.inf"},  // SafeDir, then the trailing blanks go
         {"A/B: C", "Net", "Net\\A B  C\\oem1.inf"},
         {"Intel Corp..", "Net..", "Net\\Intel Corp\\oem1.inf"},  // the names Windows gives the folders
-        {"", "Net", "Net\\oem1.inf"},   // an empty description: the class folder itself
+        {"", "Net", "Net\\oem1.inf"},    // an empty description: the class folder itself
         {"Card", "", "Card\\oem1.inf"},  // an empty class: directly below the root
         {"..", "Net", "Net\\__\\oem1.inf"},
         {"Card", "..", "__\\Card\\oem1.inf"},
@@ -110,7 +110,8 @@ TEST(BackupRun, DriverFolderNamesFromDescriptionAndClass) {
         const std::string folder = kRoot + "\\" + c.infCopy.substr(0, c.infCopy.rfind('\\'));
         EXPECT_EQ(m.file(folder + "\\x.cat"), "cat") << c.description << "|" << c.className;
         EXPECT_EQ(m.file(folder + "\\x.dll"), "dll") << c.description << "|" << c.className;
-        EXPECT_EQ(m.p.files.tree("D:\\").size(), m.p.files.tree("D:\\Backup").size() + 1u);  // all below Backup
+        EXPECT_EQ(m.p.files.tree("D:\\").size(),
+                  m.p.files.tree("D:\\Backup").size() + 1u);  // all below Backup
         EXPECT_TRUE(m.p.reports().empty());
     }
 }
@@ -152,7 +153,8 @@ TEST(BackupRun, ExtensionChoosesTheFallbackFolderAndAttributesHideFiles) {
         m.inf("oem1.inf", "", "", {c.name});
         m.p.files.addFile(c.placedIn + "\\" + c.name, "data", c.attributes);
         m.run();
-        EXPECT_EQ(m.p.files.exists(kRoot + "\\Net\\Card\\" + c.name), c.copied) << c.name << " in " << c.placedIn;
+        EXPECT_EQ(m.p.files.exists(kRoot + "\\Net\\Card\\" + c.name), c.copied)
+            << c.name << " in " << c.placedIn;
     }
 }
 
@@ -167,7 +169,9 @@ TEST(BackupRun, IdFolderFirstThenTheFallbackWhichWins) {
     EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\only12.dll"), "from 12");
     EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\both.dll"), "fallback");
     const Strings probes = m.calls("GetFileAttributes");
-    auto at = [&](const std::string& p) { return std::find(probes.begin(), probes.end(), p) - probes.begin(); };
+    auto at = [&](const std::string& p) {
+        return std::find(probes.begin(), probes.end(), p) - probes.begin();
+    };
     EXPECT_LT(at(kSys + "\\Drivers\\both.dll"), at(kSys + "\\both.dll"));
 }
 
@@ -316,7 +320,8 @@ TEST(BackupRun, FailuresReportTheLineOfTheFailingStatement) {
         ASSERT_EQ(m.p.reports().size(), 1u) << c.path;
         const std::string expected = "Error Number: " + std::to_string(c.number) + ".";
         EXPECT_EQ(m.p.reports()[0].text.rfind(expected, 0), 0u) << c.path << ": " << m.p.reports()[0].text;
-        EXPECT_NE(m.p.reports()[0].text.find("Error Line: " + std::to_string(c.line) + ".\r\n"), std::string::npos)
+        EXPECT_NE(m.p.reports()[0].text.find("Error Line: " + std::to_string(c.line) + ".\r\n"),
+                  std::string::npos)
             << c.path << ": " << m.p.reports()[0].text;
         EXPECT_EQ(m.c.form.mousePointer(), 0);
         EXPECT_EQ(m.titles().back(), "Error");
@@ -330,7 +335,8 @@ TEST(BackupRun, WithoutTheWindowsFolderNothingIsReadFromTheDriveRoot) {
     m.p.files.addFile("C:\\inf\\oem1.inf", "[Version]\r\n");
     m.run();
     ASSERT_EQ(m.p.reports().size(), 1u);
-    EXPECT_EQ(m.p.reports()[0].text.rfind("Error Number: 76.\r\nError Description: Path not found.\r\nError Line: 234.", 0),
+    EXPECT_EQ(m.p.reports()[0].text.rfind(
+                  "Error Number: 76.\r\nError Description: Path not found.\r\nError Line: 234.", 0),
               0u);
     EXPECT_TRUE(m.calls("CopyFile").empty());
     EXPECT_EQ(m.c.form.pointers, (std::vector<int>{11, 0}));
@@ -396,9 +402,10 @@ TEST(BackupRun, NamesFromInfAndRegistryNeverLeaveTheirFolders) {
     EXPECT_EQ(m.p.files.tree("C:\\"), before);
     EXPECT_EQ(m.p.files.tree("D:\\Backup\\Zorvane\\Net\\Evil"), Strings{});
     ASSERT_EQ(m.p.reports().size(), 1u);  // the bad INF name is refused at its copy
-    EXPECT_NE(m.p.reports()[0].text.find("Error Number: 52.\r\nError Description: Bad file name or number.\r\n"
-                                         "Error Line: 247."),
-              std::string::npos);
+    EXPECT_NE(
+        m.p.reports()[0].text.find("Error Number: 52.\r\nError Description: Bad file name or number.\r\n"
+                                   "Error Line: 247."),
+        std::string::npos);
     for (const auto& p : m.calls("GetFileAttributes")) EXPECT_EQ(p.find("secret"), std::string::npos) << p;
 }
 

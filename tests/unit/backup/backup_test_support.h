@@ -47,7 +47,9 @@ struct Machine {
         p.shell.queueFolder(std::move(chosen));
         cmdBackup_Click(p.env, c.controls);
     }
-    [[nodiscard]] std::string file(const std::string& path) const { return p.files.contents(path).value_or("<none>"); }
+    [[nodiscard]] std::string file(const std::string& path) const {
+        return p.files.contents(path).value_or("<none>");
+    }
     [[nodiscard]] std::vector<std::string> titles() const {
         std::vector<std::string> out;
         for (const auto& m : p.ui.shown) out.push_back(m.title);

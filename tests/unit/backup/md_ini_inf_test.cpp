@@ -20,8 +20,8 @@ protected:
 };
 
 TEST_F(IniTest, ReadFromIniFindsKeysWithoutRegardToCaseAndCutsLongValues) {
-    write("[version]\r\ncatalogfile = First.cat\r\nCATALOGFILE=second.cat\r\n[Long]\r\nV=" + std::string(800, 'v') +
-          "\r\n");
+    write("[version]\r\ncatalogfile = First.cat\r\nCATALOGFILE=second.cat\r\n[Long]\r\nV=" +
+          std::string(800, 'v') + "\r\n");
     EXPECT_EQ(ReadFromINI(p.env, "Version", "CatalogFile", inf, ""), "First.cat");
     EXPECT_EQ(ReadFromINI(p.env, "Long", "V", inf, ""), std::string(749, 'v'));
     EXPECT_EQ(ReadFromINI(p.env, "Version", "Missing", inf, "dflt"), "dflt");
@@ -39,8 +39,9 @@ TEST_F(IniTest, LoadIniSectionKeysGivesTheNamesInFileOrder) {
         {"Empty", {""}},
         {"Missing", {""}},
     };
-    write("; comment\r\n[SourceDisksFiles]\r\nb.sys = 1,,\r\n; a.cat = 1\r\na.dll=1\r\nnoequals\r\n"
-          "eq=a=b=c\r\n\r\n[SourceDisksFiles.x86]\r\nonly86.sys=1\r\n[Empty]\r\n");
+    write(
+        "; comment\r\n[SourceDisksFiles]\r\nb.sys = 1,,\r\n; a.cat = 1\r\na.dll=1\r\nnoequals\r\n"
+        "eq=a=b=c\r\n\r\n[SourceDisksFiles.x86]\r\nonly86.sys=1\r\n[Empty]\r\n");
     for (const auto& c : cases) EXPECT_EQ(LoadIniSectionKeys(p.env, c.section, inf), c.names) << c.section;
 }
 

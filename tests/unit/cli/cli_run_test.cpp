@@ -195,9 +195,8 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
     EXPECT_EQ(m.run("/backup D:\\Cli\\new /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"), cli::kExitDone);
     const Strings tree = m.p.files.tree("D:\\Window\\Zorvane");
     EXPECT_EQ(tree, (Strings{"backup-report.csv", "Net\\", "Net\\Fenlake Gigabit, 5120\\",
-                             "Net\\Fenlake Gigabit, 5120\\fnl.cat",
-                             "Net\\Fenlake Gigabit, 5120\\fnl.dll", "Net\\Fenlake Gigabit, 5120\\fnl.sys",
-                             "Net\\Fenlake Gigabit, 5120\\oem3.inf"}));
+                             "Net\\Fenlake Gigabit, 5120\\fnl.cat", "Net\\Fenlake Gigabit, 5120\\fnl.dll",
+                             "Net\\Fenlake Gigabit, 5120\\fnl.sys", "Net\\Fenlake Gigabit, 5120\\oem3.inf"}));
     EXPECT_EQ(m.p.files.tree("D:\\Cli\\new\\Zorvane"), tree);
     for (const auto& f : tree)
         EXPECT_EQ(m.p.files.contents("D:\\Cli\\new\\Zorvane\\" + f),

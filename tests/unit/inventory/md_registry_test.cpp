@@ -15,7 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr Hkey kLm = kHkeyLocalMachine;
 const std::string kKey = "SOFTWARE\\Test\\Key";
 
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 class MdRegistryTest : public ::testing::Test {
 protected:

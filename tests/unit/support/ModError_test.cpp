@@ -31,9 +31,10 @@ TEST_F(ReporterTest, ShowsTheFiveLinesWithTheFailingStatementsText) {
     EXPECT_FALSE(reporter.initialised());
     reporter.ReportError(6, "Overflow", 299);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text,
-              "Error Number: 6.\r\nError Description: Overflow.\r\nError Line: 299.\r\n"
-              "Error Code: for (short x = 1; x <= count; ++x) {\r\nDo you wish to pause on this error again?");
+    EXPECT_EQ(
+        ui.shown[0].text,
+        "Error Number: 6.\r\nError Description: Overflow.\r\nError Line: 299.\r\n"
+        "Error Code: for (short x = 1; x <= count; ++x) {\r\nDo you wish to pause on this error again?");
     EXPECT_EQ(ui.shown[0].title, "Error");
     EXPECT_EQ(ui.shown[0].style, 35u);  // Yes/No/Cancel, question icon, Yes default
     EXPECT_TRUE(reporter.initialised());
@@ -71,8 +72,9 @@ TEST_F(ReporterTest, LineZeroIsSilentAndBuildsTheTable) {
 TEST_F(ReporterTest, KeepsTheDescriptionsOwnFullStopAndShowsLargeNumbersInFull) {
     reporter.ReportError(-2147024891, "Access is denied.", 7);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text.rfind("Error Number: -2147024891.\r\nError Description: Access is denied..\r\n", 0),
-              0u);
+    EXPECT_EQ(
+        ui.shown[0].text.rfind("Error Number: -2147024891.\r\nError Description: Access is denied..\r\n", 0),
+        0u);
 }
 
 TEST(GuardTest, ReportsTheLastMarkedLineAndEndsTheBody) {
@@ -94,10 +96,7 @@ TEST(GuardTest, ReportsTheLastMarkedLineAndEndsTheBody) {
 TEST(GuardTest, LetsTheEndOfTheProgramThrough) {
     fakes::FakeUi ui;
     ModError::Reporter reporter{ui};
-    EXPECT_THROW(Guard(reporter, [&](int& erl) {
-                     LN(1) throw ProgramExit{0};
-                 }),
-                 ProgramExit);
+    EXPECT_THROW(Guard(reporter, [&](int& erl) { LN(1) throw ProgramExit{0}; }), ProgramExit);
     EXPECT_TRUE(ui.shown.empty());
 }
 
@@ -105,9 +104,7 @@ TEST(GuardTest, SubscriptFailuresReportNumberNine) {
     fakes::FakeUi ui;
     ModError::Reporter reporter{ui};
     std::vector<int> none;
-    Guard(reporter, [&](int& erl) {
-        LN(2) (void)none.at(3);
-    });
+    Guard(reporter, [&](int& erl) { LN(2)(void) none.at(3); });
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text.substr(0, 17), "Error Number: 9.\r");
 }

@@ -40,8 +40,14 @@ TEST(CurrentFailureTest, GivesEachRunTimeFailureItsNumberAndDescription) {
         {"no memory", [] { throw std::bad_alloc(); }, 7, "Out of memory"},
         {"an array length no allocation can give", [] { throw std::bad_array_new_length(); }, 7,
          "Out of memory"},
-        {"a text past its largest size", [] { std::string s; s.reserve(s.max_size() + 1); }, 7, "Out of memory"},
-        {"an invalid argument", [] { throw std::invalid_argument("x"); }, 5, "Invalid procedure call or argument"},
+        {"a text past its largest size",
+         [] {
+             std::string s;
+             s.reserve(s.max_size() + 1);
+         },
+         7, "Out of memory"},
+        {"an invalid argument", [] { throw std::invalid_argument("x"); }, 5,
+         "Invalid procedure call or argument"},
         {"a system error", [] { throw std::system_error(std::make_error_code(std::errc::io_error)); }, 5,
          "Invalid procedure call or argument"},
     };
