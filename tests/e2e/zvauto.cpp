@@ -17,9 +17,9 @@
 //   zvauto windows                    every visible top-level window
 // Exit code 0 when the action was done, 1 when the window or control was not
 // found in time, 2 on bad arguments.
+#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>

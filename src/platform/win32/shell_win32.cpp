@@ -1,10 +1,10 @@
 // The shell seam: ShellExecuteA, and the folder browser of the shell's automation
 // object, as a script would call it: no root folder, and the chosen folder's path
 // read from the item for the folder itself (Items, Item without an index, Path).
+#include <windows.h>
 #include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
-#include <windows.h>
 #undef ShellExecute
 
 #include <string>
