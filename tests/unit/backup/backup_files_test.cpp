@@ -1,0 +1,134 @@
+// The backup's file helpers on their own: what counts as there, what a listing
+// shows, how a failed folder or copy is raised, the copy journal, and the rule
+// for a name that must stay inside its folder.
+#include "backup/backup_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "support/runtime_error.h"
+
+namespace zv::backup {
+namespace {
+
+class BackupFilesTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform p;
+
+    void SetUp() override {
+        p.files.addFolder("C:\\d");
+        p.files.addFile("C:\\d\\plain.sys", "a");
+        p.files.addFile("C:\\d\\hidden.sys", "b", kFileAttributeHidden);
+        p.files.addFile("C:\\d\\system.sys", "c", kFileAttributeSystem);
+        p.files.addFile("C:\\d\\readonly.sys", "d", kFileAttributeReadonly);
+        p.files.addFolder("C:\\d\\sub");
+        p.files.addFolder("C:\\d\\secret", kFileAttributeDirectory | kFileAttributeHidden);
+    }
+
+    Long raisedBy(void (*call)(Env&, const std::string&, const std::string&), const std::string& a,
+                  const std::string& b) {
+        try {
+            call(p.env, a, b);
+        } catch (const RuntimeError& e) {
+            return e.number();
+        }
+        return 0;
+    }
+};
+
+TEST_F(BackupFilesTest, ExistenceHonoursHiddenAndSystemAndTellsFilesFromFolders) {
+    struct Case {
+        const char* path;
+        bool file, fileWithSystem, folder;
+    };
+    for (const Case& c : {
+             Case{"C:\\d\\plain.sys", true, true, true},
+             Case{"C:\\d\\readonly.sys", true, true, true},
+             Case{"C:\\d\\hidden.sys", false, false, false},
+             Case{"C:\\d\\system.sys", false, true, false},
+             Case{"C:\\d\\sub", false, false, true},
+             Case{"C:\\d\\secret", false, false, false},
+             Case{"C:\\d\\missing.sys", false, false, false},
+             Case{"C:\\nowhere\\x.sys", false, false, false},
+         }) {
+        EXPECT_EQ(FileExists(p.env, c.path), c.file) << c.path;
+        EXPECT_EQ(FileExistsWithSystem(p.env, c.path), c.fileWithSystem) << c.path;
+        EXPECT_EQ(FolderExists(p.env, c.path), c.folder) << c.path;
+    }
+}
+
+TEST_F(BackupFilesTest, EveryFileCallRunsWithRedirectionOffAndRestoresItAfter) {
+    p.files.emulateWow64("C:\\WINDOWS\\system32", "C:\\WINDOWS\\SysWOW64");
+    p.files.addFile("C:\\WINDOWS\\system32\\drivers\\native.sys", "64");
+    EXPECT_TRUE(FileExists(p.env, "C:\\WINDOWS\\system32\\drivers\\native.sys"));
+    EXPECT_FALSE(ListFolder(p.env, "C:\\WINDOWS\\system32\\drivers\\").empty());
+    CreateFolder(p.env, "C:\\WINDOWS\\system32\\new");
+    CopyReplacing(p.env, "C:\\WINDOWS\\system32\\drivers\\native.sys", "C:\\d\\native.sys");
+    EXPECT_EQ(p.files.callsWhileRedirected, 0);
+    EXPECT_FALSE(p.files.redirectionOff());  // back on for whatever runs next
+    EXPECT_EQ(p.files.contents("C:\\d\\native.sys").value_or(""), "64");
+}
+
+TEST_F(BackupFilesTest, ListingLeavesOutHiddenAndSystemEntriesAndIsEmptyForAMissingFolder) {
+    std::vector<std::string> names = ListFolder(p.env, "C:\\d\\");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "plain.sys", "readonly.sys", "sub"}));
+    EXPECT_TRUE(ListFolder(p.env, "C:\\nowhere\\").empty());
+}
+
+TEST_F(BackupFilesTest, AFailedFolderOrCopyRaisesTheErrorThePlatformGave) {
+    EXPECT_NO_THROW(CreateFolder(p.env, "C:\\d\\made"));
+    EXPECT_TRUE(p.files.isFolder("C:\\d\\made"));
+    try {
+        CreateFolder(p.env, "C:\\d\\made");
+        ADD_FAILURE() << "an existing folder was created again";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), kErrPathFileAccess);
+    }
+    try {
+        CreateFolder(p.env, "C:\\nowhere\\x");
+        ADD_FAILURE() << "a folder was created below a missing one";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), kErrPathNotFound);
+    }
+    const auto copy = [](Env& env, const std::string& a, const std::string& b) { CopyReplacing(env, a, b); };
+    EXPECT_EQ(raisedBy(copy, "C:\\d\\missing.sys", "C:\\d\\sub\\x.sys"), kErrFileNotFound);
+    p.files.failOn("CopyFile", "C:\\d\\plain.sys", static_cast<Dword>(kErrorSharingViolation));
+    EXPECT_EQ(raisedBy(copy, "C:\\d\\plain.sys", "C:\\d\\sub\\plain.sys"), kErrPermissionDenied);
+}
+
+TEST_F(BackupFilesTest, ACopyReplacesTheTargetAndTheJournalNotesOnlyCopiesMade) {
+    p.files.addFile("C:\\d\\sub\\plain.sys", "old");
+    CopyJournal journal;
+    CopyReplacing(p.env, "C:\\d\\plain.sys", "C:\\d\\sub\\plain.sys");
+    EXPECT_EQ(p.files.contents("C:\\d\\sub\\plain.sys").value_or(""), "a");
+    try {
+        CopyReplacing(p.env, "C:\\d\\missing.sys", "C:\\d\\sub\\missing.sys");
+    } catch (const RuntimeError&) {
+    }
+    {
+        CopyJournal inner;  // a nested journal takes the copies while it lives
+        CopyReplacing(p.env, "C:\\d\\readonly.sys", "C:\\d\\sub\\readonly.sys");
+        ASSERT_EQ(inner.copies().size(), 1u);
+    }
+    CopyReplacing(p.env, "C:\\d\\readonly.sys", "C:\\d\\sub\\again.sys");
+    ASSERT_EQ(journal.copies().size(), 2u);
+    EXPECT_EQ(journal.copies()[0].from, "C:\\d\\plain.sys");
+    EXPECT_EQ(journal.copies()[0].to, "C:\\d\\sub\\plain.sys");
+    EXPECT_EQ(journal.copies()[1].to, "C:\\d\\sub\\again.sys");
+}
+
+TEST(PlainNameTest, ANameMustStayInsideTheFolderItIsAppendedTo) {
+    for (const char* name : {"a.sys", "A B.cat", ".hidden", "x..y", "trailing.", "  lead", "~$tmp"})
+        EXPECT_TRUE(IsPlainName(name)) << name;
+    for (const char* name : {"", "..\\up.sys", "a/b", "sub\\a.sys", "C:a.sys", "a.sys:stream", ".", "..",
+                             "...", " ", ". .", " . "})
+        EXPECT_FALSE(IsPlainName(name)) << '"' << name << '"';
+}
+
+}  // namespace
+}  // namespace zv::backup
