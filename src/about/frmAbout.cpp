@@ -14,15 +14,6 @@ char CharAt(const std::string& text, Dword position) {
     return text[position - 1];
 }
 
-// A REG_DWORD as signed decimal text. The NUL cut may have taken a zero high byte off,
-// so missing bytes count as zero.
-std::string DwordText(const std::string& bytes) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    return std::to_string(static_cast<std::int32_t>(value));
-}
-
 // A file that a plain directory listing would show: not a folder, not hidden, not a system file.
 // Unlike the backup's look-ups, this one leaves WOW64 redirection as it is.
 bool FileExists(IFileSystem& files, const std::string& path) {

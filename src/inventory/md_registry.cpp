@@ -201,11 +201,7 @@ RegistryValues EnumRegistryValues(Env& env, Hkey root, const std::string& path) 
                 LN(42) sText.clear();
                 LN(43) switch (lType) {
                     case kRegDword: {
-                        LN(44) std::uint32_t lNumber = 0;
-                        LN(45) for (Dword b = 0; b < cbData && b < 4; ++b) {
-                            LN(46) lNumber |= std::uint32_t{abData[b]} << (8 * b);
-                        }
-                        LN(47) sText = std::to_string(static_cast<std::int32_t>(lNumber));
+                        LN(44) sText = DwordText(abData.data(), cbData);
                         break;
                     }
                     case kRegSz:

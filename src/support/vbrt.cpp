@@ -93,6 +93,12 @@ std::string Trim(const std::string& text, const char* blanks) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+std::string DwordText(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size && i < 4; ++i) value |= std::uint32_t{data[i]} << (8 * i);
+    return std::to_string(static_cast<std::int32_t>(value));
+}
+
 bool IsVisibleFile(Dword attributes, SystemFiles system) {
     Dword hiding = kFileAttributeDirectory | kFileAttributeHidden;
     if (system == SystemFiles::Skipped) hiding |= kFileAttributeSystem;

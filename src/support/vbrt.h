@@ -1,6 +1,8 @@
 #pragma once
 // Small run-time rules the program relies on: 16-bit counters that overflow,
 // numbers read from the front of a text, and Win32 failures as run-time errors.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,13 @@ namespace zv {
 
 // Whether a dir$-style look-up finds a file of these attributes: it exists, is no folder and
 // is not hidden; a system file is found only when system files are asked for.
+// A REG_DWORD's data as signed decimal text, read little-endian from at most its first
+// 4 bytes. Data cut short (a NUL cut may have taken a zero high byte off) counts the
+// missing bytes as zero.
+[[nodiscard]] std::string DwordText(const std::uint8_t* data, std::size_t size);
+[[nodiscard]] inline std::string DwordText(const std::string& bytes) {
+    return DwordText(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
 enum class SystemFiles { Skipped, Found };
 [[nodiscard]] bool IsVisibleFile(Dword attributes, SystemFiles system = SystemFiles::Skipped);
 

@@ -33,6 +33,19 @@ TEST(ToIntegerTest, OverflowsOutsideSixteenBits) {
     }
 }
 
+TEST(DwordTextTest, LittleEndianSignedFromAtMostFourBytes) {
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        const char* text;
+    };
+    for (const Case& c : {Case{{}, "0"}, Case{{42}, "42"}, Case{{0x34, 0x12}, "4660"},
+                          Case{{0, 0, 0, 1}, "16777216"}, Case{{0xFF, 0xFF, 0xFF, 0xFF}, "-1"},
+                          Case{{0, 0, 0, 0x80}, "-2147483648"}, Case{{1, 0, 0, 0, 9, 9}, "1"}}) {
+        EXPECT_EQ(DwordText(c.bytes.data(), c.bytes.size()), c.text) << c.bytes.size();
+        EXPECT_EQ(DwordText(std::string(c.bytes.begin(), c.bytes.end())), c.text);
+    }
+}
+
 TEST(RaiseWin32Test, MapsFileErrorsAndFallsBackToTheHresult) {
     fakes::FakeSystem system;
     auto number = [&](Dword e) {
