@@ -17,7 +17,7 @@ constexpr int kClientHeightTwips = 3555;
 
 // Labels take no prefix characters: the title and version are data, not mnemonics.
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr ChildSpec kControls[] = {
+constexpr ControlPlace kControls[] = {
     {kIdAboutOk, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {4245, 2625, 1260, 345}},
     // SS_CENTERIMAGE keeps the picture's own size instead of shrinking it to the icon.
     {kIdAboutIcon, "STATIC", SS_ICON | SS_CENTERIMAGE, 0, {240, 240, 540, 540}},
@@ -170,7 +170,8 @@ private:
         m_scale = Scale::ForScreen();
         m_font = CreateMessageFont();
         const HFONT font = FontOrDefault(m_font);
-        for (const ChildSpec& c : kControls) (void)CreateChild(m_hwnd, c, InitialText(c.id), m_scale, font);
+        for (const ControlPlace& c : kControls)
+            (void)CreateChild(m_hwnd, c, InitialText(c.id), m_scale, font);
         SendMessageA(m_hwnd, DM_SETDEFID, IDOK, 0);
 
         const DWORD style = static_cast<DWORD>(GetWindowLongA(m_hwnd, GWL_STYLE));

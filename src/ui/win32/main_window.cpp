@@ -106,8 +106,8 @@ void MainWindow::createControls() {
     const Scale scale = Scale::ForScreen();
     m_font = CreateMessageFont();
     const HFONT font = FontOrDefault(m_font);
-    const auto child = [&](const ChildSpec& spec, const char* text = "") {
-        return CreateChild(m_hwnd, spec, text, scale, font);
+    const auto child = [&](const ControlPlace& place, const char* text = "") {
+        return CreateChild(m_hwnd, place, text, scale, font);
     };
 
     m_list = DriverListView(child(layout::kList));

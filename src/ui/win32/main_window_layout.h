@@ -24,22 +24,22 @@ inline constexpr int kClientWidth = 11745;
 inline constexpr int kClientHeight = 5640;
 
 // In tab order, which is the order they are created in.
-inline constexpr ChildSpec kList{kIdList,
-                                 WC_LISTVIEWA,
-                                 WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                                 WS_EX_CLIENTEDGE,
-                                 {120, 120, 11415, 4455}};
-inline constexpr ChildSpec kCheck{
+inline constexpr ControlPlace kList{kIdList,
+                                    WC_LISTVIEWA,
+                                    WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                                    WS_EX_CLIENTEDGE,
+                                    {120, 120, 11415, 4455}};
+inline constexpr ControlPlace kCheck{
     kIdCheck, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, {120, 4680, 2415, 375}};
-inline constexpr ChildSpec kBackup{
+inline constexpr ControlPlace kBackup{
     kIdBackup, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {10320, 4680, 1215, 375}};
 // Docked to the bottom edge at full width: the control sizes itself.
-inline constexpr ChildSpec kStatus{kIdStatus, STATUSCLASSNAMEA, CCS_BOTTOM, 0, {0, 5265, 11745, 375}};
-inline constexpr ChildSpec kSelect{
+inline constexpr ControlPlace kStatus{kIdStatus, STATUSCLASSNAMEA, CCS_BOTTOM, 0, {0, 5265, 11745, 375}};
+inline constexpr ControlPlace kSelect{
     kIdSelect, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {2640, 4680, 1215, 375}};
-inline constexpr ChildSpec kInvert{
+inline constexpr ControlPlace kInvert{
     kIdInvert, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, {3960, 4680, 1695, 375}};
-inline constexpr ChildSpec kBar{kIdBar, PROGRESS_CLASSA, 0, 0, {5760, 4680, 4455, 375}};
+inline constexpr ControlPlace kBar{kIdBar, PROGRESS_CLASSA, 0, 0, {5760, 4680, 4455, 375}};
 
 struct Column {
     const char* header;

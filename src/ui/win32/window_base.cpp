@@ -27,13 +27,13 @@ HFONT FontOrDefault(const UniqueFont& font) noexcept {
     return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-HWND CreateChild(HWND parent, const ChildSpec& spec, const std::string& text, const Scale& scale,
+HWND CreateChild(HWND parent, const ControlPlace& place, const std::string& text, const Scale& scale,
                  HFONT font) {
-    const RECT r = scale.rect(spec.at);
-    HWND h = CreateWindowExA(spec.exStyle, spec.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | spec.style,
-                             r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                             GetModuleHandleA(nullptr), nullptr);
+    const RECT r = scale.rect(place.at);
+    HWND h = CreateWindowExA(
+        place.exStyle, place.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | place.style, r.left, r.top,
+        r.right - r.left, r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
+        GetModuleHandleA(nullptr), nullptr);
     if (h) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return h;
 }

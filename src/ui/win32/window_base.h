@@ -41,7 +41,7 @@ private:
 // The font to give the controls: the window's own, else the stock GUI font.
 [[nodiscard]] HFONT FontOrDefault(const UniqueFont& font) noexcept;
 
-struct ChildSpec {
+struct ControlPlace {
     int id;
     const char* windowClass;
     DWORD style;  // WS_CHILD and WS_VISIBLE are added
@@ -51,7 +51,8 @@ struct ChildSpec {
 
 // Creates one control of the window, in the window's font. Created in tab order, the
 // controls' z-order is their tab order.
-HWND CreateChild(HWND parent, const ChildSpec& spec, const std::string& text, const Scale& scale, HFONT font);
+HWND CreateChild(HWND parent, const ControlPlace& place, const std::string& text, const Scale& scale,
+                 HFONT font);
 
 // The top left corner that centres a window of this size in the area.
 [[nodiscard]] POINT CentredIn(const RECT& area, int width, int height) noexcept;
