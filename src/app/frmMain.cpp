@@ -28,7 +28,7 @@ frmMain::frmMain(Env& env, MainControls& controls)
 void frmMain::Form_Load() {
     Guard(m_env, [&](int& erl) {
         LN(302) StartUp(m_env, m_controls.form, m_startUp);
-        LN(312) ReadDrivers(m_env, m_controls);
+        LN(312) ReadDrivers(m_env, m_controls, &m_drivers);
         LN(315) m_controls.form.setCaption(m_env.app.Appname + " " + m_env.app.CurrentVersion);
     });
 }
@@ -78,7 +78,7 @@ void frmMain::chkMicrosoft_Click() {
         m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
         return;
     }
-    zv::chkMicrosoft_Click(m_env, m_controls);
+    zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 void frmMain::cmdSelect_Click() {
@@ -95,7 +95,7 @@ void frmMain::cmdBackup_Click() {
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 // The restore walks no list rows, but it sets the same bar and status text as a backup
@@ -106,7 +106,7 @@ void frmMain::mnuRestore_Click() {
     m_rereadAfterRun = false;
     m_restoreRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 }  // namespace zv

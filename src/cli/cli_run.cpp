@@ -61,12 +61,11 @@ bool Accepted(Env& env) {
     return md_Usefull::GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "";
 }
 
-std::string ListText(const RowList& list, bool csv) {
+std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
-    for (const RowList::Row& r : list.rows)
-        table.push_back({r.text, r.sub[kColDefault], r.sub[kColProvider], r.sub[kColId], r.sub[kColClass],
-                         r.sub[kColInfPath]});
+    for (const DriverRecord& r : drivers)
+        table.push_back({r.description, r.classDefault, r.provider, r.id, r.className, r.infName});
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -248,8 +247,9 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
     }
     switch (c.action) {
         case Action::List:
-            ReadDrivers(f.env, f.controls);
-            return console.Write(ConsoleStream::Out, ListText(f.list, c.csv)) ? kExitDone : kExitNothingDone;
+            return console.Write(ConsoleStream::Out, ListText(ListDrivers(f.env, f.check), c.csv))
+                       ? kExitDone
+                       : kExitNothingDone;
         case Action::Backup:
         case Action::Restore:
             if (!Accepted(f.env))
