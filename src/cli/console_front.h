@@ -22,6 +22,7 @@ public:
     explicit ConsoleUi(IConsole& console) : m_console(console) {}
     int MessageBox(const std::string& text, const std::string& title, Dword style) override;
     void DoEvents() override {}
+    void RunOffThread(const std::function<void()>& work) override { work(); }
 
     [[nodiscard]] int errorsShown() const noexcept { return m_errors; }
     [[nodiscard]] const std::vector<std::string>& texts() const noexcept { return m_texts; }
