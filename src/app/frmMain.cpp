@@ -21,7 +21,9 @@ struct Running {
 }  // namespace
 
 frmMain::frmMain(Env& env, MainControls& controls)
-    : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
+    : m_env(env), m_controls(controls), m_backupRun([this](Env& e, MainControls& c) {
+          (void)zv::cmdBackup_Click(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+      }) {}
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
