@@ -1,20 +1,16 @@
-// Reading and hashing files over kernel32 and the CryptoAPI. Errors are kept at once,
-// before a close can overwrite them.
+// Reading, hashing and copying files over kernel32, with our own SHA-256. Errors are
+// kept at once, before a close can overwrite them.
 #include <windows.h>
-// after <windows.h>, whose types it uses
-#include <wincrypt.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/win32/factories.h"
 #include "platform/win32/unique.h"
+#include "support/sha256.h"
 
 namespace zv::win32 {
 namespace {
-
-// The SDK spells it only for Vista and later targets; XP SP3's provider knows it as well.
-constexpr ALG_ID kCalgSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
 
 class File {
 public:
@@ -28,29 +24,12 @@ private:
     UniqueFile m_h;
 };
 
-class Provider {
-public:
-    Provider() {
-        // PROV_RSA_AES carries SHA-256 from XP SP3 on; a verify context needs no key container.
-        if (!::CryptAcquireContextA(&m_prov, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) m_prov = 0;
-    }
-    ~Provider() {
-        if (m_hash) ::CryptDestroyHash(m_hash);
-        if (m_prov) ::CryptReleaseContext(m_prov, 0);
-    }
-    Provider(const Provider&) = delete;
-    Provider& operator=(const Provider&) = delete;
-    bool begin() { return m_prov && ::CryptCreateHash(m_prov, kCalgSha256, 0, 0, &m_hash); }
-    bool add(const BYTE* data, DWORD size) { return ::CryptHashData(m_hash, data, size, 0); }
-    bool finish(BYTE (&digest)[32]) {
-        DWORD size = sizeof digest;
-        return ::CryptGetHashParam(m_hash, HP_HASHVAL, digest, &size, 0) && size == sizeof digest;
-    }
+constexpr std::size_t kChunk = std::size_t{1} << 20;
 
-private:
-    HCRYPTPROV m_prov = 0;
-    HCRYPTHASH m_hash = 0;
-};
+// Attributes CreateFile takes for a new file; CopyFileA gives the target the source's.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
+                                    FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 class Win32FileData final : public IFileData {
 public:
@@ -79,29 +58,72 @@ public:
     bool Sha256File(const std::string& path, std::string* hex) override {
         File f(path);
         if (!f.ok()) return keep();
-        Provider hash;
-        if (!hash.begin()) return keep();
-        std::vector<BYTE> chunk(1u << 16);
+        Sha256 hash;
+        std::vector<BYTE> chunk(kChunk);
         for (;;) {
             DWORD n = 0;
             if (!::ReadFile(f.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr))
                 return keep();
             if (n == 0) break;
-            if (!hash.add(chunk.data(), n)) return keep();
+            hash.update(chunk.data(), n);
         }
-        BYTE digest[32] = {};
-        if (!hash.finish(digest)) return keep();
-        static const char kDigits[] = "0123456789abcdef";
-        std::string out;
-        for (BYTE b : digest) {
-            out += kDigits[b >> 4];
-            out += kDigits[b & 15];
+        *hex = hash.finalHex();
+        return true;
+    }
+
+    bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
+                        std::string* sha256hex) override {
+        // The source shares no writing, so a target that is the source itself (under any name)
+        // cannot be opened to be replaced: the call fails as CopyFileA does, with the source intact.
+        UniqueFile src(::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!src) return keep();
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!::GetFileInformationByHandle(src.get(), &info)) return keep();
+        DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+        if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+        // CREATE_ALWAYS refuses a read-only target, and a hidden or system one whose attribute
+        // the source lacks, with access denied: as CopyFileA does.
+        UniqueFile dst(::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!dst) return keep();
+        std::uint64_t written = 0;
+        std::string hex;
+        if (!pump(src.get(), dst.get(), &written, &hex) ||
+            !::SetFileTime(dst.get(), nullptr, nullptr, &info.ftLastWriteTime) ||
+            !::CloseHandle(dst.release())) {
+            keep();
+            dst = UniqueFile();
+            if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA(to.c_str());
+            return false;
         }
-        *hex = out;
+        *size = written;
+        *sha256hex = std::move(hex);
         return true;
     }
 
 private:
+    // Reads src to its end, writing every byte to dst and hashing what was written.
+    static bool pump(HANDLE src, HANDLE dst, std::uint64_t* written, std::string* hex) {
+        std::vector<BYTE> chunk(kChunk);
+        Sha256 hash;
+        for (;;) {
+            DWORD n = 0;
+            if (!::ReadFile(src, chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr)) return false;
+            if (n == 0) break;
+            DWORD out = 0;
+            if (!::WriteFile(dst, chunk.data(), n, &out, nullptr)) return false;
+            if (out != n) {
+                ::SetLastError(ERROR_WRITE_FAULT);
+                return false;
+            }
+            hash.update(chunk.data(), n);
+            *written += n;
+        }
+        *hex = hash.finalHex();
+        return true;
+    }
     bool keep() {
         m_lastError = ::GetLastError();
         return false;
