@@ -267,9 +267,10 @@ bool FakeFileSystem::CopyFile(const std::string& existing, const std::string& ne
     if (to) {
         if (to->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
         if (failIfExists) return fail(static_cast<Dword>(kErrorFileExists));
+        // A file is never copied onto itself: the open source stands in the way of its replacing.
+        if (to == from) return fail(static_cast<Dword>(kErrorSharingViolation));
         if (to->attributes & (kFileAttributeReadonly | kFileAttributeHidden))
             return fail(static_cast<Dword>(kErrorAccessDenied));
-        if (to == from) return true;
         to->data = from->data;
         to->attributes = from->attributes;
         return true;
