@@ -32,7 +32,8 @@ bool IsLineEnd(Ch c) {
 // Splits INF text into sections and lines, quotes removed and blanks trimmed; each text
 // goes through convert into the ANSI code page. Strings are substituted afterwards, once
 // [Strings] is known (it usually comes last). Unicode files are split before they are
-// converted: in a double-byte code page a character's second byte can be a "\".
+// converted: in a double-byte code page a character's second byte can be a "\". ANSI
+// files are split byte by byte, which is right for the single-byte code pages.
 template <class Ch, class Convert>
 void Split(std::basic_string_view<Ch> text, Convert convert,
            std::map<std::string, std::vector<InfLine>>& out) {
@@ -68,7 +69,7 @@ void Split(std::basic_string_view<Ch> text, Convert convert,
         InfLine line;
         Text field, blanks;  // blanks seen after the field's text: kept only if more text follows
         bool started = false, quoted = false, any = false;
-        auto text1 = [&](Ch c) {
+        auto addChar = [&](Ch c) {
             field += blanks;
             blanks.clear();
             field += c;
@@ -86,7 +87,7 @@ void Split(std::basic_string_view<Ch> text, Convert convert,
                 if (c == '"') {
                     ++i;
                     if (i < n && text[i] == '"') {
-                        text1(c);
+                        addChar(c);
                         ++i;
                     } else {
                         quoted = false;
@@ -94,7 +95,7 @@ void Split(std::basic_string_view<Ch> text, Convert convert,
                 } else if (IsLineEnd(c)) {
                     quoted = false;  // an unclosed quote ends with its line
                 } else {
-                    text1(c);
+                    addChar(c);
                     ++i;
                 }
                 continue;
@@ -132,7 +133,7 @@ void Split(std::basic_string_view<Ch> text, Convert convert,
             } else if (IsBlank(c)) {
                 if (started) blanks += c;
             } else if (c != 0) {
-                text1(c);
+                addChar(c);
             }
         }
         if (started || !line.fields.empty()) nextField();
