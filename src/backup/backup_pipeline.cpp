@@ -5,7 +5,7 @@
 
 #include "backup/backup_files.h"
 #include "backup/backup_report.h"
-#include "backup/md_ini_inf.h"
+#include "backup/inf_reader.h"
 #include "support/vbrt.h"
 
 namespace zv::backup {
@@ -25,19 +25,6 @@ FileResult FileNamed(const std::string& file, FileOutcome outcome) {
 
 std::string BaseName(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
-}
-
-std::vector<std::string> SectionNames(Env& env, const std::string& section, const std::string& file) {
-    std::vector<std::string> names;
-    for (const std::string& n : md_ini_inf::LoadIniSectionKeys(env, section, file))
-        if (IsPlainName(n)) names.push_back(n);
-    return names;
-}
-
-std::string DecoratedSection(const Architecture& arch) {
-    std::string section = "SourceDisksFiles.";
-    section += arch.sources;
-    return section;
 }
 
 Dword AttributesOf(Env& env, const std::string& path) {
@@ -68,16 +55,6 @@ std::vector<std::string> SourceProbes(Env& env, const std::string& name, const s
         probes.push_back(folders.system + "\\" + name);
     }
     return probes;
-}
-
-std::string CatalogName(Env& env, const std::string& infFile, const Architecture& arch) {
-    std::string decorated = "CatalogFile.";
-    decorated += arch.catalog;
-    for (const std::string& key : {decorated, std::string("CatalogFile.NT"), std::string("CatalogFile")}) {
-        const std::string name = md_ini_inf::ReadFromINI(env, "Version", key, infFile, "");
-        if (!name.empty()) return name;
-    }
-    return "";
 }
 
 BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions options)
@@ -177,6 +154,11 @@ void BackupPipeline::copyPackage(const std::string& from, const std::string& to,
 void BackupPipeline::endDriver(const std::string& infCopy) {
     try {
         DriverResult& d = current();
+        // The INF copy as the installer reads it: inline comments, [Strings], quotes, and
+        // sections of any length. One that cannot be read names nothing.
+        InfFile inf;
+        Dword error = 0;
+        const bool readable = ReadInf(m_env, infCopy, &inf, &error);
         bool package = false;
         if (m_finder && IsPlainName(d.driver.infName)) {
             const std::string folder = m_finder->find(m_folders.inf + d.driver.infName);
@@ -185,11 +167,13 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
                 package = true;
             }
         }
-        catalogUnderItsName(infCopy);
-        // A package holds every file its INF names, under the names and in the sub-folders
-        // the INF gives; without one, the sections decorated for this Windows add theirs.
-        if (!package) decoratedSources(infCopy);
-        notFound(infCopy);
+        if (readable) {
+            catalogUnderItsName(inf);
+            // A package holds every file its INF names, under the names and in the sub-folders
+            // the INF gives; without one, the section decorated for this Windows adds its own.
+            if (!package) decoratedSources(inf);
+            notFound(inf);
+        }
     } catch (...) {
         // Nothing above raises by design; should it, the driver says so and the run goes on.
         const RuntimeError e = CurrentFailure();
@@ -203,9 +187,9 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
 }
 
-void BackupPipeline::catalogUnderItsName(const std::string& infCopy) {
+void BackupPipeline::catalogUnderItsName(const InfFile& inf) {
     DriverResult& d = current();
-    const std::string name = CatalogName(m_env, infCopy, m_arch);
+    const std::string name = CatalogFileOf(inf, m_arch.sources);
     if (!IsPlainName(name)) return;
     const auto written = [&] {
         return std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
@@ -221,41 +205,45 @@ void BackupPipeline::catalogUnderItsName(const std::string& infCopy) {
             if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + file))
                 copyAddition(store + e + "\\" + file, target);
     };
-    // A decorated name, which the run's own search did not look for.
-    if (!EqualsNoCase(name, md_ini_inf::ReadFromINI(m_env, "Version", "CatalogFile", infCopy, "")))
-        search(name);
+    // The run's own search reads the name by profile rules, which keep an inline comment
+    // and know no decorated key; this one finds what the installer would look for.
+    search(name);
     if (written()) return;
     // The store keeps a published driver's catalog under the published INF's name.
-    const std::string& inf = d.driver.infName;
-    if (inf.size() <= 4 || !EqualsNoCase(inf.substr(inf.size() - 4), ".inf")) return;
-    const std::string published = inf.substr(0, inf.size() - 4) + ".cat";
-    if (!EqualsNoCase(published, name)) search(published);
+    const std::string& published = d.driver.infName;
+    if (published.size() <= 4 || !EqualsNoCase(published.substr(published.size() - 4), ".inf")) return;
+    const std::string publishedCatalog = published.substr(0, published.size() - 4) + ".cat";
+    if (!EqualsNoCase(publishedCatalog, name)) search(publishedCatalog);
 }
 
-void BackupPipeline::decoratedSources(const std::string& infCopy) {
+void BackupPipeline::decoratedSources(const InfFile& inf) {
     const std::string folder = current().folder;
-    for (const std::string& name : SectionNames(m_env, DecoratedSection(m_arch), infCopy)) {
-        const std::string id =
-            md_ini_inf::ReadFromINI(m_env, "DestinationDirs", "DefaultDestDir", infCopy, "");
+    // The id as the run's own steps compare it: "11,sub" is no id of the table.
+    std::string id;
+    for (const InfLine& line : inf.lines("DestinationDirs"))
+        if (line.hasKey && EqualsNoCase(line.key, "DefaultDestDir")) {
+            for (std::size_t k = 0; k < line.fields.size(); ++k) id += (k ? "," : "") + line.fields[k];
+            break;
+        }
+    for (const std::string& name : inf.names("SourceDisksFiles." + m_arch.sources)) {
+        if (!IsPlainName(name)) continue;
         for (const std::string& probe : SourceProbes(m_env, name, id, m_folders))
             if (FileExists(m_env, probe)) copyAddition(probe, folder + "\\" + name);
     }
 }
 
-// A row for each file the INF names that was written nowhere in the driver folder.
-void BackupPipeline::notFound(const std::string& infCopy) {
-    std::vector<std::string> named = SectionNames(m_env, "SourceDisksFiles", infCopy);
-    const std::vector<std::string> decorated = SectionNames(m_env, DecoratedSection(m_arch), infCopy);
-    named.insert(named.end(), decorated.begin(), decorated.end());
-    const std::string catalog = CatalogName(m_env, infCopy, m_arch);
-    if (IsPlainName(catalog)) named.push_back(catalog);
+// A row for each file the INF names (its catalog, [SourceDisksFiles] and the section for
+// this Windows) that was written nowhere in the driver folder.
+void BackupPipeline::notFound(const InfFile& inf) {
+    std::vector<std::string> named = SourceDisksFilesOf(inf, m_arch.sources);
+    named.push_back(CatalogFileOf(inf, m_arch.sources));
     DriverResult& d = current();
     for (const std::string& name : named) {
+        if (!IsPlainName(name)) continue;
         const bool known = std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
             return EqualsNoCase(f.outcome == FileOutcome::NotFound ? f.file : BaseName(f.file), name);
         });
-        if (known) continue;
-        d.files.push_back(FileNamed(name, FileOutcome::NotFound));
+        if (!known) d.files.push_back(FileNamed(name, FileOutcome::NotFound));
     }
 }
 

@@ -16,6 +16,7 @@
 #include "backup/driver_store.h"
 #include "backup/file_copies.h"
 #include "backup/folder_names.h"
+#include "backup/inf_reader.h"
 #include "support/env.h"
 #include "support/runtime_error.h"
 #include "ui/controls.h"
@@ -27,10 +28,6 @@ namespace zv::backup {
 // fallback folder for the extension (as the run does for [SourceDisksFiles]).
 [[nodiscard]] std::vector<std::string> SourceProbes(Env& env, const std::string& name, const std::string& id,
                                                     const WindowsFolders& folders);
-
-// The catalog's name: CatalogFile.<NTarch> of the running Windows, else CatalogFile.NT,
-// else CatalogFile, from [Version] of the INF; "" when none is given.
-[[nodiscard]] std::string CatalogName(Env& env, const std::string& infFile, const Architecture& arch);
 
 struct BackupOptions {
     // After each ticked driver's files: its result, its number (1-based) and the ticked count.
@@ -61,9 +58,9 @@ private:
     void recordFailure(const std::string& file, Dword error);
     void copyAddition(const std::string& from, const std::string& to);
     void copyPackage(const std::string& from, const std::string& to, int depth);
-    void catalogUnderItsName(const std::string& infCopy);
-    void decoratedSources(const std::string& infCopy);
-    void notFound(const std::string& infCopy);
+    void catalogUnderItsName(const InfFile& inf);
+    void decoratedSources(const InfFile& inf);
+    void notFound(const InfFile& inf);
     void closeDriver();
     void writeReport();
 

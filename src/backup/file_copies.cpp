@@ -70,17 +70,9 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
 // Runs on whichever thread copies: WOW64 redirection is a setting of the thread.
 CopyResult RunCopies::copyOnce(const std::string& from, const std::string& to) {
     CopyResult r;
-    IFileSystem& files = m_env.os.files;
-    RedirectionOff off(files);
-    r.ok = files.CopyFile(from, to, false);
-    if (!r.ok) {
-        r.error = files.GetLastError();
-        return r;
-    }
-    if (!files.GetFileSize(to, &r.size) || !m_env.os.data.Sha256File(to, &r.sha256)) {
-        r.ok = false;
-        r.error = files.GetLastError();
-    }
+    RedirectionOff off(m_env.os.files);
+    r.ok = m_env.os.data.CopyFileHashed(from, to, &r.size, &r.sha256);
+    if (!r.ok) r.error = m_env.os.data.GetLastError();
     return r;
 }
 

@@ -202,12 +202,12 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
                         {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
                     }));
     // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
-    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256\r\n", 0), 0u);
+    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text\r\n", 0), 0u);
     EXPECT_NE(report.find("Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
-                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f\r\n"),
+                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f,,\r\n"),
               std::string::npos)
         << report;
-    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,\r\n"),
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,,,\r\n"),
               std::string::npos);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
     EXPECT_EQ(c.bar.maxValue, 2);
