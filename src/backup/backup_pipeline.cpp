@@ -89,6 +89,8 @@ void BackupPipeline::CopyReplacing(const std::string& from, const std::string& t
 }
 
 void BackupPipeline::record(const std::string& from, const std::string& to, const CopyResult& copy) {
+    // An empty INF name from the registry copies to the folder itself: no file to list.
+    if (to.empty() || to.back() == '\\') return;
     DriverResult& d = current();
     const std::string prefix = d.folder + "\\";
     std::string rel = to;
