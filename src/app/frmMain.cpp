@@ -21,14 +21,16 @@ struct Running {
 }  // namespace
 
 frmMain::frmMain(Env& env, MainControls& controls)
-    : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
+    : m_env(env), m_controls(controls), m_backupRun([this](Env& e, MainControls& c) {
+          (void)zv::cmdBackup_Click(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+      }) {}
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
 void frmMain::Form_Load() {
     Guard(m_env, [&](int& erl) {
         LN(302) StartUp(m_env, m_controls.form, m_startUp);
-        LN(312) ReadDrivers(m_env, m_controls);
+        LN(312) ReadDrivers(m_env, m_controls, &m_drivers);
         LN(315) m_controls.form.setCaption(m_env.app.Appname + " " + m_env.app.CurrentVersion);
     });
 }
@@ -78,7 +80,7 @@ void frmMain::chkMicrosoft_Click() {
         m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
         return;
     }
-    zv::chkMicrosoft_Click(m_env, m_controls);
+    zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 void frmMain::cmdSelect_Click() {
@@ -95,7 +97,7 @@ void frmMain::cmdBackup_Click() {
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 // The restore walks no list rows, but it sets the same bar and status text as a backup
@@ -106,7 +108,7 @@ void frmMain::mnuRestore_Click() {
     m_rereadAfterRun = false;
     m_restoreRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 }  // namespace zv

@@ -3,8 +3,10 @@
 // the command handlers, over the controls the window gives it.
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "app/StartUp.h"
+#include "inventory/driver_record.h"
 #include "support/env.h"
 #include "ui/controls.h"
 
@@ -42,6 +44,8 @@ private:
     Env m_env;
     MainControls m_controls;
     StartUpState m_startUp;
+    // The record behind each row of lstDrivers, in row order.
+    std::vector<DriverRecord> m_drivers;
     // The backup run lets messages through; while it runs, a second run must not
     // start and the list it walks must not be rebuilt.
     bool m_backupRunning = false;

@@ -1,5 +1,6 @@
 #include "inventory/ReadDrivers.h"
 
+#include <utility>
 #include <vector>
 
 #include "inventory/md_registry.h"
@@ -31,13 +32,9 @@ std::string ClassPathOf(const std::string& id) {
 
 }  // namespace
 
-void ReadDrivers(Env& env, MainControls& c) {
+std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
     using md_registry::ReadKey;
     using md_registry::ValueText;
-
-    Skip([&] { c.form.setMousePointer(kPointerHourglass); });
-    Skip([&] { env.os.ui.DoEvents(); });
-    Skip([&] { c.lstDrivers.clear(); });
 
     // Phase one: every subkey of every class key, before any value is read.
     std::vector<std::string> DriverKeys;
@@ -52,34 +49,48 @@ void ReadDrivers(Env& env, MainControls& c) {
     }
 
     // Phase two: each read opens its key anew; nothing is cached between IDs.
+    std::vector<DriverRecord> records;
     for (const std::string& id : DriverKeys) {
         const std::string instancePath = std::string(kClassKey) + "\\" + id;
         const std::string classPath = ClassPathOf(id);
-        std::string provider, classDefault, className, description, infPath;
-        Skip([&] { provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName")); });
-        Skip([&] { classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "")); });
-        Skip([&] { className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class")); });
-        Skip([&] { description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc")); });
-        Skip([&] { infPath = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath")); });
+        DriverRecord r;
+        r.id = id;
+        Skip([&] { r.provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName")); });
+        Skip([&] { r.classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "")); });
+        Skip([&] { r.className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class")); });
+        Skip([&] { r.description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc")); });
+        Skip([&] { r.infName = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath")); });
 
-        if (description.empty()) continue;
+        if (r.description.empty()) continue;
         // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.
-        const bool microsoftOrNone = provider.empty() || ToLower(provider) == "microsoft";
+        const bool microsoftOrNone = r.provider.empty() || ToLower(r.provider) == "microsoft";
         if (microsoftOrNone) {
             int ticked = 0;
-            Skip([&] { ticked = c.chkMicrosoft.value(); });
+            Skip([&] { ticked = chkMicrosoft.value(); });
             if (ticked != 1) continue;
         }
+        Skip([&] { records.push_back(std::move(r)); });
+    }
+    return records;
+}
 
+void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
+    Skip([&] { c.form.setMousePointer(kPointerHourglass); });
+    Skip([&] { env.os.ui.DoEvents(); });
+    Skip([&] { c.lstDrivers.clear(); });
+    if (shown) shown->clear();
+
+    for (const DriverRecord& r : ListDrivers(env, c.chkMicrosoft)) {
         // The list is unsorted, so the row just added is the last one.
         bool added = false;
         Skip([&] {
-            c.lstDrivers.add(description);
+            c.lstDrivers.add(r.description);
             added = true;
         });
         if (!added) continue;
-        const std::string cells[kDriverColumns] = {description, classDefault, provider,
-                                                   id,          className,    infPath};
+        if (shown) Skip([&] { shown->push_back(r); });
+        const std::string cells[kDriverColumns] = {r.description, r.classDefault, r.provider,
+                                                   r.id,          r.className,    r.infName};
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
             Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }
@@ -90,9 +101,9 @@ void ReadDrivers(Env& env, MainControls& c) {
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
-void chkMicrosoft_Click(Env& env, MainControls& c) {
+void chkMicrosoft_Click(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
     Guard(env, [&](int& erl) {
-        LN(204) ReadDrivers(env, c);
+        LN(204) ReadDrivers(env, c, shown);
     });
 }
 

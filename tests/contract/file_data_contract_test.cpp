@@ -157,5 +157,14 @@ TEST_F(FileDataContract, AsciiTextsAreTheSameInUtf8) {
     EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
 }
 
+// An INF in UTF-16 names its files in the code page the "A" calls take; what the code page
+// cannot hold must not come out as a look-alike separator.
+TEST_F(FileDataContract, Utf16TextsInTheCodePage) {
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u""), "");
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"Fenlake 5120.sys"), "Fenlake 5120.sys");
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"caf\u00e9.sys"), "caf\xE9.sys");  // Windows-1252, as Wine's default
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"a\uff3c\u4e2d.sys"), "a??.sys");
+}
+
 }  // namespace
 }  // namespace zv::contract

@@ -137,7 +137,7 @@ protected:
     }
     void run(std::optional<std::string> folder) {
         shell.queueFolder(std::move(folder));
-        cmdBackup_Click(env, c.controls);
+        (void)cmdBackup_Click(env, c.controls, fakes::ListRows(c.list));
     }
     std::vector<std::string> titles() const {
         std::vector<std::string> out;
@@ -202,12 +202,12 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
                         {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
                     }));
     // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
-    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256\r\n", 0), 0u);
+    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text\r\n", 0), 0u);
     EXPECT_NE(report.find("Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
-                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f\r\n"),
+                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f,,\r\n"),
               std::string::npos)
         << report;
-    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,\r\n"),
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,,,\r\n"),
               std::string::npos);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
     EXPECT_EQ(c.bar.maxValue, 2);
@@ -217,7 +217,8 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
 
 TEST_F(BackupWine, CancelAndNoTickWriteNothing) {
     driver("Card", "Net", tag + "-none.inf", false);
-    cmdBackup_Click(env, c.controls);  // the browser is not opened, so nothing is queued
+    (void)cmdBackup_Click(env, c.controls,
+                          fakes::ListRows(c.list));  // the browser is not opened, so nothing is queued
     EXPECT_EQ(titles(), std::vector<std::string>{"Driver"});
     c.list.rows[0].checked = true;
     run(std::nullopt);

@@ -212,7 +212,7 @@ def backup(ticks, include_microsoft, arch="x86"):
         for rel in sorted(mine, key=str.lower):
             data = content(mine[rel])
             rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
-                         hashlib.sha256(data).hexdigest()])
+                         hashlib.sha256(data).hexdigest(), "", ""])
         reported = []
         for name in plain + decorated + ([named_catalog] if named_catalog else []):
             if any(k.rsplit("\\", 1)[-1].lower() == name.lower() for k in mine):
@@ -220,7 +220,7 @@ def backup(ticks, include_microsoft, arch="x86"):
             if name.lower() in reported:
                 continue
             reported.append(name.lower())
-            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", ""])
+            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", ""])
     return tree, None, rows
 
 
@@ -232,7 +232,7 @@ def csv_field(text):
 
 
 def report_text(rows):
-    header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256"]
+    header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text"]
     return "".join(",".join(csv_field(f) for f in r) + "\r\n" for r in [header] + rows)
 
 

@@ -185,11 +185,12 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
     m.accept();
     m.p.files.addFolder("D:\\Window");
     fakes::FakeControls c;
-    ReadDrivers(m.p.env, c.controls);
+    std::vector<DriverRecord> shown;
+    ReadDrivers(m.p.env, c.controls, &shown);
     ASSERT_EQ(c.list.rows.size(), 2u);
     c.list.rows[0].checked = true;
     m.p.shell.queueFolder("D:\\Window");
-    cmdBackup_Click(m.p.env, c.controls);
+    (void)cmdBackup_Click(m.p.env, c.controls, ShownDrivers(c.list, shown));
     ASSERT_TRUE(m.p.reports().empty());
 
     EXPECT_EQ(m.run("/backup D:\\Cli\\new /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"), cli::kExitDone);
@@ -221,6 +222,53 @@ TEST(CommandLine, BackupCountsMissingFilesAndEndsWithCodeOne) {
               "Backup successfully created.\r\n"
               "The report is D:\\Backup\\out\\Zorvane\\backup-report.csv\r\n"
               "The backup is in D:\\Backup\\out\\Zorvane\r\n");
+}
+
+// The counts are the result's, the report's too: decorated names count, and a failed
+// addition leaves a completed run whose code says something is missing.
+TEST(CommandLine, BackupCountsWhatTheReportListsAndAFailedAdditionIsCodeOne) {
+    struct Case {
+        const char* what;
+        std::string version, sources;
+        bool failing;  // a file of the driver's package that cannot be copied
+        const char* line;
+    };
+    const std::vector<Case> cases = {
+        {"decorated catalog and section, both missing", "CatalogFile.NTx86=dec.cat\r\n",
+         "[SourceDisksFiles.x86]\r\ndec.sys=1\r\n", false, "1/1 Kernel Debug: 2 files, 2 missing\r\n"},
+        {"a package file that cannot be copied", "", "", true,
+         "1/1 Kernel Debug: 2 files, 0 missing, 1 failed\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Cli m;
+        m.accept();
+        m.p.files.addFile(kWin + "\\inf\\kd.inf",
+                          "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + c.version +
+                              "[DestinationDirs]\r\nDefaultDestDir=12\r\n[SourceDisksFiles]\r\n"
+                              "kd.sys=1\r\n" +
+                              c.sources);
+        if (c.failing) {
+            const std::string repo = kSys + "\\DriverStore\\FileRepository\\kd.inf_x86_1";
+            m.p.files.addFile(repo + "\\kd.inf", m.p.files.contents(kWin + "\\inf\\kd.inf").value());
+            m.p.files.addFile(repo + "\\big.bin", "big");
+            m.p.files.failOn("CopyFile", repo + "\\big.bin", kErrorAccessDenied);
+        }
+        EXPECT_EQ(m.run("/backup D:\\Out /microsoft /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0002"),
+                  cli::kExitDoneWithFailures);
+        EXPECT_NE(m.console.out.find(c.line), std::string::npos) << m.console.out;
+        EXPECT_NE(m.console.out.find("Backup successfully created.\r\n"), std::string::npos);
+        EXPECT_TRUE(m.console.err.empty()) << m.console.err;
+        const std::string report = m.p.files.contents("D:\\Out\\Zorvane\\backup-report.csv").value_or("");
+        const auto rows = [&](const std::string& status) {
+            std::size_t n = 0;
+            for (std::size_t at = 0; (at = report.find("," + status + ",", at)) != std::string::npos; ++at)
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(rows("not found"), c.failing ? 0u : 2u);
+        EXPECT_EQ(rows("failed"), c.failing ? 1u : 0u);
+    }
 }
 
 TEST(CommandLine, ABackupThatFailsOnADriverStopsWithCodeOneOrThree) {

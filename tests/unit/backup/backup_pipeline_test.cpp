@@ -1,11 +1,13 @@
 // The steps the run adds after its own for each ticked driver: the driver-store package,
 // the catalog under its own name, the decorated sections, and the report.
-#include "backup/store_steps.h"
+#include "backup/backup_pipeline.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "fakes/fake_file_data.h"
 #include "unit/backup/backup_test_support.h"
 
 namespace zv {
@@ -54,7 +56,7 @@ struct StoreMachine : Machine {
     }
 };
 
-TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
+TEST(BackupPipeline, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\other.inf_x86_2222\\other.inf", "another driver");
     m.p.files.addFile(kRepo + "\\readme.txt", "not a package");
@@ -68,7 +70,7 @@ TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
-TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
+TEST(BackupPipeline, AFolderNotNamedAfterItsInfIsListedForIt) {
     Machine m;
     const std::string inf = Inf("", "odd.sys=1\r\n");
     m.p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
@@ -85,7 +87,7 @@ TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
     EXPECT_EQ(m.file(kRoot + "\\Net\\Plain\\plain.sys"), "plain one");
 }
 
-TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
+TEST(BackupPipeline, SetupapiNamesThePackageWhereItHasTheCall) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\card.inf", "as setupapi says");
     m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\only-here.sys", "x");
@@ -97,14 +99,14 @@ TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
     EXPECT_EQ(std::count(listings.begin(), listings.end(), kRepo + "\\*"), 0);  // no scan needed
 }
 
-TEST(StoreSteps, AStoreLocationThatIsGoneFallsBackToTheScan) {
+TEST(BackupPipeline, AStoreLocationThatIsGoneFallsBackToTheScan) {
     StoreMachine m;
     m.p.setup.setLocation(kWin + "\\inf\\oem1.inf", kRepo + "\\card.inf_x86_9999\\card.inf");
     m.run();
     EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
 }
 
-TEST(StoreSteps, TheStoreIsListedOnceForAllDriversOfARun) {
+TEST(BackupPipeline, TheStoreIsListedOnceForAllDriversOfARun) {
     StoreMachine m;
     m.p.files.addFile(kWin + "\\inf\\oem2.inf", Inf("", "none.sys=1\r\n"));
     m.driver("Second", "Net", "oem2.inf");
@@ -116,7 +118,7 @@ TEST(StoreSteps, TheStoreIsListedOnceForAllDriversOfARun) {
     EXPECT_EQ(Files(m, kRoot + "\\Net\\Second"), Strings{"oem2.inf"});
 }
 
-TEST(StoreSteps, The32BitBuildFindsTheNativeStore) {
+TEST(BackupPipeline, The32BitBuildFindsTheNativeStore) {
     StoreMachine m;
     m.p.files.emulateWow64(kSys, kWin + "\\SysWOW64");
     m.p.files.addFolder(kWin + "\\SysWOW64\\drivers");
@@ -125,7 +127,7 @@ TEST(StoreSteps, The32BitBuildFindsTheNativeStore) {
     EXPECT_EQ(m.p.files.callsWhileRedirected, 0);
 }
 
-TEST(StoreSteps, LinksInsideAPackageAreNotFollowed) {
+TEST(BackupPipeline, LinksInsideAPackageAreNotFollowed) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\card.inf_x86_1111\\link\\outside.sys", "elsewhere");
     m.p.files.setAttributes(kRepo + "\\card.inf_x86_1111\\link", kFileAttributeDirectory | 0x400);
@@ -134,7 +136,7 @@ TEST(StoreSteps, LinksInsideAPackageAreNotFollowed) {
     EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
 }
 
-TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
+TEST(BackupPipeline, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
     struct Case {
         const char* what;
         std::uint16_t arch;
@@ -184,7 +186,7 @@ TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
     }
 }
 
-TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
+TEST(BackupPipeline, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
     struct Case {
         const char* what;
         std::uint16_t arch;
@@ -217,7 +219,7 @@ TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
     }
 }
 
-TEST(StoreSteps, SourceProbesFollowTheRunsOrder) {
+TEST(BackupPipeline, SourceProbesFollowTheRunsOrder) {
     fakes::FakePlatform p;
     const WindowsFolders f{"C:\\W", "C:\\W\\S", "C:\\W\\inf\\"};
     EXPECT_EQ(backup::SourceProbes(p.env, "a.sys", "12", f),
@@ -228,6 +230,98 @@ TEST(StoreSteps, SourceProbesFollowTheRunsOrder) {
     ASSERT_EQ(printer.size(), 21u);
     EXPECT_EQ(printer[1], "C:\\W\\S\\spool\\Drivers\\w32x86\\1\\p.dll");
     EXPECT_EQ(printer[19], "C:\\W\\S\\spool\\Drivers\\w32x86\\19\\p.dll");
+}
+
+// An addition that fails is recorded for its driver with the Windows error; the run
+// goes on to the next driver and ends as it would without the addition.
+TEST(BackupPipeline, AFailedPackageCopyIsRecordedAndTheRunCompletes) {
+    StoreMachine m;
+    m.p.files.failOn("CopyFile", kRepo + "\\card.inf_x86_1111\\x86\\cardsvc.dll", kErrorAccessDenied);
+    m.inf("oem2.inf", "", "12", {"next.sys"});
+    m.p.files.addFile(kSys + "\\drivers\\next.sys", "next");
+    m.driver("Next", "Net", "oem2.inf");
+    m.run();
+    EXPECT_TRUE(m.p.reports().empty());
+    EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
+    EXPECT_EQ(m.result.end, backup::RunEnd::Completed);
+    ASSERT_EQ(m.result.drivers.size(), 2u);
+    const auto& files = m.result.drivers[0].files;
+    const auto svc =
+        std::find_if(files.begin(), files.end(), [](const auto& f) { return f.file == "x86\\cardsvc.dll"; });
+    ASSERT_NE(svc, files.end());
+    EXPECT_EQ(svc->outcome, backup::FileOutcome::Failed);
+    EXPECT_EQ(svc->error, static_cast<Dword>(kErrorAccessDenied));
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Next\\next.sys"), "next");
+    EXPECT_NE(m.file(kRoot + "\\backup-report.csv").find(",x86\\cardsvc.dll,failed," + kRepo),
+              std::string::npos);
+    EXPECT_NE(m.file(kRoot + "\\backup-report.csv").find(",5,System error 5\r\n"), std::string::npos);
+}
+
+// What an earlier run or a deep package leaves in the way of the additions: a read-only
+// copy is replaced, and a path past MAX_PATH is written through its long form.
+TEST(BackupPipeline, AReadOnlyCopyAndAPathPastMaxPathDoNotStopThePackage) {
+    StoreMachine m;
+    const std::string deep = std::string(120, 'd') + "\\" + std::string(120, 'e');
+    m.p.files.addFile("\\\\?\\" + kRepo + "\\card.inf_x86_1111\\" + deep + "\\deep.bin", "deep");
+    m.p.files.setAttributes(kRepo + "\\card.inf_x86_1111\\x86\\cardsvc.dll", kFileAttributeReadonly);
+    m.run();
+    m.p.files.addFile(kRepo + "\\card.inf_x86_1111\\x86\\cardsvc.dll", "updated", kFileAttributeReadonly);
+    m.run();
+    EXPECT_TRUE(m.p.reports().empty());
+    EXPECT_EQ(m.result.end, backup::RunEnd::Completed);
+    EXPECT_EQ(m.file(m.card + "\\x86\\cardsvc.dll"), "updated");
+    EXPECT_EQ(m.file("\\\\?\\" + m.card + "\\" + deep + "\\deep.bin"), "deep");
+    EXPECT_EQ(m.result.count(backup::FileOutcome::Failed), 0);
+}
+
+// The run's own rules copy a file again from the same source to the same target: it is
+// copied once. A copy from the same source after another source's is made again.
+TEST(BackupPipeline, ACopyAlreadyMadeInTheRunIsNotMadeAgain) {
+    Machine m;
+    m.driver("Card", "Net", "a.inf");
+    m.driver("Card", "Net", "b.inf");
+    m.driver("Card", "Net", "a.inf");
+    m.inf("a.inf", "", "12", {"x.sys"});  // system32\Drivers, then the .sys fallback system32\drivers
+    m.inf("b.inf", "", "10", {"x.sys"});  // the Windows folder, then the fallback
+    m.p.files.addFile(kSys + "\\drivers\\x.sys", "installed");
+    m.p.files.addFile(kWin + "\\x.sys", "elsewhere");
+    m.run();
+    const Strings copies = m.calls("CopyFile");
+    const auto into = [&](const std::string& from) {
+        return std::count(copies.begin(), copies.end(), from + " > " + kRoot + "\\Net\\Card\\x.sys");
+    };
+    // a.inf: the id's folder, not the fallback of the same file; b.inf: the Windows folder, then
+    // the fallback again; the second a.inf: nothing, the target holds that copy already.
+    EXPECT_EQ(into(kSys + "\\Drivers\\x.sys"), 1);
+    EXPECT_EQ(into(kSys + "\\drivers\\x.sys"), 1);
+    EXPECT_EQ(into(kWin + "\\x.sys"), 1);
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\x.sys"), "installed");
+    EXPECT_EQ(m.result.drivers[2].files[1].sha256, fakes::Sha256Hex("installed"));
+}
+
+// The additions read the INF as the installer does: no section buffer, comments after ";".
+TEST(BackupPipeline, EveryNamedFileReachesTheReportAndACommentIsNoPartOfTheCatalogName) {
+    Machine m;
+    std::string text =
+        "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=ahaw98.cat          ; and win98\r\n"
+        "[DestinationDirs]\r\nDefaultDestDir=12\r\n[SourceDisksFiles]\r\n";
+    for (int k = 0; k < 400; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%04d.dll", k);
+        text += std::string(name) + " = 1,,\r\n";
+        if (k < 10) m.p.files.addFile(kSys + "\\" + name, "x");
+    }
+    m.p.files.addFile(kWin + "\\inf\\oem1.inf", text);
+    m.p.files.addFile(kCatMain + "\\ahaw98.cat", "catalog");
+    m.driver("Card", "Net", "oem1.inf");
+    m.run();
+    EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\ahaw98.cat"), "catalog");
+    ASSERT_EQ(m.result.drivers.size(), 1u);
+    EXPECT_EQ(m.result.drivers[0].count(backup::FileOutcome::NotFound), 390);
+    EXPECT_EQ(m.result.drivers[0].files.back().file, "f0399.dll");
+    const std::string report = m.file(kRoot + "\\backup-report.csv");
+    EXPECT_NE(report.find(",f0366.dll,not found,"), std::string::npos);
+    EXPECT_EQ(report.find(",f0366.dl,"), std::string::npos);
 }
 
 }  // namespace
