@@ -27,8 +27,9 @@ private:
     UniqueFile m_h;
 };
 
-// Large reads and writes: Wine turns each into a system call or two.
-constexpr std::size_t kChunk = std::size_t{1} << 20;
+// Large reads and writes (Wine turns each into a system call or two), small enough for a
+// chunk to stay in the processor's cache from its read to its write and hash.
+constexpr std::size_t kChunk = std::size_t{512} << 10;
 
 // Attributes CreateFile takes for a new file; CopyFileA gives the target the source's.
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -37,23 +38,34 @@ constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
 
 // Copies a file's bytes from one handle to another in large chunks while a second thread
 // hashes each chunk that was read, so on two cores the copy and its hash take the time
-// of the copy alone. The ring of chunks is kept for the next copy.
+// of the copy alone. The thread and the ring of chunks are kept for the next copy: under
+// Wine starting a thread costs about as much as copying a megabyte.
 class HashingCopier {
 public:
+    HashingCopier() = default;
+    HashingCopier(const HashingCopier&) = delete;
+    HashingCopier& operator=(const HashingCopier&) = delete;
+    ~HashingCopier() {
+        if (!m_hasher.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_forHasher.notify_one();
+        m_hasher.join();
+    }
+
     // Reads src to its end, writing every byte to dst; false with the error for GetLastError().
     bool copy(HANDLE src, HANDLE dst, std::uint64_t expected, std::uint64_t* written, std::string* hex) {
         if (m_ring[0].empty())
             for (auto& chunk : m_ring) chunk.resize(kChunk);
         Sha256 hash;
-        // One chunk or less is hashed where it is read: a thread would cost more than it saves.
-        if (expected <= kChunk) return copyHere(src, dst, hash, written, hex);
-        m_read = m_hashed = 0;
-        m_finished = false;
-        std::thread hasher;
-        try {
-            hasher = std::thread([this, &hash] { hashChunks(hash); });
-        } catch (const std::system_error&) {
-            return copyHere(src, dst, hash, written, hex);
+        // One chunk or less is hashed where it is read: a hand-over would cost more than it saves.
+        if (expected <= kChunk || !startHasher()) return copyHere(src, dst, hash, written, hex);
+        {
+            std::lock_guard lock(m_mutex);
+            m_read = m_hashed = 0;
+            m_hash = &hash;
         }
         bool ok = true;
         DWORD error = 0;
@@ -61,7 +73,7 @@ public:
             Chunk& chunk = m_ring[i % kRing];
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_hashed + kRing > i; });
+                m_forCopier.wait(lock, [&] { return m_hashed + kRing > i; });
             }
             DWORD n = 0;
             if (!::ReadFile(src, chunk.data(), static_cast<DWORD>(kChunk), &n, nullptr)) {
@@ -75,7 +87,7 @@ public:
                 std::lock_guard lock(m_mutex);
                 m_read = i + 1;
             }
-            m_changed.notify_all();
+            m_forHasher.notify_one();
             if (!writeAll(dst, chunk.data(), n, &error)) {
                 ok = false;
                 break;
@@ -83,11 +95,10 @@ public:
             *written += n;
         }
         {
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
+            std::unique_lock lock(m_mutex);
+            m_forCopier.wait(lock, [&] { return m_hashed == m_read; });
+            m_hash = nullptr;
         }
-        m_changed.notify_all();
-        hasher.join();
         if (!ok) {
             ::SetLastError(error);
             return false;
@@ -98,7 +109,17 @@ public:
 
 private:
     using Chunk = std::vector<BYTE>;
-    static constexpr std::size_t kRing = 4;
+    static constexpr std::size_t kRing = 8;
+
+    bool startHasher() {
+        if (m_hasher.joinable()) return true;
+        try {
+            m_hasher = std::thread([this] { hashChunks(); });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
 
     static bool writeAll(HANDLE dst, const BYTE* data, DWORD size, DWORD* error) {
         DWORD out = 0;
@@ -125,29 +146,36 @@ private:
         return true;
     }
 
-    void hashChunks(Sha256& hash) {
-        for (std::size_t i = 0;; ++i) {
+    void hashChunks() {
+        for (;;) {
+            std::size_t i = 0;
+            Sha256* hash = nullptr;
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_read > i || m_finished; });
-                if (m_read <= i) return;
+                m_forHasher.wait(lock, [&] { return m_stop || m_hashed < m_read; });
+                if (m_stop) return;
+                i = m_hashed;
+                hash = m_hash;
             }
-            hash.update(m_ring[i % kRing].data(), m_sizes[i % kRing]);
+            hash->update(m_ring[i % kRing].data(), m_sizes[i % kRing]);
             {
                 std::lock_guard lock(m_mutex);
                 m_hashed = i + 1;
             }
-            m_changed.notify_all();
+            m_forCopier.notify_one();
         }
     }
 
     Chunk m_ring[kRing];
     DWORD m_sizes[kRing] = {};
+    std::thread m_hasher;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_read = 0;    // chunks read and handed to the hasher
-    std::size_t m_hashed = 0;  // chunks the hasher is done with
-    bool m_finished = false;   // no more chunks come
+    std::condition_variable m_forHasher;  // a chunk was read, or the hasher is to stop
+    std::condition_variable m_forCopier;  // a chunk was hashed
+    std::size_t m_read = 0;               // chunks of this copy read and handed over
+    std::size_t m_hashed = 0;             // chunks of this copy hashed
+    Sha256* m_hash = nullptr;             // this copy's hash
+    bool m_stop = false;
 };
 
 class Win32FileData final : public IFileData {
@@ -197,9 +225,14 @@ public:
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!src) return keep();
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!::GetFileInformationByHandle(src.get(), &info)) return keep();
-        DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+        // Not GetFileInformationByHandle: under Wine its volume serial costs a call to another process.
+        FILETIME lastWrite{};
+        LARGE_INTEGER length{};
+        const DWORD sourceAttributes = ::GetFileAttributesA(from.c_str());
+        if (!::GetFileTime(src.get(), nullptr, nullptr, &lastWrite) || !::GetFileSizeEx(src.get(), &length) ||
+            sourceAttributes == INVALID_FILE_ATTRIBUTES)
+            return keep();
+        DWORD attributes = sourceAttributes & kCopiedAttributes;
         if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
         // The same creation as CopyFileA's, so a target it would refuse (read-only, or hidden or
         // system without the source having the attribute, or open elsewhere) is refused alike.
@@ -210,11 +243,10 @@ public:
         if (!dst) return keep();
         std::uint64_t written = 0;
         std::string hex;
-        const std::uint64_t expected = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
         const std::lock_guard lock(m_copying);
-        if (!m_copier.copy(src.get(), dst.get(), expected, &written, &hex) ||
-            !::SetFileTime(dst.get(), nullptr, nullptr, &info.ftLastWriteTime) ||
-            !::CloseHandle(dst.release())) {
+        if (!m_copier.copy(src.get(), dst.get(), static_cast<std::uint64_t>(length.QuadPart), &written,
+                           &hex) ||
+            !::SetFileTime(dst.get(), nullptr, nullptr, &lastWrite) || !::CloseHandle(dst.release())) {
             keep();
             dst = UniqueFile();
             // A partial copy is no copy: the target goes, whatever attribute it was given.
