@@ -51,16 +51,31 @@ void ReadDrivers(Env& env, MainControls& c) {
         for (const std::string& inst : instances) Skip([&] { DriverKeys.push_back(cls + "\\" + inst); });
     }
 
-    // Phase two: each read opens its key anew; nothing is cached between IDs.
+    // Phase two. The values are read through open keys (the Class key, the current class
+    // and instance keys) rather than from HKEY_LOCAL_MACHINE each time: the same values,
+    // at a fraction of the registry calls. The list holds its redraw until the last row.
+    md_registry::OpenKeys keys(env.os.registry);
+    Skip([&] { keys.Keep(kHkeyLocalMachine, kClassKey); });
+    struct Fill {
+        IDriverList& list;
+        ~Fill() {
+            Skip([&] { list.endFill(); });
+        }
+    } fill{c.lstDrivers};
+    Skip([&] { c.lstDrivers.beginFill(static_cast<long>(DriverKeys.size())); });
     for (const std::string& id : DriverKeys) {
         const std::string instancePath = std::string(kClassKey) + "\\" + id;
         const std::string classPath = ClassPathOf(id);
         std::string provider, classDefault, className, description, infPath;
-        Skip([&] { provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName")); });
-        Skip([&] { classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "")); });
-        Skip([&] { className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class")); });
-        Skip([&] { description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc")); });
-        Skip([&] { infPath = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath")); });
+        Skip([&] {
+            provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName", &keys));
+        });
+        Skip([&] { classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
+        Skip([&] { className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
+        Skip([&] {
+            description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
+        });
+        Skip([&] { infPath = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath", &keys)); });
 
         if (description.empty()) continue;
         // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.

@@ -33,6 +33,10 @@ public:
     virtual void setSubItem(long row, int k, const std::string& text) = 0;
     [[nodiscard]] virtual bool checked(long row) const = 0;
     virtual void setChecked(long row, bool on) = 0;
+    // Around adding many rows: a control that redraws on every change holds that off and
+    // makes room for about rows at once. Models without a screen need neither.
+    virtual void beginFill(long /*rows*/) {}
+    virtual void endFill() {}
 };
 
 class ICheckBox {

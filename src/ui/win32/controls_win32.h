@@ -27,6 +27,8 @@ public:
     void setSubItem(long row, int k, const std::string& text) override;
     [[nodiscard]] bool checked(long row) const override;
     void setChecked(long row, bool on) override;
+    void beginFill(long rows) override;
+    void endFill() override;
 
 private:
     int index(long row) const;  // raises 9 for a row that is not there
