@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/console_front.h"
 #include "inventory/ReadDrivers.h"
+#include "inventory/driver_selection.h"
 #include "restore/restore_run.h"
 #include "support/csv.h"
 #include "support/md_Usefull.h"
@@ -17,7 +18,8 @@
 namespace zv::cli {
 namespace {
 
-constexpr const char* kHeaders[6] = {"Description", "Default", "Provider", "ID", "Class", "Inf Path"};
+constexpr const char* kHeaders[kDriverColumns] = {"Description", "Default", "Provider", "ID",     "Class",
+                                                  "Inf Path",    "Version", "Date",     "Device", "Present"};
 
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -39,8 +41,8 @@ struct Front {
           shell(folder),
           files(real.files),
           check(microsoft),
-          os{real.registry, real.profile, real.system, files,     real.internet,
-             shell,         ui,           real.setup,  real.data, real.locale} {}
+          os{real.registry, real.profile, real.system, files,       real.internet, shell, ui,
+             real.setup,    real.data,    real.locale, real.devices} {}
 
     ConsoleUi ui;
     ConsoleShell shell;
@@ -64,9 +66,10 @@ bool Accepted(Env& env) {
 std::string ListText(const RowList& list, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
-    for (const RowList::Row& r : list.rows)
-        table.push_back({r.text, r.sub[kColDefault], r.sub[kColProvider], r.sub[kColId], r.sub[kColClass],
-                         r.sub[kColInfPath]});
+    for (const RowList::Row& r : list.rows) {
+        table.emplace_back(std::begin(r.sub), std::end(r.sub));
+        table.back()[kColDescription] = r.text;
+    }
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -78,14 +81,14 @@ std::string ListText(const RowList& list, bool csv) {
         }
         return out;
     }
-    std::size_t width[6] = {};
+    std::size_t width[kDriverColumns] = {};
     for (const auto& row : table)
-        for (std::size_t k = 0; k < 6; ++k) width[k] = std::max(width[k], row[k].size());
+        for (std::size_t k = 0; k < kDriverColumns; ++k) width[k] = std::max(width[k], row[k].size());
     for (const auto& row : table) {
         std::string line;
-        for (std::size_t k = 0; k < 6; ++k) {
+        for (std::size_t k = 0; k < kDriverColumns; ++k) {
             line += row[k];
-            if (k < 5) line += std::string(width[k] - row[k].size() + 2, ' ');
+            if (k + 1 < kDriverColumns) line += std::string(width[k] - row[k].size() + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\r\n";
@@ -132,11 +135,22 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     }
     if (c.all)
         for (RowList::Row& r : f.list.rows) r.checked = true;
+    if (c.present) {
+        // This PC's drivers, together with the rows of any /id.
+        std::vector<bool> byId;
+        for (const RowList::Row& r : f.list.rows) byId.push_back(r.checked);
+        (void)SelectThisPcsDrivers(f.list);
+        for (std::size_t i = 0; i < byId.size(); ++i)
+            if (byId[i]) f.list.rows[i].checked = true;
+    }
     std::vector<std::string> ticked;
     for (const RowList::Row& r : f.list.rows)
         if (r.checked) ticked.push_back(r.text);
     if (ticked.empty())
-        return Fail(console, kExitNothingDone, "No driver is listed, so there is nothing to back up.");
+        return Fail(console, kExitNothingDone,
+                    c.present && !f.list.rows.empty()
+                        ? "No listed driver is used by a device present now, so there is nothing to back up."
+                        : "No driver is listed, so there is nothing to back up.");
 
     Dword error = 0;
     if (!MakeFolders(env.os.files, folder, &error))

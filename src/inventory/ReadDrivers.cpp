@@ -1,5 +1,6 @@
 #include "inventory/ReadDrivers.h"
 
+#include <map>
 #include <vector>
 
 #include "inventory/md_registry.h"
@@ -27,6 +28,21 @@ void Skip(Step&& step) {
 std::string ClassPathOf(const std::string& id) {
     const std::string path = std::string(kClassKey) + "\\" + id;
     return path.substr(0, path.size() >= 5 ? path.size() - 5 : 0);
+}
+
+// The device of each driver instance, by its ID in lower case, from one listing of
+// the devices. A driver that several devices use shows a present one.
+std::map<std::string, DeviceEntry> DevicesByDriver(IDevices& devices) {
+    std::map<std::string, DeviceEntry> out;
+    std::vector<DeviceEntry> all;
+    Dword error = 0;
+    if (!devices.ListDevices(&all, &error)) return out;
+    for (DeviceEntry& d : all) {
+        if (d.driverKey.empty()) continue;
+        DeviceEntry& slot = out[ToLower(d.driverKey)];
+        if (slot.driverKey.empty() || (d.present && !slot.present)) slot = std::move(d);
+    }
+    return out;
 }
 
 }  // namespace
@@ -63,6 +79,9 @@ void ReadDrivers(Env& env, MainControls& c) {
         }
     } fill{c.lstDrivers};
     Skip([&] { c.lstDrivers.beginFill(static_cast<long>(DriverKeys.size())); });
+    // The devices once per listing, not once per row.
+    std::map<std::string, DeviceEntry> devices;
+    Skip([&] { devices = DevicesByDriver(env.os.devices); });
     for (const std::string& id : DriverKeys) {
         const std::string instancePath = std::string(kClassKey) + "\\" + id;
         const std::string classPath = ClassPathOf(id);
@@ -76,6 +95,11 @@ void ReadDrivers(Env& env, MainControls& c) {
             description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
         });
         Skip([&] { infPath = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath", &keys)); });
+        std::string version, date;
+        Skip([&] {
+            version = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverVersion", &keys));
+        });
+        Skip([&] { date = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDate", &keys)); });
 
         if (description.empty()) continue;
         // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.
@@ -93,8 +117,19 @@ void ReadDrivers(Env& env, MainControls& c) {
             added = true;
         });
         if (!added) continue;
-        const std::string cells[kDriverColumns] = {description, classDefault, provider,
-                                                   id,          className,    infPath};
+        const auto device = devices.find(ToLower(id));
+        const bool used = device != devices.end();
+        const std::string cells[kDriverColumns] = {
+            description,
+            classDefault,
+            provider,
+            id,
+            className,
+            infPath,
+            version,
+            date,
+            used ? device->second.name : kNoDevice,
+            used ? (device->second.present ? kPresentYes : kPresentNo) : ""};
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
             Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }
