@@ -22,14 +22,16 @@ struct Running {
 }  // namespace
 
 frmMain::frmMain(Env& env, MainControls& controls)
-    : m_env(env), m_controls(controls), m_backupRun(&zv::cmdBackup_Click) {}
+    : m_env(env), m_controls(controls), m_backupRun([this](Env& e, MainControls& c) {
+          (void)zv::cmdBackup_Click(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+      }) {}
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
 void frmMain::Form_Load() {
     Guard(m_env, [&](int& erl) {
         LN(302) StartUp(m_env, m_controls.form, m_startUp);
-        LN(312) ReadDrivers(m_env, m_controls);
+        LN(312) ReadDrivers(m_env, m_controls, &m_drivers);
         LN(315) m_controls.form.setCaption(m_env.app.Appname + " " + m_env.app.CurrentVersion);
     });
 }
@@ -79,7 +81,7 @@ void frmMain::chkMicrosoft_Click() {
         m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
         return;
     }
-    zv::chkMicrosoft_Click(m_env, m_controls);
+    zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 void frmMain::cmdSelect_Click() {
@@ -96,14 +98,20 @@ void frmMain::cmdBackup_Click() {
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 void frmMain::mnuSelectThisPc_Click() {
     // Only ticks change, as with the list buttons, so this may also run during a backup:
     // the run reads each tick when it reaches the row.
     try {
-        (void)SelectThisPcsDrivers(m_controls.lstDrivers);
+        IDriverList& list = m_controls.lstDrivers;
+        const std::vector<bool> picked = ThisPcsDrivers(m_drivers);
+        for (long row = 1, rows = list.count(); row <= rows; ++row) {
+            const auto index = static_cast<std::size_t>(list.addedAs(row) - 1);
+            const bool on = index < picked.size() && picked[index];
+            if (list.checked(row) != on) list.setChecked(row, on);
+        }
     } catch (...) {
         (void)CurrentFailure();
     }
@@ -125,7 +133,7 @@ void frmMain::mnuRestore_Click() {
     m_rereadAfterRun = false;
     m_restoreRun(m_env, m_controls);
     m_backupRunning = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls);
+    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
 }  // namespace zv

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/StartUp.h"
+#include "inventory/driver_record.h"
 #include "support/env.h"
 #include "ui/controls.h"
 
@@ -50,6 +51,8 @@ private:
     Env m_env;
     MainControls m_controls;
     StartUpState m_startUp;
+    // The record behind each row of lstDrivers, in row order.
+    std::vector<DriverRecord> m_drivers;
     // The backup run lets messages through; while it runs, a second run must not
     // start and the list it walks must not be rebuilt.
     bool m_backupRunning = false;

@@ -51,34 +51,6 @@ void CreateFolder(Env& env, const std::string& path) {
     RaiseWin32(env.os.system, error);
 }
 
-void CopyReplacing(Env& env, const std::string& from, const std::string& to) {
-    Dword error = 0;
-    {
-        RedirectionOff off(env.os.files);
-        if (env.os.files.CopyFile(from, to, false)) {
-            CopyJournal::Note(from, to);
-            return;
-        }
-        error = env.os.files.GetLastError();
-    }
-    RaiseWin32(env.os.system, error);
-}
-
-namespace {
-CopyJournal* g_journal = nullptr;
-}  // namespace
-
-CopyJournal::CopyJournal() : m_outer(g_journal) {
-    g_journal = this;
-}
-CopyJournal::~CopyJournal() {
-    g_journal = m_outer;
-}
-
-void CopyJournal::Note(const std::string& from, const std::string& to) {
-    if (g_journal) g_journal->m_copies.push_back({from, to});
-}
-
 bool IsPlainName(const std::string& name) {
     if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
     return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });

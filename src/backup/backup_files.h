@@ -1,7 +1,7 @@
 #pragma once
 // The file-system operations of the backup run: existence tests that honour the
-// hidden and system attributes, the catalog-store listing, folder creation and
-// copies that raise run-time errors, all with WOW64 redirection turned off.
+// hidden and system attributes, the catalog-store listing and folder creation that
+// raises run-time errors, all with WOW64 redirection turned off.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,29 +38,8 @@ private:
 // The names of the folder's entries that are neither hidden nor system entries, "." and ".."
 // included, in the file system's order; empty when the folder cannot be listed.
 [[nodiscard]] std::vector<std::string> ListFolder(Env& env, const std::string& folder);
-// Raise the run-time error for the platform's failure.
+// Raises the run-time error for the platform's failure.
 void CreateFolder(Env& env, const std::string& path);
-void CopyReplacing(Env& env, const std::string& from, const std::string& to);
-
-// While one is alive, every copy that CopyReplacing makes is noted in it, in order: the
-// backup report tells from these where each written file came from. One run at a time.
-class CopyJournal {
-public:
-    struct Copy {
-        std::string from;
-        std::string to;
-    };
-    CopyJournal();
-    ~CopyJournal();
-    CopyJournal(const CopyJournal&) = delete;
-    CopyJournal& operator=(const CopyJournal&) = delete;
-    [[nodiscard]] const std::vector<Copy>& copies() const { return m_copies; }
-    static void Note(const std::string& from, const std::string& to);
-
-private:
-    std::vector<Copy> m_copies;
-    CopyJournal* m_outer;
-};
 
 // A name from an INF file or the registry that stays inside the folder it is appended to:
 // not empty, no "\" or "/", no ":" (drive or stream), not made of dots and blanks only.

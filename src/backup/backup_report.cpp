@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <utility>
 
 #include "backup/backup_files.h"
 #include "support/csv.h"
@@ -16,44 +15,6 @@ bool Exists(Env& env, const std::string& path) {
     return env.os.files.GetFileAttributes(path) != kInvalidFileAttributes;
 }
 
-// Closes the handle on every way out; a close that fails after the last write is a
-// failed write (the bytes may not have reached the disk).
-class WrittenFile {
-public:
-    WrittenFile(Env& env, const std::string& path) : m_env(env) {
-        RedirectionOff off(env.os.files);
-        m_h = env.os.files.OpenForWrite(path);
-        if (m_h == kInvalidHfile) RaiseWin32(env.os.system, env.os.files.GetLastError());
-    }
-    ~WrittenFile() {
-        if (m_h == kInvalidHfile) return;
-        RedirectionOff off(m_env.os.files);
-        (void)m_env.os.files.CloseFile(m_h);
-    }
-    WrittenFile(const WrittenFile&) = delete;
-    WrittenFile& operator=(const WrittenFile&) = delete;
-    void write(const std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const Dword chunk = static_cast<Dword>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-            Dword written = 0;
-            RedirectionOff off(m_env.os.files);
-            if (!m_env.os.files.WriteFile(m_h, bytes.data() + done, chunk, &written) || written == 0)
-                RaiseWin32(m_env.os.system, m_env.os.files.GetLastError());
-            done += written;
-        }
-    }
-    void close() {
-        const Hfile h = std::exchange(m_h, kInvalidHfile);
-        RedirectionOff off(m_env.os.files);
-        if (!m_env.os.files.CloseFile(h)) RaiseWin32(m_env.os.system, m_env.os.files.GetLastError());
-    }
-
-private:
-    Env& m_env;
-    Hfile m_h = kInvalidHfile;
-};
-
 std::string Line(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -66,12 +27,22 @@ std::string Line(const std::vector<std::string>& fields) {
 
 }  // namespace
 
-std::string ReportText(Env& env, const std::vector<ReportRow>& rows) {
-    std::string text = Line({"Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256"});
+std::string ReportText(Env& env, const BackupResult& result) {
+    std::string text = Line(
+        {"Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text"});
     ILocale& locale = env.os.locale;
-    for (const ReportRow& r : rows) {
-        text += Line({locale.AnsiToUtf8(r.driver), locale.AnsiToUtf8(r.className), locale.AnsiToUtf8(r.inf),
-                      locale.AnsiToUtf8(r.file), r.status, locale.AnsiToUtf8(r.source), r.size, r.sha256});
+    for (const DriverResult& d : result.drivers) {
+        const std::string driver = locale.AnsiToUtf8(d.driver.description);
+        const std::string className = locale.AnsiToUtf8(d.driver.className);
+        const std::string inf = locale.AnsiToUtf8(d.driver.infName);
+        for (const FileResult& f : d.files) {
+            const bool copied = f.outcome == FileOutcome::Copied;
+            const bool failed = f.outcome == FileOutcome::Failed;
+            text += Line({driver, className, inf, locale.AnsiToUtf8(f.file), OutcomeName(f.outcome),
+                          locale.AnsiToUtf8(f.source), copied ? std::to_string(f.size) : "",
+                          copied ? f.sha256 : "", failed && f.error ? std::to_string(f.error) : "",
+                          failed ? locale.AnsiToUtf8(f.errorText) : ""});
+        }
     }
     return text;
 }
@@ -89,14 +60,31 @@ std::string ReportPath(Env& env, const std::string& root) {
         const std::string path = dated + "-" + std::to_string(n) + ".csv";
         if (!Exists(env, path)) return path;
     }
-    Raise(kErrPathFileAccess);
+    return "";
 }
 
-void WriteReport(Env& env, const std::string& root, const std::vector<ReportRow>& rows) {
-    const std::string text = ReportText(env, rows);
-    WrittenFile file(env, ReportPath(env, root));
-    file.write(text);
-    file.close();
+Dword WriteReport(Env& env, const std::string& path, const BackupResult& result) {
+    if (path.empty()) return static_cast<Dword>(kErrorFileExists);
+    const std::string text = ReportText(env, result);
+    IFileSystem& files = env.os.files;
+    RedirectionOff off(files);
+    const Hfile h = files.OpenForWrite(path);
+    if (h == kInvalidHfile) return files.GetLastError();
+    Dword error = 0;
+    for (std::size_t done = 0; done < text.size();) {
+        const Dword chunk = static_cast<Dword>(std::min<std::size_t>(text.size() - done, 1u << 20));
+        Dword written = 0;
+        if (!files.WriteFile(h, text.data() + done, chunk, &written) || written == 0) {
+            error = files.GetLastError();
+            if (error == 0) error = static_cast<Dword>(kErrorDiskFull);
+            break;
+        }
+        done += written;
+    }
+    // A close that fails after the last write is a failed write: the bytes may not have
+    // reached the disk.
+    if (!files.CloseFile(h) && error == 0) error = files.GetLastError();
+    return error;
 }
 
 }  // namespace zv::backup

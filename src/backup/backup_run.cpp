@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "backup/backup_files.h"
+#include "backup/backup_pipeline.h"
 #include "backup/folder_names.h"
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
-#include "backup/store_steps.h"
 #include "support/guard.h"
+#include "support/runtime_error.h"
 #include "support/vbrt.h"
 
 namespace zv {
@@ -47,18 +48,19 @@ WindowsFolders FoldersOf(const std::string& windowsFolder, const std::string& sy
     return WindowsFolders{windowsFolder, systemFolder, windowsFolder + "\\inf\\"};
 }
 
-void CopyIfPresent(Env& env, const std::string& source, const std::string& target) {
-    if (backup::FileExists(env, source)) backup::CopyReplacing(env, source, target);
+void CopyIfPresent(Env& env, backup::BackupPipeline& copies, const std::string& source,
+                   const std::string& target) {
+    if (backup::FileExists(env, source)) copies.CopyReplacing(source, target);
 }
 
-void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
-    IDriverList& list = c.lstDrivers;
+void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, backup::BackupPipeline& copies,
+               backup::RunEnd& end) {
     IUi& ui = env.os.ui;
     long lCount = 0;
     short processed = 0;
 
     LN(205) for (long x = 1, rows = list.count(); x <= rows; ++x) {
-        LN(206) if (list.checked(x)) lCount = lCount + 1;
+        LN(206) if (list.ticked(x)) lCount = lCount + 1;
         LN(207)
     }
     LN(208) if (lCount == 0) {
@@ -73,6 +75,7 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(222)
     const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
         c.form.handle(), "Select the folder where it will be Backup done.", kBifReturnOnlyFsDirs);
+    end = backup::RunEnd::Cancelled;
     LN(223) if (!folder) return;
     LN(224) c.form.setMousePointer(kPointerHourglass);
     LN(225) ui.DoEvents();
@@ -91,25 +94,26 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(233) const std::string systemFolder = md_folders::Getpath_SYSTEM(env);
     LN(234) const WindowsFolders folders = FoldersOf(windowsFolder, systemFolder);
     const std::string catalogStore = systemFolder + "\\CatRoot\\";
-    store.start(root, folders);
+    copies.start(root, folders, lCount);
     LN(235) c.Status.setSimpleText("Searching and saving driver files...");
 
     LN(237) for (long x = 1, rows = list.count(); x <= rows; ++x) {
-        LN(238) if (list.checked(x)) {
+        LN(238) if (list.ticked(x)) {
             LN(239) processed = ToInteger(processed + 1);
-            store.beginDriver(list.text(x), list.subItem(x, kColClass), list.subItem(x, kColInfPath));
+            const DriverRecord& driver = list.record(x);
+            copies.beginDriver(driver);
             LN(242) if (!backup::FolderExists(env, root)) backup::CreateFolder(env, root);
             LN(243)
-            const std::string classFolder =
-                FolderPath(root + "\\" + ClassFolderName(list.subItem(x, kColClass)));
+            const std::string classFolder = FolderPath(root + "\\" + ClassFolderName(driver.className));
             LN(244) if (!backup::FolderExists(env, classFolder)) backup::CreateFolder(env, classFolder);
             LN(245)
             const std::string driverFolder =
-                FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, list.text(x))));
+                FolderPath(TrimSpaces(classFolder + "\\" + DescriptionFolderName(env, driver.description)));
+            copies.setDriverFolder(driverFolder);
             LN(246) if (!backup::FolderExists(env, driverFolder)) backup::CreateFolder(env, driverFolder);
-            const std::string infName = list.subItem(x, kColInfPath);
+            const std::string infName = driver.infName;
             const std::string infCopy = driverFolder + "\\" + infName;
-            LN(247) backup::CopyReplacing(env, folders.inf + CheckedInfName(infName), infCopy);
+            LN(247) copies.CopyReplacing(folders.inf + CheckedInfName(infName), infCopy);
             LN(248) ui.DoEvents();
 
             // Catalog: the store's sub-folders are searched in listing order; the last one found stays.
@@ -134,7 +138,7 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
             }
             LN(260) for (const std::string& candidate : candidates) {
                 LN(261) if (backup::FileExistsWithSystem(env, candidate)) {
-                    LN(262) backup::CopyReplacing(env, candidate, driverFolder + "\\" + catalog);
+                    LN(262) copies.CopyReplacing(candidate, driverFolder + "\\" + catalog);
                 }
                 LN(263)
             }
@@ -163,28 +167,29 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
                     LN(274) const std::string dir = WhereIsDir(env, id, folders);
                     // An id the table does not know gives no folder; "\" + name would probe the
                     // root of the current drive, outside the Windows folder, so it is not probed.
-                    LN(275) if (!dir.empty()) CopyIfPresent(env, dir + "\\" + name, target);
+                    LN(275) if (!dir.empty()) CopyIfPresent(env, copies, dir + "\\" + name, target);
                     LN(276) if (dir == systemFolder + kPrinterDriverFolder) {
                         LN(277) for (int k = 1; k <= 19; ++k) {
-                            LN(278) CopyIfPresent(env, dir + "\\" + std::to_string(k) + "\\" + name, target);
+                            LN(278)
+                            CopyIfPresent(env, copies, dir + "\\" + std::to_string(k) + "\\" + name, target);
                             LN(279)
                         }
                     }
                 }
                 LN(280) if (ext == "hlp") {
-                    LN(281) CopyIfPresent(env, windowsFolder + "\\help\\" + name, target);
+                    LN(281) CopyIfPresent(env, copies, windowsFolder + "\\help\\" + name, target);
                     // clang-format off
                 LN(282) } else if (ext == "sys") {
                     // clang-format on
-                    LN(283) CopyIfPresent(env, systemFolder + "\\drivers\\" + name, target);
+                    LN(283) CopyIfPresent(env, copies, systemFolder + "\\drivers\\" + name, target);
                     // clang-format off
                 LN(284) } else {
                     // clang-format on
-                    LN(285) CopyIfPresent(env, systemFolder + "\\" + name, target);
+                    LN(285) CopyIfPresent(env, copies, systemFolder + "\\" + name, target);
                 }
                 LN(286)
             }
-            store.endDriver(driverFolder, infCopy);
+            copies.endDriver(infCopy);
         }
         LN(287) c.pbBar.setValue(processed);
         LN(288)
@@ -192,32 +197,30 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(289) ui.DoEvents();
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();
-    store.writeReport();
     LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
+    end = backup::RunEnd::Completed;
 }
 
 }  // namespace
 
 // A second run started from inside this one's DoEvents is kept out by the main window,
-// which also holds back the list's rebuild while a run walks it.
-void cmdBackup_Click(Env& env, MainControls& controls) {
-    bool ended = false;
-    backup::StoreSteps store(env);
-    Guard(env, [&](int& erl) {
-        RunBackup(env, controls, erl, store);
-        ended = true;
-    });
-    // Only a failure leaves the run here without having ended it.
-    if (!ended) {
+// which also holds back the list's rebuild while a run walks it. The run's own failure
+// path is the one every numbered procedure has, with what it reported kept in the result.
+backup::BackupResult cmdBackup_Click(Env& env, MainControls& controls, const IDriverRows& drivers,
+                                     const backup::BackupOptions& options) {
+    backup::BackupPipeline copies(env, controls.Status, options);
+    backup::RunEnd end = backup::RunEnd::Refused;
+    int erl = 0;
+    try {
+        RunBackup(env, controls, drivers, erl, copies, end);
+    } catch (...) {
+        const RuntimeError e = CurrentFailure();
+        env.errors.ReportError(e.number(), e.description(), erl);
+        copies.stopped(erl, e);
+        end = backup::RunEnd::Stopped;
         controls.form.setMousePointer(kPointerDefault);
-        // What was done before the failure is reported too. The failure itself has been
-        // shown; a report that cannot be written then (the disk that failed, say) adds nothing.
-        try {
-            store.writeReport();
-        } catch (...) {
-            (void)CurrentFailure();
-        }
     }
+    return copies.finish(end);
 }
 
 }  // namespace zv

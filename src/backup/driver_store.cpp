@@ -8,11 +8,8 @@
 namespace zv::backup {
 namespace {
 
-constexpr Dword kFileAttributeReparsePoint = 0x400;
 // An INF past this is no INF; comparing it byte by byte would only cost memory.
 constexpr std::uint64_t kInfLimit = 64ull << 20;
-// Deeper than any package is laid out; bounds a folder chain of odd names.
-constexpr int kDepthLimit = 32;
 
 std::string ParentOf(const std::string& path) {
     const std::size_t cut = path.find_last_of('\\');
@@ -21,13 +18,6 @@ std::string ParentOf(const std::string& path) {
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
-}
-
-std::vector<FindEntry> Entries(Env& env, const std::string& folder) {
-    std::vector<FindEntry> entries;
-    RedirectionOff off(env.os.files);
-    if (!env.os.files.FindFiles(folder + "\\*", &entries)) entries.clear();
-    return entries;
 }
 
 // "oem.inf_amd64_0123abcd" -> "oem.inf"; a name of another shape gives "".
@@ -56,20 +46,6 @@ bool IsFolder(Env& env, const std::string& path) {
     RedirectionOff off(env.os.files);
     const Dword a = env.os.files.GetFileAttributes(path);
     return a != kInvalidFileAttributes && (a & kFileAttributeDirectory);
-}
-
-void CopyTreeAt(Env& env, const std::string& from, const std::string& to, int depth) {
-    for (const FindEntry& e : Entries(env, from)) {
-        if (IsDots(e.name) || !IsPlainName(e.name) || (e.attributes & kFileAttributeReparsePoint)) continue;
-        if (e.attributes & kFileAttributeDirectory) {
-            if (depth >= kDepthLimit) continue;
-            const std::string sub = to + "\\" + e.name;
-            if (!IsFolder(env, sub)) CreateFolder(env, sub);
-            CopyTreeAt(env, from + "\\" + e.name, sub, depth + 1);
-        } else {
-            CopyReplacing(env, from + "\\" + e.name, to + "\\" + e.name);
-        }
-    }
 }
 
 }  // namespace
@@ -144,10 +120,6 @@ std::string PackageFinder::find(const std::string& infPath) {
         if (found.empty()) found = it->second.folder;
     }
     return found;
-}
-
-void CopyTree(Env& env, const std::string& from, const std::string& to) {
-    CopyTreeAt(env, from, to, 0);
 }
 
 }  // namespace zv::backup

@@ -2,7 +2,7 @@
 // The driver store of Vista and later: staging a driver copies its whole package into
 // system32\DriverStore\FileRepository\<original inf name>_<arch>_<hash>\, and the INF
 // folder's oemNN.inf is a byte-identical copy of the package's INF. This finds a
-// published INF's package and copies it whole.
+// published INF's package.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -48,10 +48,5 @@ private:
     std::size_t m_folders = 0;
     std::multimap<std::uint64_t, StoreInf> m_bySize;
 };
-
-// Copies every file and sub-folder of from into to, replacing files of the same name;
-// creates the sub-folders as needed. Reparse points are not followed, so a link inside a
-// package cannot lead the copy outside it or round in circles. Raises on a failed copy.
-void CopyTree(Env& env, const std::string& from, const std::string& to);
 
 }  // namespace zv::backup

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "backup/backup_files.h"
+#include "backup/backup_result.h"
 #include "backup/backup_run.h"
-#include "backup/md_ini_inf.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
 #include "inventory/ReadDrivers.h"
@@ -39,18 +38,16 @@ struct Front {
     Front(Platform& real, IConsole& console, const std::string& folder, bool microsoft)
         : ui(console),
           shell(folder),
-          files(real.files),
           check(microsoft),
-          os{real.registry, real.profile, real.system, files,       real.internet, shell, ui,
+          os{real.registry, real.profile, real.system, real.files,  real.internet, shell, ui,
              real.setup,    real.data,    real.locale, real.devices} {}
 
     ConsoleUi ui;
     ConsoleShell shell;
-    CopyRecorder files;
     NoWindow form;
-    RowList list;
+    NoRows list;
     FixedCheckBox check;
-    SteppingBar bar;
+    ConsoleBar bar;
     TextStatus status;
     MainControls controls{form, list, check, bar, status};
     Platform os;
@@ -63,13 +60,10 @@ bool Accepted(Env& env) {
     return md_Usefull::GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "";
 }
 
-std::string ListText(const RowList& list, bool csv) {
+std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
-    for (const RowList::Row& r : list.rows) {
-        table.emplace_back(std::begin(r.sub), std::end(r.sub));
-        table.back()[kColDescription] = r.text;
-    }
+    for (const DriverRecord& r : drivers) table.push_back(CellsOf(r));
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -116,14 +110,25 @@ int Fail(IConsole& console, int code, const std::string& text) {
     return code;
 }
 
+std::string DriverLine(const backup::DriverResult& d, long number, long ticked) {
+    using backup::FileOutcome;
+    std::string line = std::to_string(number) + "/" + std::to_string(ticked) + " " + d.driver.description +
+                       ": " + std::to_string(d.count(FileOutcome::Copied)) + " files, " +
+                       std::to_string(d.count(FileOutcome::NotFound)) + " missing";
+    if (const int failed = d.count(FileOutcome::Failed)) line += ", " + std::to_string(failed) + " failed";
+    return line + "\r\n";
+}
+
 int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::string& folder) {
     Env& env = f.env;
-    ReadDrivers(env, f.controls);
+    const std::vector<DriverRecord> listed = ListDrivers(env, f.check);
+    std::vector<FixedDriverRows::Row> rows;
+    for (const DriverRecord& r : listed) rows.push_back({r, c.all});
     std::vector<std::string> unmatched;
     for (const std::string& id : c.ids) {
         bool found = false;
-        for (RowList::Row& r : f.list.rows)
-            if (EqualsNoCase(r.sub[kColId], id)) r.checked = found = true;
+        for (FixedDriverRows::Row& r : rows)
+            if (EqualsNoCase(r.record.id, id)) r.ticked = found = true;
         if (!found) unmatched.push_back(id);
     }
     if (!unmatched.empty()) {
@@ -133,22 +138,15 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         if (!c.microsoft) text += " Drivers from Microsoft are listed only with /microsoft.";
         return Fail(console, kExitBadArguments, text + "\r\nThe ids are those that /list prints.");
     }
-    if (c.all)
-        for (RowList::Row& r : f.list.rows) r.checked = true;
     if (c.present) {
         // This PC's drivers, together with the rows of any /id.
-        std::vector<bool> byId;
-        for (const RowList::Row& r : f.list.rows) byId.push_back(r.checked);
-        (void)SelectThisPcsDrivers(f.list);
-        for (std::size_t i = 0; i < byId.size(); ++i)
-            if (byId[i]) f.list.rows[i].checked = true;
+        const std::vector<bool> picked = ThisPcsDrivers(listed);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (picked[i]) rows[i].ticked = true;
     }
-    std::vector<std::string> ticked;
-    for (const RowList::Row& r : f.list.rows)
-        if (r.checked) ticked.push_back(r.text);
-    if (ticked.empty())
+    if (std::none_of(rows.begin(), rows.end(), [](const FixedDriverRows::Row& r) { return r.ticked; }))
         return Fail(console, kExitNothingDone,
-                    c.present && !f.list.rows.empty()
+                    c.present && !rows.empty()
                         ? "No listed driver is used by a device present now, so there is nothing to back up."
                         : "No driver is listed, so there is nothing to back up.");
 
@@ -156,50 +154,34 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     if (!MakeFolders(env.os.files, folder, &error))
         return Fail(console, kExitNothingDone,
                     "The folder " + folder + " cannot be created: " + restore::ErrorTextOf(env, error));
-    (void)f.files.take();
 
-    int done = 0, missingTotal = 0;
-    f.bar.onAdvance = [&](long value, long max) {
-        const std::vector<std::string> copies = f.files.take();
-        std::vector<std::string> have;
-        for (const std::string& to : copies) {
-            const std::string name = ToLower(NameOf(to));
-            if (std::find(have.begin(), have.end(), name) == have.end()) have.push_back(name);
-        }
-        std::vector<std::string> wanted;
-        if (!copies.empty()) {
-            const std::string infCopy = copies.front();
-            const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
-            if (backup::IsPlainName(catalog)) wanted.push_back(ToLower(catalog));
-            for (const std::string& n : md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy))
-                if (backup::IsPlainName(n)) wanted.push_back(ToLower(n));
-        }
-        std::sort(wanted.begin(), wanted.end());
-        wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-        const long missing = std::count_if(wanted.begin(), wanted.end(), [&](const std::string& w) {
-            return std::find(have.begin(), have.end(), w) == have.end();
-        });
-        missingTotal += static_cast<int>(missing);
-        ++done;
-        const std::string description =
-            value >= 1 && static_cast<std::size_t>(value) <= ticked.size() ? ticked[value - 1] : "";
-        (void)console.Write(ConsoleStream::Out, std::to_string(value) + "/" + std::to_string(max) + " " +
-                                                    description + ": " + std::to_string(have.size()) +
-                                                    " files, " + std::to_string(missing) + " missing\r\n");
+    backup::BackupOptions options;
+    options.onDriver = [&](const backup::DriverResult& d, long number, long ticked) {
+        (void)console.Write(ConsoleStream::Out, DriverLine(d, number, ticked));
     };
-    cmdBackup_Click(env, f.controls);
+    const backup::BackupResult result =
+        cmdBackup_Click(env, f.controls, FixedDriverRows(std::move(rows)), options);
 
-    const std::string root = folder + (folder.back() == '\\' ? "" : "\\") + "Zorvane";
-    if (!f.files.lastWritten().empty())
-        (void)console.Write(ConsoleStream::Out, "The report is " + f.files.lastWritten() + "\r\n");
-    if (f.ui.errorsShown() > 0) {
+    if (!result.reportPath.empty()) {
+        (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");
+    } else if (result.reportError != 0) {
+        (void)console.Write(ConsoleStream::Err,
+                            "The report could not be written: " + result.reportErrorText + "\r\n");
+    }
+    using backup::FileOutcome;
+    const bool shortfall = result.count(FileOutcome::NotFound) > 0 || result.count(FileOutcome::Failed) > 0 ||
+                           (!result.drivers.empty() && result.reportPath.empty());
+    if (result.end != backup::RunEnd::Completed) {
+        const auto done = std::count_if(result.drivers.begin(), result.drivers.end(),
+                                        [](const backup::DriverResult& d) { return d.complete; });
         if (done == 0) return Fail(console, kExitNothingDone, "Nothing was backed up.");
         (void)console.Write(ConsoleStream::Out, "The backup stopped after " + std::to_string(done) +
-                                                    " drivers; what was copied is in " + root + "\r\n");
+                                                    " drivers; what was copied is in " + result.root +
+                                                    "\r\n");
         return kExitDoneWithFailures;
     }
-    (void)console.Write(ConsoleStream::Out, "The backup is in " + root + "\r\n");
-    return missingTotal > 0 ? kExitDoneWithFailures : kExitDone;
+    (void)console.Write(ConsoleStream::Out, "The backup is in " + result.root + "\r\n");
+    return shortfall ? kExitDoneWithFailures : kExitDone;
 }
 
 int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const std::string& folder) {
@@ -262,8 +244,9 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
     }
     switch (c.action) {
         case Action::List:
-            ReadDrivers(f.env, f.controls);
-            return console.Write(ConsoleStream::Out, ListText(f.list, c.csv)) ? kExitDone : kExitNothingDone;
+            return console.Write(ConsoleStream::Out, ListText(ListDrivers(f.env, f.check), c.csv))
+                       ? kExitDone
+                       : kExitNothingDone;
         case Action::Backup:
         case Action::Restore:
             if (!Accepted(f.env))

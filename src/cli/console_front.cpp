@@ -3,10 +3,8 @@
 namespace zv::cli {
 
 int ConsoleUi::MessageBox(const std::string& text, const std::string& title, Dword style) {
-    m_texts.push_back(text);
     std::string line = text;
     if (title == "Error") {
-        ++m_errors;
         // The window asks whether to stop on this error again; a script is never asked.
         const std::string question = "\r\nDo you wish to pause on this error again?";
         if (line.size() >= question.size() &&

@@ -1,13 +1,12 @@
 #pragma once
-// A second front end for the window's runs: console versions of the controls, the
-// message boxes and the folder browser, so that ReadDrivers, the backup run and the
-// restore run work unchanged without a window.
+// A second front end for the window's runs: console versions of the controls the runs
+// write into, the message boxes and the folder browser. The runs' results tell the
+// command line what happened; these only stand in for the window.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/console.h"
 #include "platform/platform.h"
@@ -22,14 +21,10 @@ public:
     explicit ConsoleUi(IConsole& console) : m_console(console) {}
     int MessageBox(const std::string& text, const std::string& title, Dword style) override;
     void DoEvents() override {}
-
-    [[nodiscard]] int errorsShown() const noexcept { return m_errors; }
-    [[nodiscard]] const std::vector<std::string>& texts() const noexcept { return m_texts; }
+    void RunOffThread(const std::function<void()>& work) override { work(); }
 
 private:
     IConsole& m_console;
-    int m_errors = 0;
-    std::vector<std::string> m_texts;
 };
 
 // The folder browser answers with the folder of the command line.
@@ -46,31 +41,17 @@ private:
     std::string m_folder;
 };
 
-class RowList : public IDriverList {
+// The runs are handed their drivers as records; the console shows no list.
+class NoRows : public IDriverList {
 public:
-    struct Row {
-        std::string text;
-        std::string sub[kDriverColumns];  // sub[kColDescription] unused: that is text
-        bool checked = false;
-    };
-    void clear() override { rows.clear(); }
-    void add(const std::string& text) override { rows.push_back(Row{text, {}, false}); }
-    long count() const override { return static_cast<long>(rows.size()); }
-    std::string text(long row) const override { return at(row).text; }
-    std::string subItem(long row, int k) const override {
-        return k >= kFirstSubItem && k <= kLastSubItem ? at(row).sub[k] : "";
-    }
-    void setSubItem(long row, int k, const std::string& t) override {
-        if (k >= kFirstSubItem && k <= kLastSubItem) at(row).sub[k] = t;
-    }
-    bool checked(long row) const override { return at(row).checked; }
-    void setChecked(long row, bool on) override { at(row).checked = on; }
-
-    std::vector<Row> rows;
-
-private:
-    Row& at(long row) { return rows.at(static_cast<std::size_t>(row - 1)); }
-    const Row& at(long row) const { return rows.at(static_cast<std::size_t>(row - 1)); }
+    void clear() override {}
+    void add(const std::string&) override {}
+    long count() const override { return 0; }
+    std::string text(long) const override { return ""; }
+    std::string subItem(long, int) const override { return ""; }
+    void setSubItem(long, int, const std::string&) override {}
+    bool checked(long) const override { return false; }
+    void setChecked(long, bool) override {}
 };
 
 class FixedCheckBox : public ICheckBox {
@@ -82,18 +63,12 @@ private:
     int m_value;
 };
 
-// Calls onAdvance each time the value goes up: a run sets the value after each driver.
-class SteppingBar : public IProgressBar {
+class ConsoleBar : public IProgressBar {
 public:
     void setMax(long m) override { m_max = m; }
-    void setValue(long v) override {
-        const long before = m_value;
-        m_value = v;
-        if (v > before && onAdvance) onAdvance(v, m_max);
-    }
+    void setValue(long v) override { m_value = v; }
     long max() const override { return m_max; }
     long value() const override { return m_value; }
-    std::function<void(long value, long max)> onAdvance;
 
 private:
     long m_max = 100;
@@ -123,46 +98,6 @@ public:
 
 private:
     int m_pointer = kPointerDefault;
-};
-
-// The real file system, with the files it copied remembered since the last take().
-class CopyRecorder : public IFileSystem {
-public:
-    explicit CopyRecorder(IFileSystem& inner) : m_inner(inner) {}
-    Dword GetLastError() const override { return m_inner.GetLastError(); }
-    Dword GetFileAttributes(const std::string& p) override { return m_inner.GetFileAttributes(p); }
-    bool GetFileSize(const std::string& p, std::uint64_t* s) override { return m_inner.GetFileSize(p, s); }
-    bool FindFiles(const std::string& p, std::vector<FindEntry>* e) override {
-        return m_inner.FindFiles(p, e);
-    }
-    bool CreateDirectory(const std::string& p) override { return m_inner.CreateDirectory(p); }
-    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
-        const bool ok = m_inner.CopyFile(from, to, failIfExists);
-        if (ok) m_copied.push_back(to);
-        return ok;
-    }
-    bool DeleteFile(const std::string& p) override { return m_inner.DeleteFile(p); }
-    Hfile OpenForWrite(const std::string& p) override {
-        const Hfile f = m_inner.OpenForWrite(p);
-        if (f != kInvalidHfile) m_written = p;
-        return f;
-    }
-    bool WriteFile(Hfile f, const void* d, Dword n, Dword* w) override {
-        return m_inner.WriteFile(f, d, n, w);
-    }
-    bool CloseFile(Hfile f) override { return m_inner.CloseFile(f); }
-    bool DisableFsRedirection(std::uintptr_t* o) override { return m_inner.DisableFsRedirection(o); }
-    bool RevertFsRedirection(std::uintptr_t o) override { return m_inner.RevertFsRedirection(o); }
-
-    // The copies' destinations since the last call, in order.
-    [[nodiscard]] std::vector<std::string> take() { return std::exchange(m_copied, {}); }
-    // The last file written whole (the backup run writes only its report so).
-    [[nodiscard]] const std::string& lastWritten() const { return m_written; }
-
-private:
-    IFileSystem& m_inner;
-    std::vector<std::string> m_copied;
-    std::string m_written;
 };
 
 }  // namespace zv::cli

@@ -1,6 +1,7 @@
 #include "inventory/ReadDrivers.h"
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "inventory/md_registry.h"
@@ -47,13 +48,9 @@ std::map<std::string, DeviceEntry> DevicesByDriver(IDevices& devices) {
 
 }  // namespace
 
-void ReadDrivers(Env& env, MainControls& c) {
+std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
     using md_registry::ReadKey;
     using md_registry::ValueText;
-
-    Skip([&] { c.form.setMousePointer(kPointerHourglass); });
-    Skip([&] { env.os.ui.DoEvents(); });
-    Skip([&] { c.lstDrivers.clear(); });
 
     // Phase one: every subkey of every class key, before any value is read.
     std::vector<std::string> DriverKeys;
@@ -69,67 +66,77 @@ void ReadDrivers(Env& env, MainControls& c) {
 
     // Phase two. The values are read through open keys (the Class key, the current class
     // and instance keys) rather than from HKEY_LOCAL_MACHINE each time: the same values,
-    // at a fraction of the registry calls. The list holds its redraw until the last row.
+    // at a fraction of the registry calls.
     md_registry::OpenKeys keys(env.os.registry);
     Skip([&] { keys.Keep(kHkeyLocalMachine, kClassKey); });
+    // The devices once per listing, not once per driver.
+    std::map<std::string, DeviceEntry> devices;
+    Skip([&] { devices = DevicesByDriver(env.os.devices); });
+    std::vector<DriverRecord> records;
+    for (const std::string& id : DriverKeys) {
+        const std::string instancePath = std::string(kClassKey) + "\\" + id;
+        const std::string classPath = ClassPathOf(id);
+        DriverRecord r;
+        r.id = id;
+        Skip([&] {
+            r.provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName", &keys));
+        });
+        Skip([&] { r.classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
+        Skip([&] { r.className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
+        Skip([&] {
+            r.description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
+        });
+        Skip([&] { r.infName = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath", &keys)); });
+
+        if (r.description.empty()) continue;
+        // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.
+        const bool microsoftOrNone = r.provider.empty() || ToLower(r.provider) == "microsoft";
+        if (microsoftOrNone) {
+            int ticked = 0;
+            Skip([&] { ticked = chkMicrosoft.value(); });
+            if (ticked != 1) continue;
+        }
+        // Beyond the five values: the driver's version and date, and its device.
+        Skip([&] {
+            r.version = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverVersion", &keys));
+        });
+        Skip([&] { r.date = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDate", &keys)); });
+        if (const auto device = devices.find(ToLower(id)); device != devices.end()) {
+            r.hasDevice = true;
+            r.device = device->second.name;
+            r.present = device->second.present;
+            r.extensionInfs = device->second.extensionInfs;
+        }
+        Skip([&] { records.push_back(std::move(r)); });
+    }
+    return records;
+}
+
+void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
+    Skip([&] { c.form.setMousePointer(kPointerHourglass); });
+    Skip([&] { env.os.ui.DoEvents(); });
+    Skip([&] { c.lstDrivers.clear(); });
+    if (shown) shown->clear();
+
+    const std::vector<DriverRecord> records = ListDrivers(env, c.chkMicrosoft);
+    // The list holds its redraw until the last row and makes room for all rows at once.
     struct Fill {
         IDriverList& list;
         ~Fill() {
             Skip([&] { list.endFill(); });
         }
     } fill{c.lstDrivers};
-    Skip([&] { c.lstDrivers.beginFill(static_cast<long>(DriverKeys.size())); });
-    // The devices once per listing, not once per row.
-    std::map<std::string, DeviceEntry> devices;
-    Skip([&] { devices = DevicesByDriver(env.os.devices); });
-    for (const std::string& id : DriverKeys) {
-        const std::string instancePath = std::string(kClassKey) + "\\" + id;
-        const std::string classPath = ClassPathOf(id);
-        std::string provider, classDefault, className, description, infPath;
-        Skip([&] {
-            provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName", &keys));
-        });
-        Skip([&] { classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
-        Skip([&] { className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
-        Skip([&] {
-            description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
-        });
-        Skip([&] { infPath = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath", &keys)); });
-        std::string version, date;
-        Skip([&] {
-            version = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverVersion", &keys));
-        });
-        Skip([&] { date = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDate", &keys)); });
-
-        if (description.empty()) continue;
-        // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.
-        const bool microsoftOrNone = provider.empty() || ToLower(provider) == "microsoft";
-        if (microsoftOrNone) {
-            int ticked = 0;
-            Skip([&] { ticked = c.chkMicrosoft.value(); });
-            if (ticked != 1) continue;
-        }
-
+    Skip([&] { c.lstDrivers.beginFill(static_cast<long>(records.size())); });
+    for (const DriverRecord& r : records) {
         // The list is unsorted, so the row just added is the last one.
         bool added = false;
         Skip([&] {
-            c.lstDrivers.add(description);
+            c.lstDrivers.add(r.description);
             added = true;
         });
         if (!added) continue;
-        const auto device = devices.find(ToLower(id));
-        const bool used = device != devices.end();
-        const std::string cells[kDriverColumns] = {
-            description,
-            classDefault,
-            provider,
-            id,
-            className,
-            infPath,
-            version,
-            date,
-            used ? device->second.name : kNoDevice,
-            used ? (device->second.present ? kPresentYes : kPresentNo) : ""};
+        if (shown) Skip([&] { shown->push_back(r); });
+        const std::vector<std::string> cells = CellsOf(r);
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
             Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }
@@ -138,11 +145,24 @@ void ReadDrivers(Env& env, MainControls& c) {
     Skip([&] { c.form.setMousePointer(kPointerDefault); });
 }
 
+std::vector<std::string> CellsOf(const DriverRecord& r) {
+    return {r.description,
+            r.classDefault,
+            r.provider,
+            r.id,
+            r.className,
+            r.infName,
+            r.version,
+            r.date,
+            r.hasDevice ? r.device : kNoDevice,
+            r.hasDevice ? (r.present ? kPresentYes : kPresentNo) : ""};
+}
+
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
-void chkMicrosoft_Click(Env& env, MainControls& c) {
+void chkMicrosoft_Click(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
     Guard(env, [&](int& erl) {
-        LN(204) ReadDrivers(env, c);
+        LN(204) ReadDrivers(env, c, shown);
     });
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The driver list: filling lstDrivers from the device-class key, and the two
-// list commands.
+// The driver list: reading the device-class key into driver records, showing them in
+// lstDrivers, and the two list commands.
 #include <string>
+#include <vector>
 
+#include "inventory/driver_record.h"
 #include "support/env.h"
 #include "ui/controls.h"
 
@@ -17,12 +19,36 @@ inline constexpr const char* kNoDevice = "(no device)";
 inline constexpr const char* kPresentYes = "Yes";
 inline constexpr const char* kPresentNo = "No";
 
-// Clears lstDrivers and adds one row per instance key whose description is set,
-// leaving out the "microsoft" and provider-less ones unless chkMicrosoft is ticked.
-// Has no failure path of its own: a failing step is skipped and the run goes on.
-void ReadDrivers(Env& env, MainControls& controls);
+// One record per instance key whose description is set, in enumeration order, leaving out
+// the "microsoft" and provider-less ones unless chkMicrosoft is ticked (asked for each such
+// one). Has no failure path of its own: a failing step is skipped and the run goes on.
+[[nodiscard]] std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft);
 
-void chkMicrosoft_Click(Env& env, MainControls& controls);
+// A record as the list's cells show it, column by column.
+[[nodiscard]] std::vector<std::string> CellsOf(const DriverRecord& record);
+
+// Clears lstDrivers and adds one row per record of ListDrivers. shown, when given, gets
+// the record of each row added, in row order. Skips failing steps as ListDrivers does.
+void ReadDrivers(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr);
+
+// lstDrivers' rows with the records ReadDrivers gave them: the ticks are the list's.
+class ShownDrivers : public IDriverRows {
+public:
+    ShownDrivers(const IDriverList& list, const std::vector<DriverRecord>& records)
+        : m_list(list), m_records(records) {}
+    long count() const override { return static_cast<long>(m_records.size()); }
+    bool ticked(long row) const override { return m_list.checked(row); }
+    // The list may have been sorted since: a row's record is the one it was added with.
+    const DriverRecord& record(long row) const override {
+        return m_records.at(static_cast<std::size_t>(m_list.addedAs(row) - 1));
+    }
+
+private:
+    const IDriverList& m_list;
+    const std::vector<DriverRecord>& m_records;
+};
+
+void chkMicrosoft_Click(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr);
 void cmdSelect_Click(Env& env, MainControls& controls);
 void cmdInvert_Click(Env& env, MainControls& controls);
 

@@ -6,8 +6,6 @@
 #include <set>
 #include <utility>
 
-#include "inventory/ReadDrivers.h"
-
 namespace zv {
 namespace {
 
@@ -48,31 +46,20 @@ std::vector<unsigned long> DateKey(const std::string& date) {
     return {n[2], n[0], n[1]};
 }
 
-struct RowCells {
-    std::string cell[kDriverColumns];
-};
-
-RowCells Read(const IDriverList& list, long row) {
-    RowCells r;
-    r.cell[kColDescription] = list.text(row);
-    for (int k = kFirstSubItem; k <= kLastSubItem; ++k) r.cell[k] = list.subItem(row, k);
-    return r;
-}
-
-bool LeftOut(const RowCells& r) {
-    const std::string names = Lower(r.cell[kColDescription] + "\n" + r.cell[kColDevice]);
-    const std::string cls = Lower(r.cell[kColClass]);
-    const std::string provider = Lower(r.cell[kColProvider]);
+bool LeftOut(const DriverRecord& r) {
+    const std::string names = Lower(r.description + "\n" + r.device);
+    const std::string cls = Lower(r.className);
+    const std::string provider = Lower(r.provider);
     if (Contains(names, "remote desktop") || Contains(names, "rdp ")) return true;
     if (cls == "display" && (Contains(names, "virtual") || Contains(names, "indirect"))) return true;
     return cls == "printer" && (provider.empty() || provider == "microsoft");
 }
 
 // Whether a is a newer driver than b: its version, then its date.
-bool Newer(const RowCells& a, const RowCells& b) {
-    const int v = CompareCells(kColVersion, a.cell[kColVersion], b.cell[kColVersion]);
+bool Newer(const DriverRecord& a, const DriverRecord& b) {
+    const int v = CompareCells(kColVersion, a.version, b.version);
     if (v != 0) return v > 0;
-    return CompareCells(kColDate, a.cell[kColDate], b.cell[kColDate]) > 0;
+    return CompareCells(kColDate, a.date, b.date) > 0;
 }
 
 }  // namespace
@@ -84,52 +71,39 @@ int CompareCells(int column, const std::string& a, const std::string& b) {
     return la < lb ? -1 : (lb < la ? 1 : 0);
 }
 
-long SelectThisPcsDrivers(IDriverList& list) {
-    const long rows = list.count();
-    struct Candidate {
-        long row;
-        RowCells cells;
-    };
-    std::vector<Candidate> candidates;
-    for (long row = 1; row <= rows; ++row) {
-        RowCells r = Read(list, row);
-        if (r.cell[kColPresent] == kPresentYes && !LeftOut(r))
-            candidates.push_back(Candidate{row, std::move(r)});
-    }
-    // Newest first, so that of the rows of one driver the newest is taken. One driver is
+std::vector<bool> ThisPcsDrivers(const std::vector<DriverRecord>& records) {
+    std::vector<std::size_t> candidates;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].hasDevice && records[i].present && !LeftOut(records[i])) candidates.push_back(i);
+    // Newest first, so that of the records of one driver the newest is taken. One driver is
     // one INF name of one provider; its older versions usually sit under other published
-    // names (oem5.inf, oem6.inf), so rows of one description and provider count as one too.
+    // names (oem5.inf, oem6.inf), so records of one description and provider count as one too.
     std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return Newer(a.cells, b.cells); });
+                     [&](std::size_t a, std::size_t b) { return Newer(records[a], records[b]); });
     std::set<std::pair<std::string, std::string>> infs, descriptions;
-    std::vector<bool> tick(static_cast<std::size_t>(rows) + 1, false);
-    long ticked = 0;
-    for (const Candidate& c : candidates) {
-        const std::string provider = Lower(c.cells.cell[kColProvider]);
-        const std::string inf = Lower(c.cells.cell[kColInfPath]);
-        const std::string description = Lower(c.cells.cell[kColDescription]);
+    std::vector<bool> picked(records.size(), false);
+    for (const std::size_t i : candidates) {
+        const DriverRecord& r = records[i];
+        const std::string provider = Lower(r.provider);
+        const std::string inf = Lower(r.infName);
+        const std::string description = Lower(r.description);
         if ((!inf.empty() && infs.count({inf, provider})) || descriptions.count({description, provider}))
             continue;
         if (!inf.empty()) infs.insert({inf, provider});
         descriptions.insert({description, provider});
-        tick[static_cast<std::size_t>(c.row)] = true;
-        ++ticked;
+        picked[i] = true;
     }
-    for (long row = 1; row <= rows; ++row) {
-        const bool on = tick[static_cast<std::size_t>(row)];
-        if (list.checked(row) != on) list.setChecked(row, on);
-    }
-    return ticked;
+    return picked;
 }
 
 std::string RowsAsText(const IDriverList& list, const std::vector<long>& rows) {
     std::string out;
     for (long row : rows) {
-        const RowCells r = Read(list, row);
         for (int k = 0; k < kDriverColumns; ++k) {
             if (k) out += '\t';
             // A tab or line break inside a cell would split it.
-            for (char ch : r.cell[k]) out += (ch == '\t' || ch == '\r' || ch == '\n') ? ' ' : ch;
+            for (char ch : k == kColDescription ? list.text(row) : list.subItem(row, k))
+                out += (ch == '\t' || ch == '\r' || ch == '\n') ? ' ' : ch;
         }
         out += "\r\n";
     }

@@ -1,18 +1,19 @@
 #pragma once
-// What the list's menu and the command line do with the rows beyond the two list
-// commands: tick this PC's drivers, order rows by a column, copy rows as text.
+// What the list's menu and the command line do with the drivers beyond the two list
+// commands: pick this PC's drivers, order rows by a column, copy rows as text.
 #include <string>
 #include <vector>
 
+#include "inventory/driver_record.h"
 #include "ui/controls.h"
 
 namespace zv {
 
-// Ticks exactly the rows of the drivers this PC uses and unticks the others: rows whose
-// device is present, one per INF name and provider (the newest version, then the newest
-// date; rows of one description and provider count as one driver too), leaving out virtual display adapters,
-// remote-desktop devices and the printer packages that come with Windows. Returns how many rows it ticked.
-long SelectThisPcsDrivers(IDriverList& list);
+// Which of the records are this PC's drivers, record for record: those whose device is
+// present, one per INF name and provider (the newest version, then the newest date; records
+// of one description and provider count as one driver too), leaving out virtual display
+// adapters, remote-desktop devices and the printer packages that come with Windows.
+[[nodiscard]] std::vector<bool> ThisPcsDrivers(const std::vector<DriverRecord>& records);
 
 // Orders two cells of a column: versions by their numbers ("10.0.2" after "9.1"), dates
 // ("month-day-year", as the registry holds them) by year, month and day, the rest as text

@@ -31,6 +31,7 @@ public:
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool CopyFile(const std::string& existing, const std::string& newFile, bool failIfExists) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool SetFileAttributes(const std::string& path, Dword attributes) = 0;
     // Opens for binary writing at the start, creating the file when absent (OPEN_ALWAYS).
     virtual Hfile OpenForWrite(const std::string& path) = 0;
     virtual bool WriteFile(Hfile file, const void* data, Dword size, Dword* written) = 0;

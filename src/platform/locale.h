@@ -13,6 +13,9 @@ public:
     virtual ~ILocale() = default;
     // A text of the ANSI code page (what the "A" calls give) as UTF-8.
     virtual std::string AnsiToUtf8(const std::string& text) = 0;
+    // UTF-16 text (a Unicode file's) in the ANSI code page; a character the code page
+    // cannot hold becomes "?", never a look-alike ("\" for a full-width backslash).
+    virtual std::string Utf16ToAnsi(const std::u16string& text) = 0;
     virtual LocalTime Now() = 0;
 };
 

@@ -64,6 +64,7 @@ inline constexpr Long kErrorSharingViolation = 32;
 inline constexpr Long kErrorDiskFull = 112;
 inline constexpr Long kErrorInsufficientBuffer = 122;
 inline constexpr Long kErrorInvalidName = 123;
+inline constexpr Long kErrorFilenameExcedRange = 206;
 inline constexpr Long kErrorAlreadyExists = 183;
 inline constexpr Long kErrorMoreData = 234;
 inline constexpr Long kErrorNoMoreItems = 259;

@@ -1,5 +1,6 @@
 #pragma once
 // Message boxes and the message pump.
+#include <functional>
 #include <string>
 
 #include "platform/types.h"
@@ -13,6 +14,11 @@ public:
     virtual int MessageBox(const std::string& text, const std::string& title, Dword style) = 0;
     // Processes the pending window messages once, then returns.
     virtual void DoEvents() = 0;
+    // Runs work on a worker thread while this thread keeps processing window messages;
+    // returns when work has ended and rethrows here what it threw. Without a window the
+    // work runs right here. The work must not touch windows or controls: it may only
+    // post what it has to show.
+    virtual void RunOffThread(const std::function<void()>& work) = 0;
 };
 
 }  // namespace zv

@@ -18,12 +18,13 @@ namespace zv::restore {
 
 // The hardware and compatible ids of the INF's models for the architecture ("x86",
 // "amd64"): the models sections its [Manufacturer] entries name, decorated for the
-// architecture where the INF has such a section, else undecorated. In file order, each once.
+// architecture where the INF has such a section, else undecorated. In file order, each once;
+// none when the INF cannot be read.
 [[nodiscard]] std::vector<std::string> HardwareIdsOf(Env& env, const std::string& inf,
                                                      const std::string& arch);
 
-// The catalog the INF names for the architecture (CatalogFile.NTx86 / .NTamd64 before
-// CatalogFile), or "".
+// The catalog the INF names for the architecture (CatalogFile.NTx86 / .NTamd64, then
+// CatalogFile.NT, then CatalogFile), or "" (also when the INF cannot be read).
 [[nodiscard]] std::string CatalogOf(Env& env, const std::string& inf, const std::string& arch);
 
 // "oem" + digits + ".inf", in any letter case.

@@ -43,6 +43,9 @@ public:
     // makes room for about rows at once. Models without a screen need neither.
     virtual void beginFill(long /*rows*/) {}
     virtual void endFill() {}
+    // The position a row had when it was added: the same as its position until the
+    // rows are put in another order (a list that sorts them).
+    [[nodiscard]] virtual long addedAs(long row) const { return row; }
 };
 
 class ICheckBox {

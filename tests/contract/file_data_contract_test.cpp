@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/file_data_fixture.h"
+#include "support/sha256.h"
 
 namespace zv::contract {
 namespace {
@@ -60,6 +61,87 @@ TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
     EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
 }
 
+// The hashed copy ends as CopyFileA(from, to, FALSE) ends (result, error, the target's bytes,
+// attributes and time), and its size and hash are those of the bytes written.
+TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
+    const std::string big = Pattern((5u << 20) + 17);  // more chunks than the copier's ring holds
+    const struct {
+        const char* name;
+        const char* source;  // nullptr: none
+        Dword sourceAttributes;
+        const char* target;  // its bytes before the copy; nullptr: none
+        Dword targetAttributes;
+        const char* targetPath;  // below the case's folder; "=": the source itself
+        int ok;                  // -1: as CopyFile does here (Wine run as root writes read-only files)
+    } cases[] = {
+        {"large", "big", 0, nullptr, 0, "t", 1},
+        {"empty", "", 0, nullptr, 0, "t", 1},
+        {"replaces a longer target", "short", 0, "a much longer old target", 0, "t", 1},
+        {"read-only source", "ro", kFileAttributeReadonly, nullptr, 0, "t", 1},
+        {"read-only target", "new", 0, "old", kFileAttributeReadonly, "t", -1},
+        {"missing source", nullptr, 0, nullptr, 0, "t", 0},
+        {"target folder missing", "x", 0, nullptr, 0, "no\\t", 0},
+        {"onto itself", "self", 0, nullptr, 0, "=", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Outcome {
+            bool ok;
+            Dword error;
+            std::string bytes;
+            Dword attributes;
+            std::string time;
+        };
+        auto run = [&](const std::string& sub, bool hashed) {
+            const std::string dir = at(sub);
+            EXPECT_TRUE(fx->files().CreateDirectory(dir));
+            const std::string from = dir + "\\source.bin";
+            const std::string to = std::string(c.targetPath) == "=" ? from : dir + "\\" + c.targetPath;
+            const std::string bytes = c.source && std::string(c.source) == "big" ? big
+                                      : c.source                                 ? c.source
+                                                                                 : "";
+            if (c.source) fx->writeFile(from, bytes);
+            if (c.sourceAttributes) fx->setAttributes(from, c.sourceAttributes);
+            if (c.target) fx->writeFile(to, c.target);
+            if (c.targetAttributes) fx->setAttributes(to, c.targetAttributes);
+            Outcome o{};
+            if (hashed) {
+                std::uint64_t size = 99;
+                std::string hex = "unchanged";
+                o.ok = fx->data().CopyFileHashed(from, to, &size, &hex);
+                if (o.ok) {
+                    EXPECT_EQ(size, bytes.size());
+                    EXPECT_EQ(hex, Sha256Hex(bytes));
+                } else {
+                    EXPECT_EQ(size, 99u);
+                    EXPECT_EQ(hex, "unchanged");
+                }
+                o.error = o.ok ? 0 : fx->data().GetLastError();
+            } else {
+                o.ok = fx->files().CopyFile(from, to, false);
+                o.error = o.ok ? 0 : fx->files().GetLastError();
+            }
+            o.attributes = fx->files().GetFileAttributes(to);
+            if (!fx->data().ReadWholeFile(to, 1u << 30, &o.bytes)) o.bytes = "(none)";
+            o.time = fx->lastWrite(to);
+            if (c.source && o.ok) {
+                EXPECT_EQ(o.bytes, bytes);
+            }
+            return o;
+        };
+        const Outcome copied = run(std::string(c.name) + " by CopyFile", false);
+        const Outcome hashed = run(std::string(c.name) + " hashed", true);
+        if (c.ok >= 0) {
+            EXPECT_EQ(copied.ok, c.ok == 1);
+        }
+        EXPECT_EQ(hashed.ok, copied.ok);
+        EXPECT_EQ(hashed.error, copied.error);
+        EXPECT_EQ(hashed.bytes, copied.bytes);
+        EXPECT_EQ(hashed.attributes, copied.attributes);
+        EXPECT_EQ(hashed.time, copied.time);
+    }
+}
+
 TEST_F(FileDataContract, NoStoreLocationForAnInfThatWasNeverPublished) {
     fx->writeFile(at("oem999.inf"), "[Version]\r\n");
     std::string storeInf = "unchanged";
@@ -73,6 +155,15 @@ TEST_F(FileDataContract, AsciiTextsAreTheSameInUtf8) {
     const LocalTime t = fx->locale().Now();
     EXPECT_GE(t.year, 2000);
     EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
+}
+
+// An INF in UTF-16 names its files in the code page the "A" calls take; what the code page
+// cannot hold must not come out as a look-alike separator.
+TEST_F(FileDataContract, Utf16TextsInTheCodePage) {
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u""), "");
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"Fenlake 5120.sys"), "Fenlake 5120.sys");
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"caf\u00e9.sys"), "caf\xE9.sys");  // Windows-1252, as Wine's default
+    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"a\uff3c\u4e2d.sys"), "a??.sys");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/driver_setup.h"
 #include "platform/file_data.h"
+#include "platform/filesystem.h"
 #include "platform/locale.h"
 
 namespace zv::contract {
@@ -19,6 +20,11 @@ public:
     // Full path without a trailing separator; exists and is empty when the test starts.
     [[nodiscard]] virtual const std::string& folder() const = 0;
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
+    // The file-system calls over the same files, CopyFile among them.
+    virtual IFileSystem& files() = 0;
+    virtual void setAttributes(const std::string& path, Dword attributes) = 0;
+    // Last-write time as text; empty where the files keep no times.
+    virtual std::string lastWrite(const std::string& path) = 0;
 };
 
 // One per test: the fakes on the host, the real calls under Wine.

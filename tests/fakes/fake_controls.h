@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "inventory/driver_record.h"
 #include "support/runtime_error.h"
 #include "ui/controls.h"
 
@@ -44,6 +45,26 @@ private:
     }
     Row& at(long row) { return rows.at(static_cast<std::size_t>(row - 1)); }
     const Row& at(long row) const { return rows.at(static_cast<std::size_t>(row - 1)); }
+};
+
+// The list's rows as a backup reads them: each row's record made from its cells when
+// this is made, the tick asked of the list when the run reaches the row.
+class ListRows : public IDriverRows {
+public:
+    explicit ListRows(const FakeDriverList& list) : m_list(list) {
+        for (const Row& r : list.rows)
+            m_records.push_back(DriverRecord{r.text, r.sub[kColDefault], r.sub[kColProvider], r.sub[kColId],
+                                             r.sub[kColClass], r.sub[kColInfPath]});
+    }
+    long count() const override { return static_cast<long>(m_records.size()); }
+    bool ticked(long row) const override { return m_list.checked(row); }
+    const DriverRecord& record(long row) const override {
+        return m_records.at(static_cast<std::size_t>(row - 1));
+    }
+
+private:
+    const FakeDriverList& m_list;
+    std::vector<DriverRecord> m_records;
 };
 
 class FakeCheckBox : public ICheckBox {

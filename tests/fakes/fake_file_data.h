@@ -1,6 +1,7 @@
 #pragma once
-// File reads and SHA-256 over the in-memory file system (so WOW64 redirection and
-// missing paths behave as there), with a switch that makes a path unreadable.
+// File reads, SHA-256 and hashed copies over the in-memory file system (so WOW64
+// redirection, missing paths and refused targets behave as there), with a switch that
+// makes a path unreadable.
 #include <set>
 #include <string>
 
@@ -9,7 +10,7 @@
 
 namespace zv::fakes {
 
-// FIPS 180-4 SHA-256 of a byte string, as 64 lower-case hex digits.
+// SHA-256 of a byte string, as 64 lower-case hex digits.
 [[nodiscard]] std::string Sha256Hex(const std::string& bytes);
 
 class FakeFileData : public IFileData {
@@ -18,11 +19,16 @@ public:
     Dword GetLastError() const override { return m_lastError; }
     bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::string* bytes) override;
     bool Sha256File(const std::string& path, std::string* hex) override;
+    // The file system's CopyFile (its failure switches apply, and it is logged there), then
+    // the hash of what landed; a source made unreadable here fails with access denied.
+    bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
+                        std::string* sha256hex) override;
 
     // Reads of this path (as given, any letter case) fail with access denied.
     void failOn(const std::string& path);
     int reads = 0;
     int hashes = 0;
+    int hashedCopies = 0;
 
 private:
     bool read(const std::string& path, std::string* bytes);

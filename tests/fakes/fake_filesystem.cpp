@@ -9,6 +9,8 @@ namespace zv::fakes {
 namespace {
 
 constexpr Dword kErrorInvalidFunctionD = static_cast<Dword>(kErrorInvalidFunction);
+// MAX_PATH: a full path and its terminating NUL.
+constexpr std::size_t kMaxPath = 260;
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -66,8 +68,14 @@ std::string FakeFileSystem::parentOf(const std::string& fullPath) {
 
 std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dword* error) const {
     std::string path = input;
-    std::replace(path.begin(), path.end(), '/', '\\');
     *error = 0;
+    // "\\?\" lifts the MAX_PATH limit of a full path; the calls refuse a longer one without it.
+    const bool longForm = path.rfind("\\\\?\\", 0) == 0;
+    if (longForm) {
+        path = path.substr(4);
+    } else {
+        std::replace(path.begin(), path.end(), '/', '\\');
+    }
     if (path.empty() || path.rfind("\\\\", 0) == 0) {
         *error = static_cast<Dword>(path.empty() ? kErrorPathNotFound : kErrorInvalidName);
         return std::nullopt;
@@ -116,6 +124,10 @@ std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dwo
     }
     std::string full = drive + "\\";
     for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "\\" : "") + parts[i];
+    if (!longForm && full.size() >= kMaxPath) {
+        *error = static_cast<Dword>(kErrorFilenameExcedRange);
+        return std::nullopt;
+    }
     if (!m_nodes.count(keyOf(drive + "\\"))) {
         *error = static_cast<Dword>(kErrorPathNotFound);
         return std::nullopt;
@@ -255,15 +267,31 @@ bool FakeFileSystem::CopyFile(const std::string& existing, const std::string& ne
     if (to) {
         if (to->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
         if (failIfExists) return fail(static_cast<Dword>(kErrorFileExists));
+        // A file is never copied onto itself: the open source stands in the way of its replacing.
+        if (to == from) return fail(static_cast<Dword>(kErrorSharingViolation));
         if (to->attributes & (kFileAttributeReadonly | kFileAttributeHidden))
             return fail(static_cast<Dword>(kErrorAccessDenied));
-        if (to == from) return true;
         to->data = from->data;
         to->attributes = from->attributes;
         return true;
     }
     const Node copy{*dst, from->attributes, from->data};
     m_nodes[keyOf(*dst)] = copy;
+    return true;
+}
+
+bool FakeFileSystem::SetFileAttributes(const std::string& path, Dword attributes) {
+    note("SetFileAttributes", path);
+    Dword error = 0;
+    auto full = resolve(path, &error);
+    if (!full) return fail(error);
+    if (forced("SetFileAttributes", *full)) return false;
+    Node* node = find(*full);
+    if (!node) return fail(missingError(*full));
+    // Only the settable bits change; a folder stays a folder.
+    constexpr Dword kSettable =
+        kFileAttributeReadonly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive;
+    node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
     return true;
 }
 

@@ -27,6 +27,7 @@ public:
     bool CreateDirectory(const std::string& path) override;
     bool CopyFile(const std::string& existing, const std::string& newFile, bool failIfExists) override;
     bool DeleteFile(const std::string& path) override;
+    bool SetFileAttributes(const std::string& path, Dword attributes) override;
     Hfile OpenForWrite(const std::string& path) override;
     bool WriteFile(Hfile file, const void* data, Dword size, Dword* written) override;
     bool CloseFile(Hfile file) override;

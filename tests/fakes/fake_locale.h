@@ -21,6 +21,18 @@ public:
         }
         return out;
     }
+    std::string Utf16ToAnsi(const std::u16string& text) override {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i];
+            // A surrogate pair is one character, and one "?".
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] < 0xE000)
+                ++i;
+            out += c < 0x100 ? static_cast<char>(c) : '?';
+        }
+        return out;
+    }
     LocalTime Now() override { return now; }
 
     LocalTime now{2026, 12, 8, 9, 5, 30};

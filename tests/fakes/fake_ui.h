@@ -36,6 +36,12 @@ public:
         if (onDoEvents) onDoEvents(doEventsCalls);
     }
 
+    // Inline, as a front end without a window runs it.
+    void RunOffThread(const std::function<void()>& work) override {
+        ++offThreadCalls;
+        work();
+    }
+
     // Answers for the next boxes, in order; when none is queued a box answers
     // kIdOk for OK-only styles and kIdYes otherwise.
     void queueAnswer(int answer) { m_answers.push_back(answer); }
@@ -45,6 +51,7 @@ public:
 
     std::vector<ShownMessage> shown;
     int doEventsCalls = 0;
+    int offThreadCalls = 0;
 
 private:
     std::deque<int> m_answers;

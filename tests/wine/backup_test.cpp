@@ -137,7 +137,7 @@ protected:
     }
     void run(std::optional<std::string> folder) {
         shell.queueFolder(std::move(folder));
-        cmdBackup_Click(env, c.controls);
+        (void)cmdBackup_Click(env, c.controls, fakes::ListRows(c.list));
     }
     std::vector<std::string> titles() const {
         std::vector<std::string> out;
@@ -217,7 +217,8 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
 
 TEST_F(BackupWine, CancelAndNoTickWriteNothing) {
     driver("Card", "Net", tag + "-none.inf", false);
-    cmdBackup_Click(env, c.controls);  // the browser is not opened, so nothing is queued
+    (void)cmdBackup_Click(env, c.controls,
+                          fakes::ListRows(c.list));  // the browser is not opened, so nothing is queued
     EXPECT_EQ(titles(), std::vector<std::string>{"Driver"});
     c.list.rows[0].checked = true;
     run(std::nullopt);

@@ -6,6 +6,7 @@
 #undef CreateDirectory
 #undef CopyFile
 #undef DeleteFile
+#undef SetFileAttributes
 
 #include <cstdint>
 
@@ -65,6 +66,10 @@ public:
     }
 
     bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) ? true : keep(); }
+
+    bool SetFileAttributes(const std::string& path, Dword attributes) override {
+        return ::SetFileAttributesA(path.c_str(), attributes) ? true : keep();
+    }
 
     Hfile OpenForWrite(const std::string& path) override {
         HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,

@@ -1,4 +1,4 @@
-// The ANSI code page's texts as UTF-8, and the local clock, over kernel32.
+// The ANSI code page's texts as UTF-8, UTF-16 texts in it, and the local clock, over kernel32.
 #include <windows.h>
 
 #include <string>
@@ -21,6 +21,25 @@ public:
         if (utf8 <= 0) return text;
         std::string out(static_cast<std::size_t>(utf8), '\0');
         ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), utf8, nullptr, nullptr);
+        return out;
+    }
+
+    std::string Utf16ToAnsi(const std::u16string& text) override {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t));
+        if (text.empty()) return {};
+        const auto* w = reinterpret_cast<const wchar_t*>(text.data());
+        const int n = static_cast<int>(text.size());
+        // Best fit would turn some characters into path separators or dots; an ANSI code
+        // page of UTF-8 refuses the flag, and there every character is representable.
+        DWORD flags = WC_NO_BEST_FIT_CHARS;
+        int size = ::WideCharToMultiByte(CP_ACP, flags, w, n, nullptr, 0, nullptr, nullptr);
+        if (size <= 0 && ::GetLastError() == ERROR_INVALID_FLAGS) {
+            flags = 0;
+            size = ::WideCharToMultiByte(CP_ACP, flags, w, n, nullptr, 0, nullptr, nullptr);
+        }
+        if (size <= 0) return {};
+        std::string out(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_ACP, flags, w, n, out.data(), size, nullptr, nullptr);
         return out;
     }
 

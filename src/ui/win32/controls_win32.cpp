@@ -31,9 +31,10 @@ void DriverListView::clear() {
 
 void DriverListView::add(const std::string& text) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = static_cast<int>(count());
     item.pszText = const_cast<char*>(text.c_str());
+    item.lParam = item.iItem + 1;  // addedAs(): kept with the row when the rows are sorted
     if (SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) Raise(kErrOutOfMemory);
 }
 
@@ -123,12 +124,13 @@ void DriverListView::sortRows() {
     struct Row {
         std::array<std::string, kDriverColumns> cells;
         bool checked;
+        long addedAs;
     };
     const long n = count();
     std::vector<Row> rows;
     rows.reserve(static_cast<std::size_t>(n));
     for (long r = 1; r <= n; ++r) {
-        Row row{{}, checked(r)};
+        Row row{{}, checked(r), addedAs(r)};
         for (int k = 0; k < kDriverColumns; ++k) row.cells[static_cast<std::size_t>(k)] = cell(r, k);
         rows.push_back(std::move(row));
     }
@@ -154,6 +156,11 @@ void DriverListView::sortRows() {
                          reinterpret_cast<LPARAM>(&item));
         }
         setChecked(r, row.checked);
+        LVITEMA data{};
+        data.mask = LVIF_PARAM;
+        data.iItem = static_cast<int>(r - 1);
+        data.lParam = row.addedAs;
+        SendMessageA(m_hwnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
     }
 }
 
@@ -169,6 +176,14 @@ void DriverListView::showSortArrow() {
         if (c == m_sortColumn) item.fmt |= m_ascending ? HDF_SORTUP : HDF_SORTDOWN;
         SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
     }
+}
+
+long DriverListView::addedAs(long row) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index(row);
+    SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<long>(item.lParam);
 }
 
 long DriverListView::selectedRow() const {

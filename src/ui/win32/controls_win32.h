@@ -29,6 +29,7 @@ public:
     void setChecked(long row, bool on) override;
     void beginFill(long rows) override;
     void endFill() override;
+    [[nodiscard]] long addedAs(long row) const override;
 
     // Orders the rows by a column: ascending on the first click on its header, reversed
     // on the next, rows of equal cells in the order they had. The header shows the arrow.

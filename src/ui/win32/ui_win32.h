@@ -20,6 +20,7 @@ public:
     void setMainWindow(HWND hwnd) noexcept { m_main = hwnd; }
     int MessageBox(const std::string& text, const std::string& title, Dword style) override;
     void DoEvents() override;
+    void RunOffThread(const std::function<void()>& work) override;
 
 private:
     HWND m_main = nullptr;

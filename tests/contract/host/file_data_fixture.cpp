@@ -16,6 +16,11 @@ public:
     ILocale& locale() override { return m_locale; }
     const std::string& folder() const override { return m_folder; }
     void writeFile(const std::string& path, const std::string& bytes) override { m_fs.addFile(path, bytes); }
+    IFileSystem& files() override { return m_fs; }
+    void setAttributes(const std::string& path, Dword attributes) override {
+        m_fs.setAttributes(path, attributes);
+    }
+    std::string lastWrite(const std::string&) override { return ""; }
 
 private:
     fakes::FakeFileSystem m_fs;

@@ -68,10 +68,8 @@ TEST_F(BackupFilesTest, EveryFileCallRunsWithRedirectionOffAndRestoresItAfter) {
     EXPECT_TRUE(FileExists(p.env, "C:\\WINDOWS\\system32\\drivers\\native.sys"));
     EXPECT_FALSE(ListFolder(p.env, "C:\\WINDOWS\\system32\\drivers\\").empty());
     CreateFolder(p.env, "C:\\WINDOWS\\system32\\new");
-    CopyReplacing(p.env, "C:\\WINDOWS\\system32\\drivers\\native.sys", "C:\\d\\native.sys");
     EXPECT_EQ(p.files.callsWhileRedirected, 0);
     EXPECT_FALSE(p.files.redirectionOff());  // back on for whatever runs next
-    EXPECT_EQ(p.files.contents("C:\\d\\native.sys").value_or(""), "64");
 }
 
 TEST_F(BackupFilesTest, ListingLeavesOutHiddenAndSystemEntriesAndIsEmptyForAMissingFolder) {
@@ -86,30 +84,6 @@ TEST_F(BackupFilesTest, AFailedFolderOrCopyRaisesTheErrorThePlatformGave) {
     EXPECT_TRUE(p.files.isFolder("C:\\d\\made"));
     EXPECT_EQ(RaisedBy([&] { CreateFolder(p.env, "C:\\d\\made"); }), kErrPathFileAccess);
     EXPECT_EQ(RaisedBy([&] { CreateFolder(p.env, "C:\\nowhere\\x"); }), kErrPathNotFound);
-    EXPECT_EQ(RaisedBy([&] { CopyReplacing(p.env, "C:\\d\\missing.sys", "C:\\d\\sub\\x.sys"); }),
-              kErrFileNotFound);
-    p.files.failOn("CopyFile", "C:\\d\\plain.sys", static_cast<Dword>(kErrorSharingViolation));
-    EXPECT_EQ(RaisedBy([&] { CopyReplacing(p.env, "C:\\d\\plain.sys", "C:\\d\\sub\\plain.sys"); }),
-              kErrPermissionDenied);
-}
-
-TEST_F(BackupFilesTest, ACopyReplacesTheTargetAndTheJournalNotesOnlyCopiesMade) {
-    p.files.addFile("C:\\d\\sub\\plain.sys", "old");
-    CopyJournal journal;
-    CopyReplacing(p.env, "C:\\d\\plain.sys", "C:\\d\\sub\\plain.sys");
-    EXPECT_EQ(p.files.contents("C:\\d\\sub\\plain.sys").value_or(""), "a");
-    EXPECT_EQ(RaisedBy([&] { CopyReplacing(p.env, "C:\\d\\missing.sys", "C:\\d\\sub\\missing.sys"); }),
-              kErrFileNotFound);
-    {
-        CopyJournal inner;  // a nested journal takes the copies while it lives
-        CopyReplacing(p.env, "C:\\d\\readonly.sys", "C:\\d\\sub\\readonly.sys");
-        ASSERT_EQ(inner.copies().size(), 1u);
-    }
-    CopyReplacing(p.env, "C:\\d\\readonly.sys", "C:\\d\\sub\\again.sys");
-    ASSERT_EQ(journal.copies().size(), 2u);
-    EXPECT_EQ(journal.copies()[0].from, "C:\\d\\plain.sys");
-    EXPECT_EQ(journal.copies()[0].to, "C:\\d\\sub\\plain.sys");
-    EXPECT_EQ(journal.copies()[1].to, "C:\\d\\sub\\again.sys");
 }
 
 TEST(PlainNameTest, ANameMustStayInsideTheFolderItIsAppendedTo) {

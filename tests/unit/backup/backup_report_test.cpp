@@ -15,7 +15,6 @@ using namespace testing_backup;
 using Strings = std::vector<std::string>;
 
 const std::string kCatMain = kStore + "\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
-const char* const kHeader = "Driver,Class,INF,File,Status,Source,Size,SHA-256\r\n";
 
 Strings Lines(const std::string& text) {
     Strings out;
@@ -53,13 +52,14 @@ TEST(BackupReport, OneRowPerFileWithSourceSizeAndHashAndRowsForFilesNotFound) {
     ASSERT_TRUE(text);
     const std::string inf = m.file(kWin + "\\inf\\oem1.inf");
     const std::string d = "\"Fast, Card \xC3\xA9\",Net,oem1.inf,";
-    EXPECT_EQ(Lines(*text),
-              (Strings{"Driver,Class,INF,File,Status,Source,Size,SHA-256",
-                       d + "fast.cat,copied," + kCatMain + "\\oem1.cat,7," + fakes::Sha256Hex("catalog"),
-                       d + "fast.sys,copied," + kSys + "\\drivers\\FAST.SYS,6," + fakes::Sha256Hex("driver"),
-                       d + "oem1.inf,copied," + kWin + "\\inf\\oem1.inf," + std::to_string(inf.size()) + "," +
-                           fakes::Sha256Hex(inf),
-                       d + "gone.dll,not found,,,"}));
+    EXPECT_EQ(
+        Lines(*text),
+        (Strings{"Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text",
+                 d + "fast.cat,copied," + kCatMain + "\\oem1.cat,7," + fakes::Sha256Hex("catalog") + ",,",
+                 d + "fast.sys,copied," + kSys + "\\drivers\\FAST.SYS,6," + fakes::Sha256Hex("driver") + ",,",
+                 d + "oem1.inf,copied," + kWin + "\\inf\\oem1.inf," + std::to_string(inf.size()) + "," +
+                     fakes::Sha256Hex(inf) + ",,",
+                 d + "gone.dll,not found,,,,,"}));
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
@@ -76,9 +76,9 @@ TEST(BackupReport, HashesAreThoseOfTheFilesAsEachDriverLeftThem) {
     const Strings lines = Lines(m.file(kRoot + "\\backup-report.csv"));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], "Card,Net,a.inf,shared.dat,copied," + kSys + "\\Drivers\\shared.dat,12," +
-                            fakes::Sha256Hex("from drivers"));
+                            fakes::Sha256Hex("from drivers") + ",,");
     EXPECT_EQ(lines[4], "Card,Net,b.inf,shared.dat,copied," + kWin + "\\shared.dat,12," +
-                            fakes::Sha256Hex("from windows"));
+                            fakes::Sha256Hex("from windows") + ",,");
     EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\shared.dat"), "from windows");
 }
 
@@ -110,10 +110,13 @@ TEST(BackupReport, AFailedRunReportsWhatWasDoneBeforeTheFailure) {
     ASSERT_EQ(m.p.reports().size(), 1u);
     EXPECT_NE(m.p.reports()[0].text.find("Error Line: 247."), std::string::npos);
     const Strings lines = Lines(m.file(kRoot + "\\backup-report.csv"));
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[1].substr(0, 22), "One,Net,one.inf,one.in");
     EXPECT_EQ(lines[2].substr(0, 22), "Two,Net,two.inf,two.in");
     EXPECT_EQ(lines[3].substr(0, 22), "Two,Net,two.inf,two.sy");
+    // The copy that stopped the run, with the Windows error.
+    EXPECT_EQ(lines[4].substr(0, 50), "Three,Net,missing.inf,missing.inf,failed," + kWin.substr(0, 9));
+    EXPECT_EQ(lines[4].substr(lines[4].size() - 17), ",2,System error 2");
 }
 
 TEST(BackupReport, AFailureInsideADriverReportsItsCopiesSoFar) {
@@ -126,21 +129,25 @@ TEST(BackupReport, AFailureInsideADriverReportsItsCopiesSoFar) {
     m.run();
     ASSERT_EQ(m.p.reports().size(), 1u);
     const Strings lines = Lines(m.file(kRoot + "\\backup-report.csv"));
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1].substr(0, 22), "One,Net,one.inf,a.sys,");
-    EXPECT_EQ(lines[2].substr(0, 22), "One,Net,one.inf,one.in");
+    EXPECT_EQ(lines[2].substr(0, 29), "One,Net,one.inf,b.sys,failed,");
+    EXPECT_EQ(lines[3].substr(0, 22), "One,Net,one.inf,one.in");
 }
 
-TEST(BackupReport, AReportThatCannotBeWrittenIsAFailureNotASuccess) {
+// The report is no step of the run: a report that cannot be written leaves a completed
+// run, with no error box, and the result says why it is missing.
+TEST(BackupReport, AReportThatCannotBeWrittenIsRecordedNotShownAsAnErrorOfTheRun) {
     Machine m;
     m.driver("One", "Net", "one.inf");
     m.inf("one.inf", "", "", {});
     m.p.files.failOn("OpenForWrite", kRoot + "\\backup-report.csv", kErrorDiskFull);
     m.run();
-    ASSERT_EQ(m.p.reports().size(), 1u);
-    EXPECT_NE(m.p.reports()[0].text.find("Error Number: 61."), std::string::npos);
-    EXPECT_EQ(m.titles(), (Strings{"Install", "Error"}));
-    EXPECT_EQ(m.c.form.pointers.back(), kPointerDefault);
+    EXPECT_TRUE(m.p.reports().empty());
+    EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
+    EXPECT_EQ(m.result.end, backup::RunEnd::Completed);
+    EXPECT_EQ(m.result.reportPath, "");
+    EXPECT_EQ(m.result.reportError, static_cast<Dword>(kErrorDiskFull));
 }
 
 TEST(BackupReport, NoReportWithoutADriverBackedUp) {

@@ -8,6 +8,7 @@
 #include "backup/backup_run.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
+#include "inventory/ReadDrivers.h"
 
 namespace zv::testing_backup {
 
@@ -19,6 +20,8 @@ inline const std::string kRoot = "D:\\Backup\\Zorvane";
 struct Machine {
     fakes::FakePlatform p;
     fakes::FakeControls c;
+    std::vector<DriverRecord> records;  // behind the list's rows, as ReadDrivers leaves them
+    backup::BackupResult result;        // of the last run
 
     Machine() {
         p.files.addDrive('D');
@@ -31,6 +34,11 @@ struct Machine {
     void driver(const std::string& description, const std::string& className, const std::string& inf,
                 bool ticked = true) {
         c.list.addDriver(description, className, inf, ticked);
+        DriverRecord r;
+        r.description = description;
+        r.className = className;
+        r.infName = inf;
+        records.push_back(r);
     }
     // An INF in the INF folder; empty catalog or id leave the key out.
     void inf(const std::string& name, const std::string& catalog, const std::string& destDir,
@@ -45,7 +53,7 @@ struct Machine {
     }
     void run(std::optional<std::string> chosen = std::string("D:\\Backup")) {
         p.shell.queueFolder(std::move(chosen));
-        cmdBackup_Click(p.env, c.controls);
+        result = cmdBackup_Click(p.env, c.controls, ShownDrivers(c.list, records));
     }
     [[nodiscard]] std::string file(const std::string& path) const {
         return p.files.contents(path).value_or("<none>");

@@ -187,11 +187,12 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
     m.accept();
     m.p.files.addFolder("D:\\Window");
     fakes::FakeControls c;
-    ReadDrivers(m.p.env, c.controls);
+    std::vector<DriverRecord> shown;
+    ReadDrivers(m.p.env, c.controls, &shown);
     ASSERT_EQ(c.list.rows.size(), 2u);
     c.list.rows[0].checked = true;
     m.p.shell.queueFolder("D:\\Window");
-    cmdBackup_Click(m.p.env, c.controls);
+    (void)cmdBackup_Click(m.p.env, c.controls, ShownDrivers(c.list, shown));
     ASSERT_TRUE(m.p.reports().empty());
 
     EXPECT_EQ(m.run("/backup D:\\Cli\\new /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"), cli::kExitDone);

@@ -208,11 +208,16 @@ TEST_F(ReadDriversTest, FailingStepsAreSkippedSilently) {
     FailingList list;
     MainControls controls{ui.form, list, ui.check, ui.bar, ui.status};
     p.ui.onDoEvents = [](int) { throw RuntimeError(kErrInvalidCall, "Invalid procedure call or argument"); };
-    ReadDrivers(p.env, controls);
+    std::vector<DriverRecord> shown(1);  // a record of an earlier read goes
+    ReadDrivers(p.env, controls, &shown);
     ASSERT_EQ(list.rows.size(), 4u);
     EXPECT_EQ(list.rows[0].text, "Pixelwerk GX");
     EXPECT_EQ(list.rows[1].text, "Leading blank");
     EXPECT_EQ(list.rows[1].sub[3], "B-Net\\0004");  // the sub-items went to the right row
+    // The records stay row for row with the list: the row that was not added has none.
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[1].id, "B-Net\\0004");
+    EXPECT_EQ(shown[3].infName, "oem12.inf");
     EXPECT_TRUE(p.reports().empty());
     EXPECT_EQ(ui.form.pointers, (std::vector<int>{kPointerHourglass, kPointerDefault}));
 }

@@ -95,11 +95,24 @@ TEST(HardwareIdsOf, VersionedDecorationsMatchAndAnInfWithoutModelsHasNone) {
     EXPECT_TRUE(restore::HardwareIdsOf(m.p.env, kBackup + "\\Y\\y.inf", "x86").empty());
 }
 
-TEST(CatalogOf, TheArchitecturesCatalogComesFirst) {
-    Machine m;
-    m.driver("X", "x.inf", "[Version]\r\nCatalogFile=all.cat\r\nCatalogFile.NTx86=x86.cat\r\n");
-    EXPECT_EQ(restore::CatalogOf(m.p.env, kBackup + "\\X\\x.inf", "x86"), "x86.cat");
-    EXPECT_EQ(restore::CatalogOf(m.p.env, kBackup + "\\X\\x.inf", "amd64"), "all.cat");
+TEST(CatalogOf, TheArchitecturesCatalogThenNtThenPlain) {
+    const struct {
+        const char* version;
+        const char* x86;
+        const char* amd64;
+    } cases[] = {
+        {"CatalogFile=all.cat\r\nCatalogFile.NTx86=x86.cat\r\n", "x86.cat", "all.cat"},
+        {"CatalogFile=all.cat\r\nCatalogFile.NT=nt.cat\r\nCatalogFile.NTamd64=x64.cat\r\n", "nt.cat",
+         "x64.cat"},
+        {"CatalogFile=ahaw98.cat          ; and win98\r\n", "ahaw98.cat", "ahaw98.cat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        Machine m;
+        m.driver("X", "x.inf", std::string("[Version]\r\n") + c.version);
+        EXPECT_EQ(restore::CatalogOf(m.p.env, kBackup + "\\X\\x.inf", "x86"), c.x86);
+        EXPECT_EQ(restore::CatalogOf(m.p.env, kBackup + "\\X\\x.inf", "amd64"), c.amd64);
+    }
 }
 
 }  // namespace

@@ -36,8 +36,10 @@ TEST(CsvFieldTest, QuotesWhatRfc4180NeedsAndEdgeBlanksOnlyWhenAsked) {
 
 TEST(CsvFieldTest, TheBackupReportQuotesEdgeBlanksAndTheRestoreReportDoesNot) {
     fakes::FakePlatform p;
-    backup::ReportRow row{" Card ", "Net", "oem1.inf", "a.sys", "copied", "C:\\a.sys", "1", "ab"};
-    const std::string backupText = backup::ReportText(p.env, {row});
+    backup::BackupResult result;
+    result.drivers.push_back({DriverRecord{" Card ", "", "", "", "Net", "oem1.inf"}, "", {}, true});
+    result.drivers[0].files.push_back({"a.sys", "C:\\a.sys", backup::FileOutcome::Copied, 0, "", 1, "ab"});
+    const std::string backupText = backup::ReportText(p.env, result);
     EXPECT_NE(backupText.find("\r\n\" Card \",Net,oem1.inf,"), std::string::npos) << backupText;
 
     restore::Item item;

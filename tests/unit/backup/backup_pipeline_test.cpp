@@ -1,6 +1,6 @@
 // The steps the run adds after its own for each ticked driver: the driver-store package,
 // the catalog under its own name, the decorated sections, and the report.
-#include "backup/store_steps.h"
+#include "backup/backup_pipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ struct StoreMachine : Machine {
     }
 };
 
-TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
+TEST(BackupPipeline, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\other.inf_x86_2222\\other.inf", "another driver");
     m.p.files.addFile(kRepo + "\\readme.txt", "not a package");
@@ -68,7 +68,7 @@ TEST(StoreSteps, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
-TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
+TEST(BackupPipeline, AFolderNotNamedAfterItsInfIsListedForIt) {
     Machine m;
     const std::string inf = Inf("", "odd.sys=1\r\n");
     m.p.files.addFile(kWin + "\\inf\\oem1.inf", inf);
@@ -85,7 +85,7 @@ TEST(StoreSteps, AFolderNotNamedAfterItsInfIsListedForIt) {
     EXPECT_EQ(m.file(kRoot + "\\Net\\Plain\\plain.sys"), "plain one");
 }
 
-TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
+TEST(BackupPipeline, SetupapiNamesThePackageWhereItHasTheCall) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\card.inf", "as setupapi says");
     m.p.files.addFile(kRepo + "\\card.inf_x86_3333\\only-here.sys", "x");
@@ -97,14 +97,14 @@ TEST(StoreSteps, SetupapiNamesThePackageWhereItHasTheCall) {
     EXPECT_EQ(std::count(listings.begin(), listings.end(), kRepo + "\\*"), 0);  // no scan needed
 }
 
-TEST(StoreSteps, AStoreLocationThatIsGoneFallsBackToTheScan) {
+TEST(BackupPipeline, AStoreLocationThatIsGoneFallsBackToTheScan) {
     StoreMachine m;
     m.p.setup.setLocation(kWin + "\\inf\\oem1.inf", kRepo + "\\card.inf_x86_9999\\card.inf");
     m.run();
     EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
 }
 
-TEST(StoreSteps, TheStoreIsListedOnceForAllDriversOfARun) {
+TEST(BackupPipeline, TheStoreIsListedOnceForAllDriversOfARun) {
     StoreMachine m;
     m.p.files.addFile(kWin + "\\inf\\oem2.inf", Inf("", "none.sys=1\r\n"));
     m.driver("Second", "Net", "oem2.inf");
@@ -116,7 +116,7 @@ TEST(StoreSteps, TheStoreIsListedOnceForAllDriversOfARun) {
     EXPECT_EQ(Files(m, kRoot + "\\Net\\Second"), Strings{"oem2.inf"});
 }
 
-TEST(StoreSteps, The32BitBuildFindsTheNativeStore) {
+TEST(BackupPipeline, The32BitBuildFindsTheNativeStore) {
     StoreMachine m;
     m.p.files.emulateWow64(kSys, kWin + "\\SysWOW64");
     m.p.files.addFolder(kWin + "\\SysWOW64\\drivers");
@@ -125,7 +125,7 @@ TEST(StoreSteps, The32BitBuildFindsTheNativeStore) {
     EXPECT_EQ(m.p.files.callsWhileRedirected, 0);
 }
 
-TEST(StoreSteps, LinksInsideAPackageAreNotFollowed) {
+TEST(BackupPipeline, LinksInsideAPackageAreNotFollowed) {
     StoreMachine m;
     m.p.files.addFile(kRepo + "\\card.inf_x86_1111\\link\\outside.sys", "elsewhere");
     m.p.files.setAttributes(kRepo + "\\card.inf_x86_1111\\link", kFileAttributeDirectory | 0x400);
@@ -134,7 +134,7 @@ TEST(StoreSteps, LinksInsideAPackageAreNotFollowed) {
     EXPECT_EQ(m.file(m.card + "\\card.sys"), "package original");
 }
 
-TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
+TEST(BackupPipeline, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
     struct Case {
         const char* what;
         std::uint16_t arch;
@@ -184,7 +184,7 @@ TEST(StoreSteps, CatalogUnderItsOwnNameFromThePublishedInfsCatalog) {
     }
 }
 
-TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
+TEST(BackupPipeline, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
     struct Case {
         const char* what;
         std::uint16_t arch;
@@ -217,7 +217,7 @@ TEST(StoreSteps, DecoratedSourceSectionOfTheRunningWindowsOnlyWithoutAPackage) {
     }
 }
 
-TEST(StoreSteps, SourceProbesFollowTheRunsOrder) {
+TEST(BackupPipeline, SourceProbesFollowTheRunsOrder) {
     fakes::FakePlatform p;
     const WindowsFolders f{"C:\\W", "C:\\W\\S", "C:\\W\\inf\\"};
     EXPECT_EQ(backup::SourceProbes(p.env, "a.sys", "12", f),

@@ -1,0 +1,300 @@
+#include "backup/backup_pipeline.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "backup/backup_files.h"
+#include "backup/backup_report.h"
+#include "backup/md_ini_inf.h"
+#include "support/vbrt.h"
+
+namespace zv::backup {
+namespace {
+
+constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
+constexpr Dword kFileAttributeReparsePoint = 0x400;
+// Deeper than any package is laid out; bounds a folder chain of odd names.
+constexpr int kDepthLimit = 32;
+
+FileResult FileNamed(const std::string& file, FileOutcome outcome) {
+    FileResult f;
+    f.file = file;
+    f.outcome = outcome;
+    return f;
+}
+
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::vector<std::string> SectionNames(Env& env, const std::string& section, const std::string& file) {
+    std::vector<std::string> names;
+    for (const std::string& n : md_ini_inf::LoadIniSectionKeys(env, section, file))
+        if (IsPlainName(n)) names.push_back(n);
+    return names;
+}
+
+std::string DecoratedSection(const Architecture& arch) {
+    std::string section = "SourceDisksFiles.";
+    section += arch.sources;
+    return section;
+}
+
+Dword AttributesOf(Env& env, const std::string& path) {
+    RedirectionOff off(env.os.files);
+    return env.os.files.GetFileAttributes(path);
+}
+
+}  // namespace
+
+std::vector<std::string> SourceProbes(Env& env, const std::string& name, const std::string& id,
+                                      const WindowsFolders& folders) {
+    std::vector<std::string> probes;
+    std::string ext;
+    if (name.find('.') != std::string::npos) ext = ToLower(SplitText(name, '.').at(1));
+    if (!id.empty()) {
+        const std::string dir = WhereIsDir(env, id, folders);
+        // As in the run: an id the table does not know gives no folder, and "\" + name
+        // would probe the root of the current drive.
+        if (!dir.empty()) probes.push_back(dir + "\\" + name);
+        if (dir == folders.system + kPrinterDriverFolder)
+            for (int k = 1; k <= 19; ++k) probes.push_back(dir + "\\" + std::to_string(k) + "\\" + name);
+    }
+    if (ext == "hlp") {
+        probes.push_back(folders.windows + "\\help\\" + name);
+    } else if (ext == "sys") {
+        probes.push_back(folders.system + "\\drivers\\" + name);
+    } else {
+        probes.push_back(folders.system + "\\" + name);
+    }
+    return probes;
+}
+
+std::string CatalogName(Env& env, const std::string& infFile, const Architecture& arch) {
+    std::string decorated = "CatalogFile.";
+    decorated += arch.catalog;
+    for (const std::string& key : {decorated, std::string("CatalogFile.NT"), std::string("CatalogFile")}) {
+        const std::string name = md_ini_inf::ReadFromINI(env, "Version", key, infFile, "");
+        if (!name.empty()) return name;
+    }
+    return "";
+}
+
+BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions options)
+    : m_env(env),
+      m_options(std::move(options)),
+      m_copies(env, status),
+      m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
+
+void BackupPipeline::start(const std::string& root, const WindowsFolders& folders, long ticked) {
+    m_result.root = root;
+    m_folders = folders;
+    m_ticked = ticked;
+    // FileRepository is exempt from WOW64 redirection from Windows 7 on (not on Vista);
+    // every look below turns redirection off, so the 32-bit build sees the native store.
+    m_finder = std::make_unique<PackageFinder>(m_env, folders.system + "\\DriverStore\\FileRepository",
+                                               m_arch.store);
+}
+
+void BackupPipeline::beginDriver(const DriverRecord& driver) {
+    m_result.drivers.push_back(DriverResult{driver, "", {}, false});
+    m_inDriver = true;
+}
+
+void BackupPipeline::setDriverFolder(const std::string& folder) {
+    current().folder = folder;
+}
+
+void BackupPipeline::CopyReplacing(const std::string& from, const std::string& to) {
+    const CopyResult copy = m_copies.copy(from, to, CopyKind::Numbered);
+    if (m_inDriver) record(from, to, copy);
+    if (!copy.ok) RaiseWin32(m_env.os.system, copy.error);
+}
+
+void BackupPipeline::record(const std::string& from, const std::string& to, const CopyResult& copy) {
+    DriverResult& d = current();
+    const std::string prefix = d.folder + "\\";
+    std::string rel = to;
+    if (!d.folder.empty() && to.size() > prefix.size() && EqualsNoCase(to.substr(0, prefix.size()), prefix))
+        rel = to.substr(prefix.size());
+    auto it = std::find_if(d.files.begin(), d.files.end(),
+                           [&](const FileResult& f) { return EqualsNoCase(f.file, rel); });
+    if (it == d.files.end()) it = d.files.insert(d.files.end(), FileNamed(rel, FileOutcome::Copied));
+    it->source = from;
+    it->outcome = copy.ok ? FileOutcome::Copied : FileOutcome::Failed;
+    it->error = copy.ok ? 0 : copy.error;
+    it->errorText = copy.ok ? "" : m_env.os.system.ErrorText(copy.error);
+    it->size = copy.ok ? copy.size : 0;
+    it->sha256 = copy.ok ? copy.sha256 : "";
+}
+
+void BackupPipeline::recordFailure(const std::string& file, Dword error) {
+    FileResult f = FileNamed(file, FileOutcome::Failed);
+    f.error = error;
+    f.errorText = m_env.os.system.ErrorText(error);
+    current().files.push_back(std::move(f));
+}
+
+void BackupPipeline::copyAddition(const std::string& from, const std::string& to) {
+    record(from, to, m_copies.copy(from, to, CopyKind::Addition));
+}
+
+void BackupPipeline::copyPackage(const std::string& from, const std::string& to, int depth) {
+    std::vector<FindEntry> entries;
+    {
+        RedirectionOff off(m_env.os.files);
+        if (!m_env.os.files.FindFiles(LongPath(from + "\\*"), &entries)) entries.clear();
+    }
+    for (const FindEntry& e : entries) {
+        if (e.name == "." || e.name == ".." || !IsPlainName(e.name) ||
+            (e.attributes & kFileAttributeReparsePoint))
+            continue;
+        const std::string source = from + "\\" + e.name;
+        const std::string target = to + "\\" + e.name;
+        if (!(e.attributes & kFileAttributeDirectory)) {
+            copyAddition(source, target);
+            continue;
+        }
+        // Reparse points are not followed and the depth is bounded, so a link inside a
+        // package cannot lead the copy outside it or round in circles.
+        if (depth >= kDepthLimit) continue;
+        const Dword a = AttributesOf(m_env, LongPath(target));
+        if (a == kInvalidFileAttributes || !(a & kFileAttributeDirectory)) {
+            Dword error = 0;
+            {
+                RedirectionOff off(m_env.os.files);
+                if (!m_env.os.files.CreateDirectory(LongPath(target))) error = m_env.os.files.GetLastError();
+            }
+            if (error != 0) {
+                recordFailure(target.substr(current().folder.size() + 1) + "\\", error);
+                continue;
+            }
+        }
+        copyPackage(source, target, depth + 1);
+    }
+}
+
+void BackupPipeline::endDriver(const std::string& infCopy) {
+    try {
+        DriverResult& d = current();
+        bool package = false;
+        if (m_finder && IsPlainName(d.driver.infName)) {
+            const std::string folder = m_finder->find(m_folders.inf + d.driver.infName);
+            if (!folder.empty()) {
+                copyPackage(folder, d.folder, 0);
+                package = true;
+            }
+        }
+        catalogUnderItsName(infCopy);
+        // A package holds every file its INF names, under the names and in the sub-folders
+        // the INF gives; without one, the sections decorated for this Windows add theirs.
+        if (!package) decoratedSources(infCopy);
+        notFound(infCopy);
+    } catch (...) {
+        // Nothing above raises by design; should it, the driver says so and the run goes on.
+        const RuntimeError e = CurrentFailure();
+        FileResult f = FileNamed("", FileOutcome::Failed);
+        f.errorText = e.description();
+        current().files.push_back(std::move(f));
+    }
+    closeDriver();
+    current().complete = true;
+    if (m_options.onDriver)
+        m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
+}
+
+void BackupPipeline::catalogUnderItsName(const std::string& infCopy) {
+    DriverResult& d = current();
+    const std::string name = CatalogName(m_env, infCopy, m_arch);
+    if (!IsPlainName(name)) return;
+    const auto written = [&] {
+        return std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
+            return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, name);
+        });
+    };
+    if (written()) return;
+    const std::string target = d.folder + "\\" + name;
+    const std::string store = m_folders.system + "\\CatRoot\\";
+    const std::vector<std::string> entries = ListFolder(m_env, store);
+    auto search = [&](const std::string& file) {
+        for (const std::string& e : entries)
+            if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + file))
+                copyAddition(store + e + "\\" + file, target);
+    };
+    // A decorated name, which the run's own search did not look for.
+    if (!EqualsNoCase(name, md_ini_inf::ReadFromINI(m_env, "Version", "CatalogFile", infCopy, "")))
+        search(name);
+    if (written()) return;
+    // The store keeps a published driver's catalog under the published INF's name.
+    const std::string& inf = d.driver.infName;
+    if (inf.size() <= 4 || !EqualsNoCase(inf.substr(inf.size() - 4), ".inf")) return;
+    const std::string published = inf.substr(0, inf.size() - 4) + ".cat";
+    if (!EqualsNoCase(published, name)) search(published);
+}
+
+void BackupPipeline::decoratedSources(const std::string& infCopy) {
+    const std::string folder = current().folder;
+    for (const std::string& name : SectionNames(m_env, DecoratedSection(m_arch), infCopy)) {
+        const std::string id =
+            md_ini_inf::ReadFromINI(m_env, "DestinationDirs", "DefaultDestDir", infCopy, "");
+        for (const std::string& probe : SourceProbes(m_env, name, id, m_folders))
+            if (FileExists(m_env, probe)) copyAddition(probe, folder + "\\" + name);
+    }
+}
+
+// A row for each file the INF names that was written nowhere in the driver folder.
+void BackupPipeline::notFound(const std::string& infCopy) {
+    std::vector<std::string> named = SectionNames(m_env, "SourceDisksFiles", infCopy);
+    const std::vector<std::string> decorated = SectionNames(m_env, DecoratedSection(m_arch), infCopy);
+    named.insert(named.end(), decorated.begin(), decorated.end());
+    const std::string catalog = CatalogName(m_env, infCopy, m_arch);
+    if (IsPlainName(catalog)) named.push_back(catalog);
+    DriverResult& d = current();
+    for (const std::string& name : named) {
+        const bool known = std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
+            return EqualsNoCase(f.outcome == FileOutcome::NotFound ? f.file : BaseName(f.file), name);
+        });
+        if (known) continue;
+        d.files.push_back(FileNamed(name, FileOutcome::NotFound));
+    }
+}
+
+// The files written, sorted by name without regard to case; then those not found, in the
+// order the INF names them.
+void BackupPipeline::closeDriver() {
+    if (!m_inDriver) return;
+    m_inDriver = false;
+    std::vector<FileResult>& files = current().files;
+    const auto firstMissing = std::stable_partition(
+        files.begin(), files.end(), [](const FileResult& f) { return f.outcome != FileOutcome::NotFound; });
+    std::stable_sort(files.begin(), firstMissing, [](const FileResult& a, const FileResult& b) {
+        return ToLower(a.file) < ToLower(b.file);
+    });
+}
+
+void BackupPipeline::stopped(int line, const RuntimeError& error) {
+    m_result.line = line;
+    m_result.errorNumber = error.number();
+    m_result.errorDescription = error.description();
+}
+
+BackupResult BackupPipeline::finish(RunEnd end) {
+    closeDriver();
+    m_result.end = end;
+    writeReport();
+    return std::move(m_result);
+}
+
+void BackupPipeline::writeReport() {
+    if (m_result.drivers.empty() || m_result.root.empty()) return;
+    const std::string path = ReportPath(m_env, m_result.root);
+    const Dword error = WriteReport(m_env, path, m_result);
+    if (error == 0) {
+        m_result.reportPath = path;
+    } else {
+        m_result.reportError = error;
+        m_result.reportErrorText = m_env.os.system.ErrorText(error);
+    }
+}
+
+}  // namespace zv::backup

@@ -1,0 +1,81 @@
+#pragma once
+// The backup run's pipeline: the copies of its own numbered steps, and after them, for
+// each ticked driver, what makes the backup reinstall on Windows from Vista on: the
+// driver-store package copied whole, the catalog saved under its CatalogFile name, the
+// decorated source sections of the running Windows' architecture. It keeps the run's
+// result and writes the report from it when the run is over.
+//
+// Only the numbered copies raise (the run's failure path is theirs). Everything else here
+// records its failures for the driver and lets the run go on.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backup/backup_result.h"
+#include "backup/driver_store.h"
+#include "backup/file_copies.h"
+#include "backup/folder_names.h"
+#include "support/env.h"
+#include "support/runtime_error.h"
+#include "ui/controls.h"
+
+namespace zv::backup {
+
+// The paths one source file is probed at, in order, each copy replacing the one before:
+// the folder of the destination-directory id, its numbered printer sub-folders, then the
+// fallback folder for the extension (as the run does for [SourceDisksFiles]).
+[[nodiscard]] std::vector<std::string> SourceProbes(Env& env, const std::string& name, const std::string& id,
+                                                    const WindowsFolders& folders);
+
+// The catalog's name: CatalogFile.<NTarch> of the running Windows, else CatalogFile.NT,
+// else CatalogFile, from [Version] of the INF; "" when none is given.
+[[nodiscard]] std::string CatalogName(Env& env, const std::string& infFile, const Architecture& arch);
+
+struct BackupOptions {
+    // After each ticked driver's files: its result, its number (1-based) and the ticked count.
+    std::function<void(const DriverResult& driver, long number, long ticked)> onDriver;
+};
+
+class BackupPipeline {
+public:
+    BackupPipeline(Env& env, IStatusBar& status, BackupOptions options);
+
+    // Once the backup root and the Windows folders are known, with the ticked count.
+    void start(const std::string& root, const WindowsFolders& folders, long ticked);
+    void beginDriver(const DriverRecord& driver);
+    void setDriverFolder(const std::string& folder);
+    // A copy of the run's own steps, replacing the target: raises the run-time error of a
+    // failed copy, as the copy statement itself would.
+    void CopyReplacing(const std::string& from, const std::string& to);
+    // The additions for the current driver; they raise nothing.
+    void endDriver(const std::string& infCopy);
+    // The run's failure path reported this.
+    void stopped(int line, const RuntimeError& error);
+    // The run is over: the report is written from the result, which is returned.
+    [[nodiscard]] BackupResult finish(RunEnd end);
+
+private:
+    DriverResult& current() { return m_result.drivers.back(); }
+    void record(const std::string& from, const std::string& to, const CopyResult& copy);
+    void recordFailure(const std::string& file, Dword error);
+    void copyAddition(const std::string& from, const std::string& to);
+    void copyPackage(const std::string& from, const std::string& to, int depth);
+    void catalogUnderItsName(const std::string& infCopy);
+    void decoratedSources(const std::string& infCopy);
+    void notFound(const std::string& infCopy);
+    void closeDriver();
+    void writeReport();
+
+    Env& m_env;
+    BackupOptions m_options;
+    RunCopies m_copies;
+    Architecture m_arch;
+    WindowsFolders m_folders;
+    std::unique_ptr<PackageFinder> m_finder;
+    long m_ticked = 0;
+    bool m_inDriver = false;
+    BackupResult m_result;
+};
+
+}  // namespace zv::backup

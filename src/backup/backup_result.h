@@ -1,0 +1,64 @@
+#pragma once
+// What a backup run did: per driver, every file written or looked for, and how the run
+// ended. The window, the command line and the report all read it; nothing else tells
+// them what happened.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "inventory/driver_record.h"
+#include "platform/types.h"
+
+namespace zv::backup {
+
+enum class FileOutcome {
+    Copied,
+    NotFound,  // named by the INF, found nowhere
+    Failed,    // the copy (or the folder it goes into) failed: error and errorText say why
+};
+
+struct FileResult {
+    std::string file;    // as written, relative to the driver folder
+    std::string source;  // where it was copied from last; "" when not found
+    FileOutcome outcome = FileOutcome::Copied;
+    Dword error = 0;  // the Windows error of a failure
+    std::string errorText;
+    std::uint64_t size = 0;  // of a copied file
+    std::string sha256;      // of a copied file: 64 lower-case hex digits
+};
+
+struct DriverResult {
+    DriverRecord driver;
+    std::string folder;  // the driver folder; "" when the run stopped before forming it
+    std::vector<FileResult> files;
+    bool complete = false;  // the run got past it: all its steps ran
+
+    [[nodiscard]] int count(FileOutcome outcome) const;
+};
+
+enum class RunEnd {
+    Refused,    // no ticked driver: nothing was asked or done
+    Cancelled,  // the folder browser was cancelled
+    Completed,  // "Backup successfully created."
+    Stopped,    // a numbered step failed and the error reporter was shown
+};
+
+struct BackupResult {
+    RunEnd end = RunEnd::Refused;
+    std::string root;  // the backup root, once formed
+    std::vector<DriverResult> drivers;
+    // Stopped: the failing statement's line and the error as the reporter was given it.
+    int line = 0;
+    Long errorNumber = 0;
+    std::string errorDescription;
+    // The report: its path once written; else the reason it could not be.
+    std::string reportPath;
+    Dword reportError = 0;
+    std::string reportErrorText;
+
+    [[nodiscard]] int count(FileOutcome outcome) const;
+};
+
+[[nodiscard]] const char* OutcomeName(FileOutcome outcome);
+
+}  // namespace zv::backup

@@ -1,0 +1,87 @@
+#include "backup/file_copies.h"
+
+#include "backup/backup_files.h"
+#include "support/vbrt.h"
+
+namespace zv::backup {
+namespace {
+
+constexpr std::size_t kShortPathLimit = 248;
+
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+}  // namespace
+
+std::string LongPath(const std::string& path) {
+    const bool full = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    return full && path.size() >= kShortPathLimit ? "\\\\?\\" + path : path;
+}
+
+RunCopies::RunCopies(Env& env, IStatusBar& status)
+    : m_env(env), m_status(status), m_lastPump(std::chrono::steady_clock::now()) {}
+
+CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyKind kind) {
+    const std::string key = ToLower(to);
+    if (const auto it = m_made.find(key); it != m_made.end() && it->second.source == ToLower(from))
+        return it->second.result;
+
+    const std::string source = kind == CopyKind::Addition ? LongPath(from) : from;
+    const std::string target = kind == CopyKind::Addition ? LongPath(to) : to;
+    IFileSystem& files = m_env.os.files;
+    std::uint64_t size = 0;
+    bool sized = false;
+    {
+        RedirectionOff off(files);
+        sized = files.GetFileSize(source, &size);
+        if (kind == CopyKind::Addition) {
+            // CopyFile refuses to replace a read-only or hidden file, and an earlier run's copy
+            // of a read-only package file is read-only itself.
+            const Dword a = files.GetFileAttributes(target);
+            constexpr Dword kBlocking = kFileAttributeReadonly | kFileAttributeHidden;
+            if (a != kInvalidFileAttributes && !(a & kFileAttributeDirectory) && (a & kBlocking))
+                (void)files.SetFileAttributes(target, a & ~kBlocking);
+        }
+    }
+
+    CopyResult result;
+    const auto now = std::chrono::steady_clock::now();
+    if ((sized && size >= kOffThreadBytes) || now - m_lastPump >= kHoldLimit) {
+        const bool named = kind == CopyKind::Addition && sized && size >= kNamedBytes;
+        std::string before;
+        if (named) {
+            before = m_status.simpleText();
+            m_status.setSimpleText("Copying " + BaseName(to) + "...");
+        }
+        m_env.os.ui.RunOffThread([&] { result = copyOnce(source, target); });
+        if (named) m_status.setSimpleText(before);
+        m_lastPump = std::chrono::steady_clock::now();
+    } else {
+        result = copyOnce(source, target);
+    }
+    if (result.ok)
+        m_made[key] = Made{ToLower(from), result};
+    else
+        m_made.erase(key);  // what the target holds now is not known
+    return result;
+}
+
+// Runs on whichever thread copies: WOW64 redirection is a setting of the thread.
+CopyResult RunCopies::copyOnce(const std::string& from, const std::string& to) {
+    CopyResult r;
+    IFileSystem& files = m_env.os.files;
+    RedirectionOff off(files);
+    r.ok = files.CopyFile(from, to, false);
+    if (!r.ok) {
+        r.error = files.GetLastError();
+        return r;
+    }
+    if (!files.GetFileSize(to, &r.size) || !m_env.os.data.Sha256File(to, &r.sha256)) {
+        r.ok = false;
+        r.error = files.GetLastError();
+    }
+    return r;
+}
+
+}  // namespace zv::backup
