@@ -89,7 +89,8 @@ INSTANCES = [
 # IsPresent device property; Wine keeps device properties as keys below the device.
 DEVICE_ENUM = r"SYSTEM\CurrentControlSet\Enum\ROOT\ZVDEMO"
 DEVICES = [
-    ("0000", NET, "0000", "Ethernet (Fenlake 5120)", "Fenlake Gigabit Ethernet 5120", True, ["fnl5120ext.inf"]),
+    # With an extension driver (published as oem14.inf, its package in the store).
+    ("0000", NET, "0000", "Ethernet (Fenlake 5120)", "Fenlake Gigabit Ethernet 5120", True, ["oem14.inf"]),
     ("0001", NET, "0001", None, "Fenlake Wireless AX Demo", False, []),  # a removed USB stick
     # Two versions of one driver, each on a present card: only the newer one is "this PC's".
     ("0002", DISPLAY, "0000", None, "Quillon Graphics QX 900", True, []),
@@ -167,6 +168,8 @@ PACKAGES = [
     ("qx900.inf_x86_5a1f77aa01c2d3e4", "oem5.inf", "qx900.inf", ["qx900.cat", "qx900um.dll", "qx900km.sys"], False),
     # Of the same size as oem6.inf and a byte off: oem6.inf has no package.
     ("qx900.inf_x86_5a1f77aa01c2d3e3", "oem6.inf", "qx900.inf", ["qx900.cat", "qx900old.dll", "qx900km.sys"], True),
+    # The Fenlake adapter's extension driver: only in the store, never installed elsewhere.
+    ("fnlfx.inf_x86_5a1f0e0e0e0e0e01", "oem14.inf", "fnlfx.inf", ["fnlfx.cat", "fnlfx.dll"], False),
 ]
 
 
