@@ -294,14 +294,17 @@ void MainWindow::runListCommand(int id) {
 }
 
 // The ticked rows, or the highlighted one when none is ticked, as tab-separated text.
-void MainWindow::copyRows() {
+std::string MainWindow::copyText() const {
     std::vector<long> rows;
     for (long r = 1, n = m_list.count(); r <= n; ++r)
         if (m_list.checked(r)) rows.push_back(r);
     if (rows.empty() && m_list.selectedRow() > 0) rows.push_back(m_list.selectedRow());
-    if (rows.empty()) return;
-    const std::string text = m_logic->ListRowsText(rows);
-    if (!OpenClipboard(m_hwnd)) return;
+    return rows.empty() ? "" : m_logic->ListRowsText(rows);
+}
+
+void MainWindow::copyRows() {
+    const std::string text = copyText();
+    if (text.empty() || !OpenClipboard(m_hwnd)) return;
     EmptyClipboard();
     if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
         if (void* p = GlobalLock(block)) {

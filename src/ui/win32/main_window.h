@@ -34,6 +34,8 @@ public:
     [[nodiscard]] std::optional<unsigned> exitCode() const noexcept { return m_exitCode; }
     // A command of the list's context menu (IDM_LIST_...), as choosing it runs it.
     void runListCommand(int id);
+    // What "Copy" puts on the clipboard: the ticked rows, or the highlighted one.
+    [[nodiscard]] std::string copyText() const;
 
     // IFormWindow
     void setMousePointer(int pointer) override;

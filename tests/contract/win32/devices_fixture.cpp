@@ -43,6 +43,8 @@ public:
         wsprintfA(instance, "%04u", m_count++);
         const std::string key = m_name + "\\" + instance;
         SetText(root, key, "Driver", d.driverKey);
+        // Wine lists only devices whose class it can read.
+        SetText(root, key, "ClassGUID", d.driverKey.substr(0, d.driverKey.find('\\')));
         SetText(root, key, "DeviceDesc", d.description);
         if (!d.friendlyName.empty()) SetText(root, key, "FriendlyName", d.friendlyName);
         if (d.present) {
