@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Seeds a Wine prefix with the demo machine: an invented driver population under
-# the device-class key, its INF files, catalogs and installed files.
+# the device-class key, its INF files, catalogs and installed files, and devices
+# (below Enum\ROOT\ZVDEMO) that use some of the drivers.
 #   tools/make-demo-prefix.sh [--arch i686|x86_64] [--agreed] PREFIX
 # PREFIX is created when missing: 32-bit for i686 (the default, or $ZV_ARCH inside
 # scripts/wine-session.sh), 64-bit for x86_64. --agreed also stores the accepted

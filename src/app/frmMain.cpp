@@ -4,6 +4,7 @@
 
 #include "backup/backup_run.h"
 #include "inventory/ReadDrivers.h"
+#include "inventory/driver_selection.h"
 #include "support/guard.h"
 
 namespace zv {
@@ -98,6 +99,30 @@ void frmMain::cmdBackup_Click() {
     m_backupRun(m_env, m_controls);
     m_backupRunning = false;
     if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
+}
+
+void frmMain::mnuSelectThisPc_Click() {
+    // Only ticks change, as with the list buttons, so this may also run during a backup:
+    // the run reads each tick when it reaches the row.
+    try {
+        IDriverList& list = m_controls.lstDrivers;
+        const std::vector<bool> picked = ThisPcsDrivers(m_drivers);
+        for (long row = 1, rows = list.count(); row <= rows; ++row) {
+            const auto index = static_cast<std::size_t>(list.addedAs(row) - 1);
+            const bool on = index < picked.size() && picked[index];
+            if (list.checked(row) != on) list.setChecked(row, on);
+        }
+    } catch (...) {
+        (void)CurrentFailure();
+    }
+}
+
+std::string frmMain::ListRowsText(const std::vector<long>& rows) const {
+    return RowsAsText(m_controls.lstDrivers, rows);
+}
+
+int frmMain::CompareListCells(int column, const std::string& a, const std::string& b) {
+    return CompareCells(column, a, b);
 }
 
 // The restore walks no list rows, but it sets the same bar and status text as a backup

@@ -2,6 +2,7 @@
 // The main window's logic: its load and close handlers, the menu handlers and
 // the command handlers, over the controls the window gives it.
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     void cmdSelect_Click();
     void cmdInvert_Click();
     void cmdBackup_Click();
+    // The list's context menu: "Select this PC's drivers" (its "Select all" and "Invert
+    // selection" are the buttons' handlers), and what "Copy" puts on the clipboard.
+    void mnuSelectThisPc_Click();
+    [[nodiscard]] std::string ListRowsText(const std::vector<long>& rows) const;
+    // How a click on a column header orders the rows.
+    [[nodiscard]] static int CompareListCells(int column, const std::string& a, const std::string& b);
 
     [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
     // What the Backup command runs; tests put a run of their own here.

@@ -36,8 +36,10 @@ int main() {
     auto setup = MakeDriverSetup();
     auto data = MakeFileData();
     auto locale = MakeLocale();
+    auto devices = MakeDevices();
     UiWin32 ui;
-    Platform os{*registry, *profile, *system, *files, *internet, *shell, ui, *setup, *data, *locale};
+    Platform os{*registry, *profile, *system, *files,  *internet, *shell,
+                ui,        *setup,   *data,   *locale, *devices};
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};

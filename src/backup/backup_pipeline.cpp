@@ -176,6 +176,7 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
             if (!package) decoratedSources(inf);
             notFound(inf);
         }
+        extensionDrivers();
     } catch (...) {
         // Nothing above raises by design; should it, the driver says so and the run goes on.
         const RuntimeError e = CurrentFailure();
@@ -231,6 +232,61 @@ void BackupPipeline::decoratedSources(const InfFile& inf) {
         if (!IsPlainName(name)) continue;
         for (const std::string& probe : SourceProbes(m_env, name, id, m_folders))
             if (FileExists(m_env, probe)) copyAddition(probe, folder + "\\" + name);
+    }
+}
+
+// A folder of the driver's (made when missing); false records why it could not be made.
+bool BackupPipeline::makeFolder(const std::string& folder) {
+    const Dword a = AttributesOf(m_env, LongPath(folder));
+    if (a != kInvalidFileAttributes && (a & kFileAttributeDirectory)) return true;
+    Dword error = 0;
+    {
+        RedirectionOff off(m_env.os.files);
+        if (!m_env.os.files.CreateDirectory(LongPath(folder))) error = m_env.os.files.GetLastError();
+    }
+    if (error == 0) return true;
+    recordFailure(folder.substr(current().folder.size() + 1) + "\\", error);
+    return false;
+}
+
+// The device's extension drivers (Windows 10 and later): each one's INF, its whole store
+// package and its catalog into a sub-folder of the driver's folder named after the INF.
+// A restore stages the INFs of a folder before those of its sub-folders: the base first.
+void BackupPipeline::extensionDrivers() {
+    DriverResult& d = current();
+    for (const std::string& ext : d.driver.extensionInfs) {
+        if (!IsPlainName(ext) || EqualsNoCase(ext, d.driver.infName)) continue;
+        const std::string inf = m_folders.inf + ext;
+        if (!FileExists(m_env, inf)) {
+            d.files.push_back(FileNamed(ext + "\\" + ext, FileOutcome::NotFound));
+            continue;
+        }
+        const std::string folder = d.folder + "\\" + ext;
+        if (!makeFolder(folder)) continue;
+        copyAddition(inf, folder + "\\" + ext);
+        const std::string package = m_finder ? m_finder->find(inf) : "";
+        if (!package.empty()) copyPackage(package, folder, 0);
+        InfFile extInf;
+        Dword readError = 0;
+        if (!ReadInf(m_env, inf, &extInf, &readError)) continue;
+        const std::string catalog = CatalogFileOf(extInf, m_arch.sources);
+        if (!IsPlainName(catalog)) continue;
+        const std::string rel = ext + "\\" + catalog;
+        const auto written = [&] {
+            return std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
+                return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, rel);
+            });
+        };
+        // Without a package: from the catalog store, under its name or the published INF's.
+        const std::string store = m_folders.system + "\\CatRoot\\";
+        const std::string published = ext.substr(0, ext.size() - 4) + ".cat";
+        for (const std::string& name : {catalog, published}) {
+            if (written()) break;
+            for (const std::string& e : ListFolder(m_env, store))
+                if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + name))
+                    copyAddition(store + e + "\\" + name, folder + "\\" + catalog);
+        }
+        if (!written()) d.files.push_back(FileNamed(rel, FileOutcome::NotFound));
     }
 }
 

@@ -2,7 +2,8 @@
 // The backup run's pipeline: the copies of its own numbered steps, and after them, for
 // each ticked driver, what makes the backup reinstall on Windows from Vista on: the
 // driver-store package copied whole, the catalog saved under its CatalogFile name, the
-// decorated source sections of the running Windows' architecture. It keeps the run's
+// decorated source sections of the running Windows' architecture, and the extension
+// drivers of the driver's device, each in a sub-folder named after its INF. It keeps the run's
 // result and writes the report from it when the run is over.
 //
 // Only the numbered copies raise (the run's failure path is theirs). Everything else here
@@ -61,6 +62,8 @@ private:
     void catalogUnderItsName(const InfFile& inf);
     void decoratedSources(const InfFile& inf);
     void notFound(const InfFile& inf);
+    void extensionDrivers();
+    bool makeFolder(const std::string& folder);
     void closeDriver();
     void writeReport();
 

@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/console_front.h"
 #include "inventory/ReadDrivers.h"
+#include "inventory/driver_selection.h"
 #include "restore/restore_run.h"
 #include "support/csv.h"
 #include "support/md_Usefull.h"
@@ -16,7 +17,8 @@
 namespace zv::cli {
 namespace {
 
-constexpr const char* kHeaders[6] = {"Description", "Default", "Provider", "ID", "Class", "Inf Path"};
+constexpr const char* kHeaders[kDriverColumns] = {"Description", "Default", "Provider", "ID",     "Class",
+                                                  "Inf Path",    "Version", "Date",     "Device", "Present"};
 
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -37,8 +39,8 @@ struct Front {
         : ui(console),
           shell(folder),
           check(microsoft),
-          os{real.registry, real.profile, real.system, real.files, real.internet,
-             shell,         ui,           real.setup,  real.data,  real.locale} {}
+          os{real.registry, real.profile, real.system, real.files,  real.internet, shell, ui,
+             real.setup,    real.data,    real.locale, real.devices} {}
 
     ConsoleUi ui;
     ConsoleShell shell;
@@ -61,8 +63,7 @@ bool Accepted(Env& env) {
 std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
     std::vector<std::vector<std::string>> table;
     table.emplace_back(std::begin(kHeaders), std::end(kHeaders));
-    for (const DriverRecord& r : drivers)
-        table.push_back({r.description, r.classDefault, r.provider, r.id, r.className, r.infName});
+    for (const DriverRecord& r : drivers) table.push_back(CellsOf(r));
     std::string out;
     if (csv) {
         for (const auto& row : table) {
@@ -74,14 +75,14 @@ std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
         }
         return out;
     }
-    std::size_t width[6] = {};
+    std::size_t width[kDriverColumns] = {};
     for (const auto& row : table)
-        for (std::size_t k = 0; k < 6; ++k) width[k] = std::max(width[k], row[k].size());
+        for (std::size_t k = 0; k < kDriverColumns; ++k) width[k] = std::max(width[k], row[k].size());
     for (const auto& row : table) {
         std::string line;
-        for (std::size_t k = 0; k < 6; ++k) {
+        for (std::size_t k = 0; k < kDriverColumns; ++k) {
             line += row[k];
-            if (k < 5) line += std::string(width[k] - row[k].size() + 2, ' ');
+            if (k + 1 < kDriverColumns) line += std::string(width[k] - row[k].size() + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\r\n";
@@ -137,8 +138,17 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         if (!c.microsoft) text += " Drivers from Microsoft are listed only with /microsoft.";
         return Fail(console, kExitBadArguments, text + "\r\nThe ids are those that /list prints.");
     }
+    if (c.present) {
+        // This PC's drivers, together with the rows of any /id.
+        const std::vector<bool> picked = ThisPcsDrivers(listed);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (picked[i]) rows[i].ticked = true;
+    }
     if (std::none_of(rows.begin(), rows.end(), [](const FixedDriverRows::Row& r) { return r.ticked; }))
-        return Fail(console, kExitNothingDone, "No driver is listed, so there is nothing to back up.");
+        return Fail(console, kExitNothingDone,
+                    c.present && !rows.empty()
+                        ? "No listed driver is used by a device present now, so there is nothing to back up."
+                        : "No driver is listed, so there is nothing to back up.");
 
     Dword error = 0;
     if (!MakeFolders(env.os.files, folder, &error))

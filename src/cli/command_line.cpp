@@ -117,6 +117,8 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             c.csv = true;
         } else if (s == "all") {
             c.all = true;
+        } else if (s == "present") {
+            c.present = true;
         } else if (s == "accept") {
             c.accept = true;
         } else if (s == "id") {
@@ -140,9 +142,10 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
     if (c.microsoft && c.action != Action::List && c.action != Action::Backup)
         return fail("/microsoft belongs to /list and /backup.");
-    if ((c.all || idSeen) && c.action != Action::Backup) return fail("/all and /id belong to /backup.");
-    if (c.all && idSeen) return fail("/all and /id cannot be used together.");
-    if (c.action == Action::Backup && !idSeen) c.all = true;
+    if ((c.all || idSeen || c.present) && c.action != Action::Backup)
+        return fail("/all, /id and /present belong to /backup.");
+    if (c.all && (idSeen || c.present)) return fail("/all cannot be used with /id or /present.");
+    if (c.action == Action::Backup && !idSeen && !c.present) c.all = true;
     return p;
 }
 
@@ -156,11 +159,13 @@ std::string UsageText(const std::string& program) {
            "  " +
            p +
            " /list [/microsoft] [/csv]\r\n"
-           "      prints the driver list: description, default, provider, id, class, INF\r\n"
+           "      prints the driver list: description, default, provider, id, class, INF,\r\n"
+           "      version, date, the device that uses the driver and whether it is present\r\n"
            "  " +
            p +
-           " /backup <folder> [/all | /id <id> ...] [/microsoft]\r\n"
-           "      backs up all listed drivers, or those of the ids, into <folder>\\Zorvane\r\n"
+           " /backup <folder> [/all | /id <id> ... | /present] [/microsoft]\r\n"
+           "      backs up all listed drivers, or those of the ids, or this PC's drivers\r\n"
+           "      (/present: as the list's menu selects them) into <folder>\\Zorvane\r\n"
            "  " +
            p +
            " /restore <folder>\r\n"

@@ -19,6 +19,7 @@ struct Command {
     bool microsoft = false;  // /microsoft: the drivers from Microsoft too
     bool csv = false;        // /csv: the list as comma-separated values
     bool all = false;        // /all: every listed driver (also the default of /backup)
+    bool present = false;    // /present: this PC's drivers, as the list's menu selects them
     bool accept = false;     // /accept: record that the agreement was accepted
     std::vector<std::string> ids;
     std::string folder;

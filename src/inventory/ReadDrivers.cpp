@@ -1,5 +1,6 @@
 #include "inventory/ReadDrivers.h"
 
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,21 @@ std::string ClassPathOf(const std::string& id) {
     return path.substr(0, path.size() >= 5 ? path.size() - 5 : 0);
 }
 
+// The device of each driver instance, by its ID in lower case, from one listing of
+// the devices. A driver that several devices use shows a present one.
+std::map<std::string, DeviceEntry> DevicesByDriver(IDevices& devices) {
+    std::map<std::string, DeviceEntry> out;
+    std::vector<DeviceEntry> all;
+    Dword error = 0;
+    if (!devices.ListDevices(&all, &error)) return out;
+    for (DeviceEntry& d : all) {
+        if (d.driverKey.empty()) continue;
+        DeviceEntry& slot = out[ToLower(d.driverKey)];
+        if (slot.driverKey.empty() || (d.present && !slot.present)) slot = std::move(d);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
@@ -48,18 +64,29 @@ std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
         for (const std::string& inst : instances) Skip([&] { DriverKeys.push_back(cls + "\\" + inst); });
     }
 
-    // Phase two: each read opens its key anew; nothing is cached between IDs.
+    // Phase two. The values are read through open keys (the Class key, the current class
+    // and instance keys) rather than from HKEY_LOCAL_MACHINE each time: the same values,
+    // at a fraction of the registry calls.
+    md_registry::OpenKeys keys(env.os.registry);
+    Skip([&] { keys.Keep(kHkeyLocalMachine, kClassKey); });
+    // The devices once per listing, not once per driver.
+    std::map<std::string, DeviceEntry> devices;
+    Skip([&] { devices = DevicesByDriver(env.os.devices); });
     std::vector<DriverRecord> records;
     for (const std::string& id : DriverKeys) {
         const std::string instancePath = std::string(kClassKey) + "\\" + id;
         const std::string classPath = ClassPathOf(id);
         DriverRecord r;
         r.id = id;
-        Skip([&] { r.provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName")); });
-        Skip([&] { r.classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "")); });
-        Skip([&] { r.className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class")); });
-        Skip([&] { r.description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc")); });
-        Skip([&] { r.infName = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath")); });
+        Skip([&] {
+            r.provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName", &keys));
+        });
+        Skip([&] { r.classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
+        Skip([&] { r.className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
+        Skip([&] {
+            r.description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
+        });
+        Skip([&] { r.infName = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "InfPath", &keys)); });
 
         if (r.description.empty()) continue;
         // Whole-value equality: "Microsoft Corporation" or " Microsoft" is another provider.
@@ -68,6 +95,17 @@ std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
             int ticked = 0;
             Skip([&] { ticked = chkMicrosoft.value(); });
             if (ticked != 1) continue;
+        }
+        // Beyond the five values: the driver's version and date, and its device.
+        Skip([&] {
+            r.version = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverVersion", &keys));
+        });
+        Skip([&] { r.date = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDate", &keys)); });
+        if (const auto device = devices.find(ToLower(id)); device != devices.end()) {
+            r.hasDevice = true;
+            r.device = device->second.name;
+            r.present = device->second.present;
+            r.extensionInfs = device->second.extensionInfs;
         }
         Skip([&] { records.push_back(std::move(r)); });
     }
@@ -80,7 +118,16 @@ void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
     Skip([&] { c.lstDrivers.clear(); });
     if (shown) shown->clear();
 
-    for (const DriverRecord& r : ListDrivers(env, c.chkMicrosoft)) {
+    const std::vector<DriverRecord> records = ListDrivers(env, c.chkMicrosoft);
+    // The list holds its redraw until the last row and makes room for all rows at once.
+    struct Fill {
+        IDriverList& list;
+        ~Fill() {
+            Skip([&] { list.endFill(); });
+        }
+    } fill{c.lstDrivers};
+    Skip([&] { c.lstDrivers.beginFill(static_cast<long>(records.size())); });
+    for (const DriverRecord& r : records) {
         // The list is unsorted, so the row just added is the last one.
         bool added = false;
         Skip([&] {
@@ -89,14 +136,26 @@ void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
         });
         if (!added) continue;
         if (shown) Skip([&] { shown->push_back(r); });
-        const std::string cells[kDriverColumns] = {r.description, r.classDefault, r.provider,
-                                                   r.id,          r.className,    r.infName};
+        const std::vector<std::string> cells = CellsOf(r);
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
             Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
     }
 
     Skip([&] { env.os.ui.DoEvents(); });
     Skip([&] { c.form.setMousePointer(kPointerDefault); });
+}
+
+std::vector<std::string> CellsOf(const DriverRecord& r) {
+    return {r.description,
+            r.classDefault,
+            r.provider,
+            r.id,
+            r.className,
+            r.infName,
+            r.version,
+            r.date,
+            r.hasDevice ? r.device : kNoDevice,
+            r.hasDevice ? (r.present ? kPresentYes : kPresentNo) : ""};
 }
 
 // One statement per marked line: the line table takes each line as written.

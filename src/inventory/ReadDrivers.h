@@ -13,10 +13,19 @@ namespace zv {
 // The device-class key below HKEY_LOCAL_MACHINE.
 inline constexpr const char* kClassKey = "SYSTEM\\CurrentControlSet\\Control\\Class";
 
+// The device cells of a row: the device's name, or this for a driver no device uses,
+// and whether the device is present.
+inline constexpr const char* kNoDevice = "(no device)";
+inline constexpr const char* kPresentYes = "Yes";
+inline constexpr const char* kPresentNo = "No";
+
 // One record per instance key whose description is set, in enumeration order, leaving out
 // the "microsoft" and provider-less ones unless chkMicrosoft is ticked (asked for each such
 // one). Has no failure path of its own: a failing step is skipped and the run goes on.
 [[nodiscard]] std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft);
+
+// A record as the list's cells show it, column by column.
+[[nodiscard]] std::vector<std::string> CellsOf(const DriverRecord& record);
 
 // Clears lstDrivers and adds one row per record of ListDrivers. shown, when given, gets
 // the record of each row added, in row order. Skips failing steps as ListDrivers does.
@@ -29,8 +38,9 @@ public:
         : m_list(list), m_records(records) {}
     long count() const override { return static_cast<long>(m_records.size()); }
     bool ticked(long row) const override { return m_list.checked(row); }
+    // The list may have been sorted since: a row's record is the one it was added with.
     const DriverRecord& record(long row) const override {
-        return m_records.at(static_cast<std::size_t>(row - 1));
+        return m_records.at(static_cast<std::size_t>(m_list.addedAs(row) - 1));
     }
 
 private:

@@ -15,6 +15,13 @@ struct DriverRecord {
     std::string id;            // class subkey name, "\", instance subkey name
     std::string className;     // "Class" of the class key
     std::string infName;       // "InfPath" of the instance key
+    std::string version;       // "DriverVersion" of the instance key, as the registry holds it
+    std::string date;          // "DriverDate" of the instance key, as the registry holds it
+    // The device that uses the driver (a device whose driver key is this instance), if any.
+    bool hasDevice = false;
+    std::string device;  // its friendly name, else its description
+    bool present = false;
+    std::vector<std::string> extensionInfs;  // its extension drivers' INF names
 };
 
 // The drivers a backup walks, in the order they are shown. The tick is asked for when the

@@ -43,7 +43,109 @@ Dword ExpandInto(ISystem& system, const std::string& source, std::string& buffer
     return system.ExpandEnvironmentStrings(source, buffer.data(), static_cast<Dword>(buffer.size()));
 }
 
+// Large enough for every value the driver list reads in one query; a longer one is
+// asked for its size first, as before.
+constexpr Dword kFirstQuerySize = 512;
+
+bool StartsWithPath(const std::string& path, const std::string& parent) {
+    return path.size() > parent.size() + 1 && path[parent.size()] == '\\' &&
+           EqualsNoCase(path.substr(0, parent.size()), parent);
+}
+
+// Queries the value into a buffer of the size it reports; how QueryValueEx reads a value
+// that does not fit into its first buffer.
+// status is kept up to date, so that a failure inside leaves the last query's.
+void QueryBySize(IRegistry& registry, Hkey key, const std::string& valueName, RegValue& value, Long& status) {
+    Dword type = kRegNone;
+    Dword size = 0;
+    status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
+    if (status != kErrorSuccess) return;
+    switch (type) {
+        case kRegSz: {
+            std::string buffer(size, '\0');
+            status = registry.QueryValueEx(key, valueName, nullptr, Bytes(buffer), &size);
+            if (status != kErrorSuccess) {
+                value = std::monostate{};
+                return;
+            }
+            // The last byte is taken for the NUL: a value stored without one loses its
+            // last character. A size of 0 would ask for -1 characters, which ends here
+            // without touching the value.
+            const std::size_t read = std::min<std::size_t>(size, buffer.size());
+            if (read == 0) return;
+            value = buffer.substr(0, read - 1);
+            return;
+        }
+        case kRegDword: {
+            // Never more than the 4 bytes we have: a malformed, longer REG_DWORD gives
+            // ERROR_MORE_DATA instead of writing past the number.
+            std::int32_t number = 0;
+            size = sizeof number;
+            auto* bytes = reinterpret_cast<std::uint8_t*>(&number);
+            status = registry.QueryValueEx(key, valueName, nullptr, bytes, &size);
+            if (status == kErrorSuccess) value = number;
+            return;
+        }
+        default: status = -1;
+    }
+}
+
+// Opens one key for ReadKey: from keys when given, else root\path into owned.
+Hkey OpenForReading(Env& env, OpenKeys* keys, Hkey root, const std::string& path, OpenedKey& owned) {
+    if (keys) return keys->Open(root, path);
+    (void)env.os.registry.OpenKeyEx(root, path, 0, kKeyQueryValue, owned.put());
+    return owned.get();
+}
+
 }  // namespace
+
+OpenKeys::~OpenKeys() {
+    for (Entry& e : m_recent) Close(e);
+    for (Entry& e : m_kept) Close(e);
+}
+
+void OpenKeys::Close(Entry& e) noexcept {
+    if (e.key != kNoKey) (void)m_registry.CloseKey(e.key);
+    e.key = kNoKey;
+}
+
+void OpenKeys::Keep(Hkey root, const std::string& path) {
+    m_kept.push_back(Entry{root, path, OpenBelow(root, path)});
+}
+
+Hkey OpenKeys::OpenBelow(Hkey root, const std::string& path) {
+    // The deepest open key above path, so that only the rest of the path is looked up.
+    const Entry* parent = nullptr;
+    for (const std::vector<Entry>* list : {&m_kept, &m_recent})
+        for (const Entry& e : *list)
+            if (e.key != kNoKey && e.root == root && StartsWithPath(path, e.path) &&
+                (!parent || e.path.size() > parent->path.size()))
+                parent = &e;
+    Hkey key = kNoKey;
+    const Long status =
+        parent ? m_registry.OpenKeyEx(parent->key, path.substr(parent->path.size() + 1), 0, kKeyRead, &key)
+               : m_registry.OpenKeyEx(root, path, 0, kKeyRead, &key);
+    return status == kErrorSuccess ? key : kNoKey;
+}
+
+Hkey OpenKeys::Open(Hkey root, const std::string& path) {
+    for (const Entry& e : m_kept)
+        if (e.root == root && EqualsNoCase(e.path, path)) return e.key;
+    // A driver's reads alternate between its instance key and its class key: keep the
+    // few used last, so that the class key stays open while its instances are read.
+    for (auto it = m_recent.begin(); it != m_recent.end(); ++it)
+        if (it->root == root && EqualsNoCase(it->path, path)) {
+            std::rotate(it, it + 1, m_recent.end());
+            return m_recent.back().key;
+        }
+    constexpr std::size_t kRecent = 3;
+    if (m_recent.size() == kRecent) {
+        Close(m_recent.front());
+        m_recent.erase(m_recent.begin());
+    }
+    m_recent.push_back(Entry{root, path, OpenBelow(root, path)});
+    return m_recent.back().key;
+}
 
 std::string ValueText(const RegValue& value) {
     if (const auto* s = std::get_if<std::string>(&value)) return *s;
@@ -61,15 +163,15 @@ const std::string* RegistryValues::Find(const std::string& name) const {
     return it == m_items.end() ? nullptr : &it->second;
 }
 
-RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name) {
+RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name, OpenKeys* keys) {
     RegValue result;
     Guard(env, [&](int& erl) {
         OpenedKey key = NoKeyOf(env.os.registry);
         RegValue vValue;
         // Read rights only. The open is not checked: after a failure the handle is 0, the
         // query through it fails too, and the value stays empty.
-        LN(1) env.os.registry.OpenKeyEx(root, path, 0, kKeyQueryValue, key.put());
-        LN(2) QueryValueEx(env, key.get(), name, vValue);
+        LN(1) const Hkey hKey = OpenForReading(env, keys, root, path, key);
+        LN(2) QueryValueEx(env, hKey, name, vValue);
         LN(3) key.reset();
         LN(4) result = vValue;
     });
@@ -82,34 +184,29 @@ Long QueryValueEx(Env& env, Hkey key, const std::string& valueName, RegValue& va
     Long status = -1;
     try {
         IRegistry& registry = env.os.registry;
+        // Type, size and data in one query where the value fits; the result is the same as
+        // asking for the size first and then for the data, at half the calls.
+        std::uint8_t first[kFirstQuerySize];
         Dword type = kRegNone;
-        Dword size = 0;
-        status = registry.QueryValueEx(key, valueName, &type, nullptr, &size);
+        Dword size = kFirstQuerySize;
+        status = registry.QueryValueEx(key, valueName, &type, first, &size);
+        if (status == kErrorMoreData) {
+            QueryBySize(registry, key, valueName, value, status);
+            return status;
+        }
         if (status != kErrorSuccess) return status;
         switch (type) {
-            case kRegSz: {
-                std::string buffer(size, '\0');
-                status = registry.QueryValueEx(key, valueName, nullptr, Bytes(buffer), &size);
-                if (status != kErrorSuccess) {
-                    value = std::monostate{};
-                    return status;
-                }
-                // The last byte is taken for the NUL: a value stored without one loses its
-                // last character. A size of 0 would ask for -1 characters, which ends here
-                // without touching the value.
-                const std::size_t read = std::min<std::size_t>(size, buffer.size());
-                if (read == 0) return status;
-                value = buffer.substr(0, read - 1);
+            case kRegSz:
+                // The last byte is taken for the NUL (see QueryBySize); a size of 0 leaves the value.
+                if (size == 0) return status;
+                value =
+                    std::string(reinterpret_cast<const char*>(first), std::min(size, kFirstQuerySize) - 1);
                 return status;
-            }
             case kRegDword: {
-                // Never more than the 4 bytes we have: a malformed, longer REG_DWORD gives
-                // ERROR_MORE_DATA instead of writing past the number.
                 std::int32_t number = 0;
-                size = sizeof number;
-                auto* bytes = reinterpret_cast<std::uint8_t*>(&number);
-                status = registry.QueryValueEx(key, valueName, nullptr, bytes, &size);
-                if (status == kErrorSuccess) value = number;
+                if (size > sizeof number) return kErrorMoreData;
+                std::copy(first, first + size, reinterpret_cast<std::uint8_t*>(&number));
+                value = number;
                 return status;
             }
             default: return -1;

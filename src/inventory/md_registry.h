@@ -18,9 +18,43 @@ using RegValue = std::variant<std::monostate, std::string, std::int32_t>;
 // The value as callers compare it with text: the number in decimal, empty as "".
 [[nodiscard]] std::string ValueText(const RegValue& value);
 
+// Keys kept open across reads, so that a run reading many values (the driver list
+// reads five per driver) reaches them through an open key instead of opening the
+// whole path from the root for each value. A path below a key held here is opened
+// relative to it. Keys are opened for reading only and closed when this goes.
+class OpenKeys {
+public:
+    explicit OpenKeys(IRegistry& registry) : m_registry(registry) {}
+    ~OpenKeys();
+    OpenKeys(const OpenKeys&) = delete;
+    OpenKeys& operator=(const OpenKeys&) = delete;
+
+    // Opens root\path and keeps it for the life of this object (the parent of many reads).
+    void Keep(Hkey root, const std::string& path);
+    // The open key for root\path, or 0 when it cannot be opened (the reads through it
+    // then fail, as after a failed open). Stays open until a few other keys were asked for.
+    [[nodiscard]] Hkey Open(Hkey root, const std::string& path);
+
+private:
+    struct Entry {
+        Hkey root;
+        std::string path;
+        Hkey key;
+    };
+    Hkey OpenBelow(Hkey root, const std::string& path);
+    void Close(Entry& e) noexcept;
+
+    IRegistry& m_registry;
+    std::vector<Entry> m_kept;
+    std::vector<Entry> m_recent;  // most recent last
+};
+
 // One value of root\path; the empty name reads the key's default value. A missing
 // key or value, or a type other than REG_SZ and REG_DWORD, reads as empty, silently.
-[[nodiscard]] RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name);
+// With keys, the key comes from them (and stays open there) instead of being opened
+// and closed for this one read.
+[[nodiscard]] RegValue ReadKey(Env& env, Hkey root, const std::string& path, const std::string& name,
+                               OpenKeys* keys = nullptr);
 
 // Reads a REG_SZ or REG_DWORD value of an open key into value. Returns the status of
 // the last query, or -1 for a type it does not read; reports nothing.

@@ -1,6 +1,7 @@
 #pragma once
 // Everything the program asks of the operating system, bundled. Nothing reaches
 // the OS around it.
+#include "platform/devices.h"
 #include "platform/driver_setup.h"
 #include "platform/file_data.h"
 #include "platform/filesystem.h"
@@ -25,6 +26,7 @@ struct Platform {
     IDriverSetup& setup;
     IFileData& data;
     ILocale& locale;
+    IDevices& devices;
 };
 
 }  // namespace zv

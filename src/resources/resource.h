@@ -7,3 +7,8 @@
 #define IDM_EXIT 102
 #define IDM_RESTORE 103
 #define IDM_ABOUT_ZORVANE 111
+// The driver list's context menu
+#define IDM_LIST_THIS_PC 121
+#define IDM_LIST_SELECT_ALL 122
+#define IDM_LIST_INVERT 123
+#define IDM_LIST_COPY 124

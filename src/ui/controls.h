@@ -7,8 +7,10 @@
 
 namespace zv {
 
-// lstDrivers' columns, in order: the row's own text, then its five sub-items. The
-// list reader writes them and the backup run and the command line read them by these names.
+// lstDrivers' columns, in order: the row's own text, then its sub-items. The list
+// reader writes them and the backup run and the command line read them by these names.
+// The first six are the list's original columns; the driver's version and date and the
+// device that uses it follow them.
 enum DriverColumn : int {
     kColDescription = 0,
     kColDefault = 1,
@@ -16,10 +18,14 @@ enum DriverColumn : int {
     kColId = 3,
     kColClass = 4,
     kColInfPath = 5,
+    kColVersion = 6,
+    kColDate = 7,
+    kColDevice = 8,
+    kColPresent = 9,
 };
-inline constexpr int kDriverColumns = 6;
+inline constexpr int kDriverColumns = 10;
 inline constexpr int kFirstSubItem = kColDefault;
-inline constexpr int kLastSubItem = kColInfPath;
+inline constexpr int kLastSubItem = kColPresent;
 
 // lstDrivers: rows are 1-based; sub-items kFirstSubItem to kLastSubItem.
 class IDriverList {
@@ -33,6 +39,13 @@ public:
     virtual void setSubItem(long row, int k, const std::string& text) = 0;
     [[nodiscard]] virtual bool checked(long row) const = 0;
     virtual void setChecked(long row, bool on) = 0;
+    // Around adding many rows: a control that redraws on every change holds that off and
+    // makes room for about rows at once. Models without a screen need neither.
+    virtual void beginFill(long /*rows*/) {}
+    virtual void endFill() {}
+    // The position a row had when it was added: the same as its position until the
+    // rows are put in another order (a list that sorts them).
+    [[nodiscard]] virtual long addedAs(long row) const { return row; }
 };
 
 class ICheckBox {

@@ -8,16 +8,21 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 from contextlib import contextmanager
 
 from e2e_steps import compare_tree, windows_path
-from run_e2e import MAIN_TITLE
+from run_e2e import MAIN_TITLE, ROOT
+
+sys.path.insert(0, str(ROOT / "tools" / "demo"))
+import population as pop  # noqa: E402
 
 IDM_RESTORE = 103
+IDM_LIST_THIS_PC = 121
 CATROOT = r"C:\windows\system32\catroot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"
 TICKS = ["Fenlake Gigabit Ethernet 5120", "Orrin LaserWrite 4200 PS", "Kestrel Gaming Keyboard K7",
          "Quillon Graphics QX 900"]
-HEADER = ["Description", "Default", "Provider", "ID", "Class", "Inf Path"]
+HEADER = ["Description", "Default", "Provider", "ID", "Class", "Inf Path", "Version", "Date", "Device", "Present"]
 REPORT_HEADER = ["INF", "Outcome", "Stored as", "Installed for", "Error number", "Error text"]
 
 
@@ -145,8 +150,8 @@ def run_restore_steps(s, free_port):
             rc, _, err = cli("/list", stdout=f)
         s.expect(rc == 0, f"/list gave {rc}: {err}")
         lines = listing.read_bytes().decode("cp1252").split("\r\n")
-        s.expect(lines[0].split() == ["Description", "Default", "Provider", "ID", "Class", "Inf", "Path"],
-                 f"header {lines[0]!r}")
+        s.expect(lines[0].split() == ["Description", "Default", "Provider", "ID", "Class", "Inf", "Path", "Version",
+                                      "Date", "Device", "Present"], f"header {lines[0]!r}")
         s.expect(len([l for l in lines[1:] if l]) == len(window), f"{len(lines) - 2} lines, {len(window)} rows")
         for line, row in zip(lines[1:], window):
             s.expect(line.startswith(row[1]) and row[4] in line, f"line {line!r} for row {row}")
@@ -157,6 +162,27 @@ def run_restore_steps(s, free_port):
         providers = [r[2].lower() for r in rows[1:]]
         s.expect("microsoft" in providers and len(rows) - 1 > len(window), f"/microsoft rows {providers}")
         s.expect({r[4] for r in window} <= {r[3] for r in rows[1:]}, "the window's ids are not all listed")
+
+    def this_pcs_drivers():
+        """The demo machine's devices: the window's columns, its "Select this PC's drivers",
+        and /backup /present writing the tree of the same rows."""
+        ensure_main()
+        s.auto_("command", MAIN_TITLE, IDM_LIST_THIS_PC)
+        want = sorted(pop.THIS_PCS_DRIVERS)
+        rows = s.rows_until(lambda rs: sorted(r[4] for r in rs if r[0] == "1") == want)
+        s.expect(sorted(r[4] for r in rows if r[0] == "1") == want, f"ticked {[r[4] for r in rows if r[0] == '1']}")
+        by_id = {r[4]: r for r in rows}
+        nic = by_id.get(pop.NET + "\\0000", [])
+        s.expect(nic[7:11] == ["5.120.2.0", "3-14-2025", "Ethernet (Fenlake 5120)", "Yes"], f"the NIC's row {nic}")
+        stick = by_id.get(pop.NET + "\\0001", [])
+        s.expect(stick[9:11] == ["Fenlake Wireless AX Demo", "No"], f"the removed stick's row {stick}")
+        pad = by_id.get(pop.KEYBOARD + "\\0002", [])
+        s.expect(pad[9:11] == ["(no device)", ""], f"a driver without a device {pad}")
+        s.stop_app()
+        target = s.prefix / "drive_c" / "e2e-present"
+        rc, out, err = cli("/backup", "C:\\e2e-present", "/present")
+        s.expect(rc == 0, f"/backup /present gave {rc}: {out} {err}")
+        compare_tree(s, target, pop.THIS_PCS_DRIVERS)
 
     def usage_and_bad_arguments():
         rc, out, err = cli("/?")
@@ -254,6 +280,7 @@ def run_restore_steps(s, free_port):
             (bad / "Broken" / "broken.inf").write_bytes(b"this is no INF\x01\r\n")
             gone = bad / "Net" / "Fenlake Gigabit Ethernet 5120"
             (gone / "fnl5120.cat").unlink()
+            shutil.rmtree(gone / "oem14.inf")  # its extension driver: restored in the steps before
             # Only the published copy stays, so this folder holds one INF, the changed one.
             for other in gone.glob("*.inf"):
                 if other.name.lower() != "oem3.inf":
@@ -292,6 +319,7 @@ def run_restore_steps(s, free_port):
         for name, fn in [
             ("restore source: a window backup of four drivers", window_backup_is_the_source),
             ("/list prints the window's list; /csv /microsoft adds Microsoft's", list_as_the_window_shows_it),
+            ("this PC's drivers: device columns, the list's menu and /backup /present", this_pcs_drivers),
             ("/? and bad arguments: usage, messages, codes 2 and 3, nothing written", usage_and_bad_arguments),
             ("/backup writes the window's tree for the same ticks", cli_backup_writes_the_windows_tree),
             ("/backup /all stops at the driver without an INF: code 1", cli_backup_of_all_stops_with_code_one),

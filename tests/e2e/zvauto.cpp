@@ -316,7 +316,9 @@ int main(int argc, char** argv) {
         for (int r = 0; r < rows; ++r) {
             const auto state = SendMessageA(list, LVM_GETITEMSTATE, r, LVIS_STATEIMAGEMASK);
             std::printf("%d", ((state >> 12) == 2) ? 1 : 0);
-            for (int c = 0; c < 6; ++c) std::printf("\t%s", ListCell(list, mem, r, c).c_str());
+            const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+            const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 6;
+            for (int c = 0; c < columns; ++c) std::printf("\t%s", ListCell(list, mem, r, c).c_str());
             std::printf("\n");
         }
         return 0;

@@ -52,9 +52,16 @@ private:
 class ListRows : public IDriverRows {
 public:
     explicit ListRows(const FakeDriverList& list) : m_list(list) {
-        for (const Row& r : list.rows)
-            m_records.push_back(DriverRecord{r.text, r.sub[kColDefault], r.sub[kColProvider], r.sub[kColId],
-                                             r.sub[kColClass], r.sub[kColInfPath]});
+        for (const Row& r : list.rows) {
+            DriverRecord d;
+            d.description = r.text;
+            d.classDefault = r.sub[kColDefault];
+            d.provider = r.sub[kColProvider];
+            d.id = r.sub[kColId];
+            d.className = r.sub[kColClass];
+            d.infName = r.sub[kColInfPath];
+            m_records.push_back(std::move(d));
+        }
     }
     long count() const override { return static_cast<long>(m_records.size()); }
     bool ticked(long row) const override { return m_list.checked(row); }

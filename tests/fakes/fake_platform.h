@@ -1,6 +1,7 @@
 #pragma once
 // One of every fake, bundled as the Platform the modules take, with an error
 // reporter and application values: what a host test hands to the code under test.
+#include "fakes/fake_devices.h"
 #include "fakes/fake_driver_setup.h"
 #include "fakes/fake_file_data.h"
 #include "fakes/fake_filesystem.h"
@@ -26,7 +27,8 @@ struct FakePlatform {
     FakeDriverSetup setup;
     FakeFileData data{files};
     FakeLocale locale;
-    Platform os{registry, profile, system, files, internet, shell, ui, setup, data, locale};
+    FakeDevices devices;
+    Platform os{registry, profile, system, files, internet, shell, ui, setup, data, locale, devices};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://updates.example/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

@@ -98,7 +98,8 @@ protected:
     fakes::FakePlatform p;
     std::unique_ptr<IInternet> net = win32::MakeInternet();
     std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
-    Platform os{p.registry, p.profile, p.system, *files, *net, p.shell, p.ui, p.setup, p.data, p.locale};
+    Platform os{p.registry, p.profile, p.system, *files,   *net,     p.shell,
+                p.ui,       p.setup,   p.data,   p.locale, p.devices};
     Env env{os, p.errors, p.app};
 };
 bool HttpPort80::s_started = false;

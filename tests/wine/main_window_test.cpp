@@ -133,12 +133,14 @@ TEST_F(MainWindowTest, LoadSetsCaptionAboutItemAndListsTheDrivers) {
 }
 
 TEST_F(MainWindowTest, ColumnsAndClientSize) {
-    const char* headers[] = {"Decription", "Default", "Provider", "ID", "Class", "Inf Path"};
-    const int twips[] = {5000, 4000, 2000, 1440, 1440, 1440};
+    // The six original columns as they were, then the added ones.
+    const char* headers[] = {"Decription", "Default", "Provider", "ID",     "Class",
+                             "Inf Path",   "Version", "Date",     "Device", "Present"};
+    const int twips[] = {5000, 4000, 2000, 1440, 1440, 1440, 1440, 1200, 3600, 900};
     HDC dc = GetDC(nullptr);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(nullptr, dc);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 10; ++i) {
         char text[64] = {};
         LVCOLUMNA col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -196,6 +198,97 @@ TEST_F(MainWindowTest, CheckBoxAndListCommandsActOnTheRealList) {
     EXPECT_EQ(Ticks(list), (std::vector<bool>{true, true, false, true}));
     click(kIdSelect);
     EXPECT_EQ(Ticks(list), (std::vector<bool>{true, true, true, true}));
+    EXPECT_TRUE(p.reports().empty());
+}
+
+// A header click sorts by its column, a second one reverses, ticks go with their rows, and
+// the backup walks the rows as shown; the list's menu, from the keyboard's menu key,
+// and its commands act on the real list.
+TEST_F(MainWindowTest, HeaderClicksSortAndTheListMenuActs) {
+    instance("Sound", "0001", "Tonwerk", "Tonwerk HD Audio", "oem2.inf");  // an older version
+    const auto version = [&](const std::string& id, const char* v) {
+        p.registry.setString(kHkeyLocalMachine, kClass + "\\" + id, "DriverVersion", v);
+    };
+    version("Net\\0000", "10.10.0.0");
+    version("Sound\\0000", "10.2.0.0");
+    version("Sound\\0001", "9.8.0.0");
+    p.devices.devices = {{"Net\\0000", "Port", false, {}},
+                         {"Sound\\0000", "Speakers", true, {}},
+                         {"Sound\\0001", "Speakers (old)", true, {}}};
+    load();
+    const auto ids = [&] {
+        std::vector<std::string> out;
+        for (int r = 0, n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); r < n; ++r)
+            out.push_back(CellText(list, r, kColId));
+        return out;
+    };
+    const auto clickHeader = [&](int column) {
+        NMLISTVIEW n{};
+        n.hdr.hwndFrom = list;
+        n.hdr.idFrom = kIdList;
+        n.hdr.code = LVN_COLUMNCLICK;
+        n.iItem = -1;
+        n.iSubItem = column;
+        SendMessageA(hwnd, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&n));
+    };
+    const auto arrow = [&](int column) {
+        HDITEMA item{};
+        item.mask = HDI_FORMAT;
+        SendMessageA(ListView_GetHeader(list), HDM_GETITEMA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    };
+    EXPECT_EQ(ids(),
+              (std::vector<std::string>{"Net\\0000", "Sound\\0000", "Sound\\0001"}));  // registry order
+    EXPECT_EQ(CellText(list, 0, kColDevice), "Port");
+    EXPECT_EQ(CellText(list, 0, kColPresent), "No");
+    click(kIdInvert);
+    LVITEMA untick{};
+    untick.stateMask = LVIS_STATEIMAGEMASK;
+    untick.state = INDEXTOSTATEIMAGEMASK(1);
+    SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&untick));
+
+    clickHeader(kColVersion);  // by number: 9.8 < 10.2 < 10.10
+    EXPECT_EQ(ids(), (std::vector<std::string>{"Sound\\0001", "Sound\\0000", "Net\\0000"}));
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(arrow(kColVersion), HDF_SORTUP);
+    clickHeader(kColVersion);
+    EXPECT_EQ(ids(), (std::vector<std::string>{"Net\\0000", "Sound\\0000", "Sound\\0001"}));
+    EXPECT_EQ(arrow(kColVersion), HDF_SORTDOWN);
+    clickHeader(kColDescription);
+    EXPECT_EQ(arrow(kColVersion), 0);
+    EXPECT_EQ(ids(), (std::vector<std::string>{"Net\\0000", "Sound\\0000",
+                                               "Sound\\0001"}));  // ties keep their order
+    clickHeader(kColDescription);
+    EXPECT_EQ(ids(), (std::vector<std::string>{"Sound\\0000", "Sound\\0001", "Net\\0000"}));
+
+    std::vector<std::string> walked;
+    window->logic().setBackupRun([&](Env&, MainControls& c) {
+        for (long x = 1; x <= c.lstDrivers.count(); ++x) walked.push_back(c.lstDrivers.subItem(x, kColId));
+    });
+    click(kIdBackup);
+    EXPECT_EQ(walked, ids());
+
+    // The menu key opens the list's menu; Enter on its first item ticks this PC's drivers:
+    // the newer of the two present versions, not the absent device's driver.
+    SetFocus(list);
+    PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    Pump();
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{true, false, false}));
+    window->runListCommand(IDM_LIST_INVERT);
+    EXPECT_EQ(Ticks(list), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(
+        window->copyText(),
+        "Tonwerk HD Audio\t\tTonwerk\tSound\\0001\t\toem2.inf\t9.8.0.0\t\tSpeakers (old)\tYes\r\n"
+        "Acme Gigabit\tNetwork adapters\tAcme Networks\tNet\\0000\tNet\toem4.inf\t10.10.0.0\t\tPort\tNo\r\n");
+
+    // Read again (the check box): the rows come in the order chosen.
+    click(kIdCheck);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    EXPECT_EQ(CellText(list, 0, kColDescription), "WAN Miniport");
+    EXPECT_EQ(CellText(list, 4, kColDescription), "Acme Gigabit");
     EXPECT_TRUE(p.reports().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "fakes/fake_controls.h"
+#include "fakes/fake_devices.h"
 #include "fakes/fake_internet.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
@@ -21,11 +22,12 @@ struct RealFilesEnv {
     std::unique_ptr<IDriverSetup> setup = win32::MakeDriverSetup();
     std::unique_ptr<IFileData> data = win32::MakeFileData();
     std::unique_ptr<ILocale> locale = win32::MakeLocale();
+    fakes::FakeDevices devices;
     fakes::FakeRegistry registry;
     fakes::FakeInternet internet;
     fakes::FakeShell shell;
     fakes::FakeUi ui;
-    Platform os{registry, *profile, *system, *files, internet, shell, ui, *setup, *data, *locale};
+    Platform os{registry, *profile, *system, *files, internet, shell, ui, *setup, *data, *locale, devices};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

@@ -209,19 +209,55 @@ def backup(ticks, include_microsoft, arch="x86"):
                 for probe in probes_of(name, secs):
                     if exists(probe):
                         put(name, probe)
-        for rel in sorted(mine, key=str.lower):
-            data = content(mine[rel])
-            rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
-                         hashlib.sha256(data).hexdigest(), "", ""])
         reported = []
         for name in plain + decorated + ([named_catalog] if named_catalog else []):
             if any(k.rsplit("\\", 1)[-1].lower() == name.lower() for k in mine):
                 continue
-            if name.lower() in reported:
+            if name.lower() in [r.lower() for r in reported]:
                 continue
-            reported.append(name.lower())
+            reported.append(name)
+        # The device's extension drivers, each in a sub-folder named after its INF: the INF,
+        # its package, and its catalog from the store where no package holds it.
+        for ext in extensions_of(row["id"]):
+            ext_inf = INFS.get(ext.lower())
+            if ext_inf is None:
+                reported.append(ext + "\\" + ext)
+                continue
+            tree.setdefault(driver + "\\" + ext + "\\", None)
+            put(ext + "\\" + ext, INF_FOLDER + ext)
+            data = ext_inf.read_bytes()
+            ext_package = next((f for f, (_, d) in store.items() if d == data), None)
+            if ext_package:
+                for rel, source in store[ext_package][0].items():
+                    if "\\" in rel:
+                        tree.setdefault(driver + "\\" + ext + "\\" + rel.rsplit("\\", 1)[0] + "\\", None)
+                    put(ext + "\\" + rel, source)
+            ext_secs = sections(ext_inf)
+            ext_cat = (read_key(ext_secs, "Version", "CatalogFile." + catalog_suffix)
+                       or read_key(ext_secs, "Version", "CatalogFile.NT") or read_key(ext_secs, "Version", "CatalogFile"))
+            if ext_cat and not any(k.lower() == (ext + "\\" + ext_cat).lower() for k in mine):
+                for name in (ext_cat, ext_inf.stem + ".cat"):
+                    if any(k.lower() == (ext + "\\" + ext_cat).lower() for k in mine):
+                        break
+                    for found in store_search(name):
+                        put(ext + "\\" + ext_cat, found)
+                if not any(k.lower() == (ext + "\\" + ext_cat).lower() for k in mine):
+                    reported.append(ext + "\\" + ext_cat)
+        for rel in sorted(mine, key=str.lower):
+            data = content(mine[rel])
+            rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
+                         hashlib.sha256(data).hexdigest(), "", ""])
+        for name in reported:
             rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", ""])
     return tree, None, rows
+
+
+def extensions_of(driver_id):
+    """The extension INFs of the device that uses the driver instance driver_id."""
+    for _inst, guid, sub, _friendly, _desc, _present, extensions in pop.DEVICES:
+        if (guid + "\\" + sub).lower() == driver_id.lower():
+            return extensions
+    return []
 
 
 def csv_field(text):

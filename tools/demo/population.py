@@ -45,12 +45,18 @@ INSTANCES = [
                    "InfPath": "kdnetdemo.inf", "InfSection": "KdNic", "DriverVersion": "10.0.1.0"}),
     (NET, "Properties", {"Security": "demo, not a driver"}),
     (DISPLAY, "0000", {"DriverDesc": "Quillon Graphics QX 900", "ProviderName": "Quillon Graphics Inc.",
-                       "InfPath": "oem5.inf", "InfSection": "QX900_Install", "DriverVersion": "31.0.15.1"}),
+                       "InfPath": "oem5.inf", "InfSection": "QX900_Install", "DriverVersion": "31.0.15.1",
+                       "DriverDate": "3-14-2025"}),
     # The same description again, from another INF: two rows, two IDs, one backup folder.
     (DISPLAY, "0001", {"DriverDesc": "Quillon Graphics QX 900", "ProviderName": "Quillon Graphics Inc.",
-                       "InfPath": "oem6.inf", "InfSection": "QX900_Install", "DriverVersion": "30.0.9.4"}),
+                       "InfPath": "oem6.inf", "InfSection": "QX900_Install", "DriverVersion": "30.0.9.4",
+                       "DriverDate": "3-15-2025"}),
     (DISPLAY, "0002", {"DriverDesc": "Basic Display Demo Adapter", "ProviderName": "MICROSOFT",
                        "InfPath": "dispdemo.inf", "InfSection": "BasicDisplay"}),
+    # A virtual display adapter: present, but never one of "this PC's drivers".
+    (DISPLAY, "0003", {"DriverDesc": "Quillon Virtual Display Demo", "ProviderName": "Quillon Graphics Inc.",
+                       "InfPath": "oem13.inf", "InfSection": "QXVD_Install", "DriverVersion": "2.1.0.0",
+                       "DriverDate": "6-2-2025"}),
     (USB, "0000", {"DriverDesc": "USB 3.0 Hub: Root/Port <A>?", "ProviderName": "Tessar Silicon",
                    "InfPath": "oem7.inf", "InfSection": "TSXHUB.Dev", "DriverVersion": "1.2.0.40"}),
     # Only starts with the word Microsoft: listed whether or not Microsoft drivers are shown.
@@ -77,6 +83,32 @@ INSTANCES = [
                         "InfPath": "oem12.inf", "InfSection": "MacroPad"}),
 ]
 
+# Devices that use some of the drivers, below Enum\ROOT\ZVDEMO of the device tree:
+# (instance, class GUID, instance key of its driver, friendly name or None, description,
+# present, extension INFs). Wine knows no presence of its own, so each carries the
+# IsPresent device property; Wine keeps device properties as keys below the device.
+DEVICE_ENUM = r"SYSTEM\CurrentControlSet\Enum\ROOT\ZVDEMO"
+DEVICES = [
+    # With an extension driver (published as oem14.inf, its package in the store).
+    ("0000", NET, "0000", "Ethernet (Fenlake 5120)", "Fenlake Gigabit Ethernet 5120", True, ["oem14.inf"]),
+    ("0001", NET, "0001", None, "Fenlake Wireless AX Demo", False, []),  # a removed USB stick
+    # Two versions of one driver, each on a present card: only the newer one is "this PC's".
+    ("0002", DISPLAY, "0000", None, "Quillon Graphics QX 900", True, []),
+    ("0003", DISPLAY, "0001", "Quillon Graphics QX 900 (second card)", "Quillon Graphics QX 900", True, []),
+    ("0004", DISPLAY, "0003", None, "Quillon Virtual Display Demo", True, []),
+    ("0005", USB, "0000", "Tessar USB 3.0 Hub", "USB 3.0 Hub", True, []),
+    ("0006", PRINTER, "0000", "Orrin LaserWrite 4200 PS (office)", "Orrin LaserWrite 4200 PS", True, []),
+    ("0007", MEDIA, "0000", None, "Brisa HD Audio Demo", True, []),
+    ("0008", KEYBOARD, "0001", None, "Kestrel Gaming Keyboard K7", False, []),
+    ("0009", KEYBOARD, "0000", None, "Standard PS/2 Demo Keyboard", True, []),
+]
+# What "Select this PC's drivers" ticks in the list without Microsoft's drivers, by ID.
+THIS_PCS_DRIVERS = [NET + "\\0000", DISPLAY + "\\0000", USB + "\\0000", PRINTER + "\\0000", MEDIA + "\\0000"]
+
+# The device properties' keys, as Wine keeps them below a device's key.
+IS_PRESENT_KEY = r"Properties\{540b947e-8b40-45bc-a8a2-6a0b894cbda2}\0005"
+EXTENSION_INFS_KEY = r"Properties\{a8b865dd-2e3d-4094-ad97-e593a70c75d6}\0063"
+
 # Installed files, by their path below C:\ (Windows' own spelling; the maker finds the
 # prefix's folders whatever their letter case). The INF files themselves come from
 # tools/demo/inf. Catalogs are listed here too.
@@ -92,6 +124,7 @@ INSTALLED = [
     r"windows\system32\drivers\qx900km.sys",
     r"windows\system32\qx900old.dll",
     r"windows\system32\dispdemo.dll",
+    r"windows\system32\qxvdisp.dll",
     r"windows\system32\drivers\tsxhub.sys",
     r"windows\system32\drivers\usbdemohub.sys",
     r"windows\system32\drivers\usbcdemo.sys",
@@ -135,6 +168,8 @@ PACKAGES = [
     ("qx900.inf_x86_5a1f77aa01c2d3e4", "oem5.inf", "qx900.inf", ["qx900.cat", "qx900um.dll", "qx900km.sys"], False),
     # Of the same size as oem6.inf and a byte off: oem6.inf has no package.
     ("qx900.inf_x86_5a1f77aa01c2d3e3", "oem6.inf", "qx900.inf", ["qx900.cat", "qx900old.dll", "qx900km.sys"], True),
+    # The Fenlake adapter's extension driver: only in the store, never installed elsewhere.
+    ("fnlfx.inf_x86_5a1f0e0e0e0e0e01", "oem14.inf", "fnlfx.inf", ["fnlfx.cat", "fnlfx.dll"], False),
 ]
 
 

@@ -40,6 +40,20 @@ def write_reg(out, agreed):
         lines.append("[%s\\%s\\%s]" % (base, guid, sub))
         lines += [reg_value(k, v) for k, v in values.items() if v is not None]
         lines.append("")
+    enum = HKLM + "\\" + pop.DEVICE_ENUM
+    lines += ["[-%s]" % enum, ""]
+    for inst, guid, sub, friendly, desc, present, extensions in pop.DEVICES:
+        key = "%s\\%s" % (enum, inst)
+        lines += ["[%s]" % key, reg_value("Driver", guid + "\\" + sub), reg_value("DeviceDesc", desc),
+                  reg_value("ClassGUID", guid)]
+        if friendly:
+            lines.append(reg_value("FriendlyName", friendly))
+        # DEVPROP_TYPE_BOOLEAN (0x11) and DEVPROP_TYPE_STRING_LIST (0x2012), as Wine stores them.
+        lines += ["", "[%s\\%s]" % (key, pop.IS_PRESENT_KEY), "@=hex(ffff0011):%s" % ("ff" if present else "00"), ""]
+        if extensions:
+            data = "".join(e + "\0" for e in extensions).encode("utf-16-le") + b"\0\0"
+            lines += ["[%s\\%s]" % (key, pop.EXTENSION_INFS_KEY),
+                      "@=hex(ffff2012):" + ",".join("%02x" % b for b in data), ""]
     # The demo machine is offline: its Internet settings name a proxy on loopback where
     # nothing listens, so the version check fails at once and never looks a host up.
     lines += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]",

@@ -39,6 +39,7 @@ class Population(unittest.TestCase):
     def test_every_inf_named_exists_and_every_installed_file_is_used(self):
         infs = {p.name.lower() for p in (HERE / "inf").glob("*.inf")}
         named = {d[2]["InfPath"].lower() for d in self.drivers() if "InfPath" in d[2]}
+        named |= {e.lower() for d in pop.DEVICES for e in d[6]}  # extension drivers
         self.assertEqual(named, infs)
         used = set()
         for inf in (HERE / "inf").glob("*.inf"):

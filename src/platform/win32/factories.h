@@ -18,6 +18,7 @@ std::unique_ptr<IDriverSetup> MakeDriverSetup();
 std::unique_ptr<IFileData> MakeFileData();
 std::unique_ptr<ILocale> MakeLocale();
 std::unique_ptr<ISetup> MakeSetup();
+std::unique_ptr<IDevices> MakeDevices();
 std::unique_ptr<IFileContents> MakeFileContents();
 std::unique_ptr<IConsole> MakeConsole();
 // The setup calls on a worker thread while the calling thread processes its window

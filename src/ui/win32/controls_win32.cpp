@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "support/runtime_error.h"
@@ -30,9 +31,10 @@ void DriverListView::clear() {
 
 void DriverListView::add(const std::string& text) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = static_cast<int>(count());
     item.pszText = const_cast<char*>(text.c_str());
+    item.lParam = item.iItem + 1;  // addedAs(): kept with the row when the rows are sorted
     if (SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) Raise(kErrOutOfMemory);
 }
 
@@ -89,6 +91,104 @@ void DriverListView::setChecked(long row, bool on) {
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
     SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index(row)), reinterpret_cast<LPARAM>(&item));
+}
+
+// A list view repaints after every inserted row and every cell set; with thousands
+// of rows that costs more than reading them. Room for all rows is made once.
+void DriverListView::beginFill(long rows) {
+    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    if (rows > 0) SendMessageA(m_hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOINVALIDATEALL);
+}
+
+void DriverListView::endFill() {
+    if (m_sortColumn >= 0 && m_order) sortRows();
+    SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void DriverListView::sortByColumnClick(int column, CellOrder order) {
+    if (column < 0 || column >= kDriverColumns || !order) return;
+    m_order = order;
+    m_ascending = column == m_sortColumn ? !m_ascending : true;
+    m_sortColumn = column;
+    showSortArrow();
+    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    sortRows();
+    SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+// The rows are read out, ordered and written back: the backup and every other reader
+// of the list take the rows by position, so the order shown is the order they walk.
+void DriverListView::sortRows() {
+    struct Row {
+        std::array<std::string, kDriverColumns> cells;
+        bool checked;
+        long addedAs;
+    };
+    const long n = count();
+    std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(n));
+    for (long r = 1; r <= n; ++r) {
+        Row row{{}, checked(r), addedAs(r)};
+        for (int k = 0; k < kDriverColumns; ++k) row.cells[static_cast<std::size_t>(k)] = cell(r, k);
+        rows.push_back(std::move(row));
+    }
+    const auto k = static_cast<std::size_t>(m_sortColumn);
+    const int column = m_sortColumn;
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        const int order = m_order(column, a.cells[k], b.cells[k]);
+        return m_ascending ? order < 0 : order > 0;
+    });
+    const long selected = selectedRow();
+    if (selected > 0) {
+        LVITEMA none{};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    }
+    for (long r = 1; r <= n; ++r) {
+        const Row& row = rows[static_cast<std::size_t>(r - 1)];
+        for (int c = 0; c < kDriverColumns; ++c) {
+            LVITEMA item{};
+            item.iSubItem = c;
+            item.pszText = const_cast<char*>(row.cells[static_cast<std::size_t>(c)].c_str());
+            SendMessageA(m_hwnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(r - 1),
+                         reinterpret_cast<LPARAM>(&item));
+        }
+        setChecked(r, row.checked);
+        LVITEMA data{};
+        data.mask = LVIF_PARAM;
+        data.iItem = static_cast<int>(r - 1);
+        data.lParam = row.addedAs;
+        SendMessageA(m_hwnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+}
+
+void DriverListView::showSortArrow() {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
+    if (!header) return;
+    for (int c = 0; c < kDriverColumns; ++c) {
+        HDITEMA item{};
+        item.mask = HDI_FORMAT;
+        if (!SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item)))
+            continue;
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == m_sortColumn) item.fmt |= m_ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+long DriverListView::addedAs(long row) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index(row);
+    SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<long>(item.lParam);
+}
+
+long DriverListView::selectedRow() const {
+    const auto i = SendMessageA(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    return i < 0 ? 0 : static_cast<long>(i) + 1;
 }
 
 int CheckBox::value() const {

@@ -27,11 +27,28 @@ public:
     void setSubItem(long row, int k, const std::string& text) override;
     [[nodiscard]] bool checked(long row) const override;
     void setChecked(long row, bool on) override;
+    void beginFill(long rows) override;
+    void endFill() override;
+    [[nodiscard]] long addedAs(long row) const override;
+
+    // Orders the rows by a column: ascending on the first click on its header, reversed
+    // on the next, rows of equal cells in the order they had. The header shows the arrow.
+    using CellOrder = int (*)(int column, const std::string& a, const std::string& b);
+    void sortByColumnClick(int column, CellOrder order);
+    // Rows keep the order they are added in until the first click; after that, a list
+    // filled again is put into the chosen order once it is full.
+    [[nodiscard]] int sortColumn() const noexcept { return m_sortColumn; }
+    [[nodiscard]] long selectedRow() const;  // the highlighted row, 0 for none
 
 private:
     int index(long row) const;  // raises 9 for a row that is not there
     std::string cell(long row, int k) const;
+    void sortRows();
+    void showSortArrow();
     HWND m_hwnd;
+    int m_sortColumn = -1;
+    CellOrder m_order = nullptr;
+    bool m_ascending = true;
 };
 
 class CheckBox : public ICheckBox {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -169,6 +170,22 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+        case WM_NOTIFY: {
+            const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+            // Sorting moves rows, which a running backup walks by position: not while it runs.
+            if (hdr && hdr->hwndFrom == m_list.hwnd() && hdr->code == LVN_COLUMNCLICK &&
+                !m_logic->backupInProgress())
+                m_list.sortByColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem,
+                                         &frmMain::CompareListCells);
+            break;
+        }
+        case WM_CONTEXTMENU:
+            // A right-click on the list, or the menu key (or Shift+F10) while it has the focus.
+            if (reinterpret_cast<HWND>(wParam) == m_list.hwnd()) {
+                onListMenu(lParam);
+                return 0;
+            }
+            break;
         case WM_SETCURSOR:
             if (m_pointer == kPointerHourglass && LOWORD(lParam) == HTCLIENT) {
                 SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
@@ -223,6 +240,10 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
             case IDM_RESTORE: dispatch([&] { m_logic->mnuRestore_Click(); }); break;
             case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
+            case IDM_LIST_THIS_PC:
+            case IDM_LIST_SELECT_ALL:
+            case IDM_LIST_INVERT:
+            case IDM_LIST_COPY: runListCommand(id); break;
             default: break;
         }
         return;
@@ -235,6 +256,67 @@ void MainWindow::onCommand(int id, int code, HWND control) {
         case kIdInvert: dispatch([&] { m_logic->cmdInvert_Click(); }); break;
         default: break;
     }
+}
+
+void MainWindow::onListMenu(LPARAM at) {
+    POINT pt{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (at == -1) {
+        // From the keyboard: below the highlighted row, or at the list's corner.
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        const long row = m_list.selectedRow();
+        if (row <= 0 || !SendMessageA(m_list.hwnd(), LVM_GETITEMRECT, static_cast<WPARAM>(row - 1),
+                                      reinterpret_cast<LPARAM>(&r)))
+            r = RECT{0, 0, 0, 0};
+        pt = POINT{r.left + 16, r.bottom};
+        ClientToScreen(m_list.hwnd(), &pt);
+    }
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, IDM_LIST_THIS_PC, "Select this PC's drivers");
+    AppendMenuA(menu, MF_STRING, IDM_LIST_SELECT_ALL, "Select all");
+    AppendMenuA(menu, MF_STRING, IDM_LIST_INVERT, "Invert selection");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_LIST_COPY, "Copy");
+    const int id = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, 0, m_hwnd, nullptr));
+    DestroyMenu(menu);
+    if (id != 0) runListCommand(id);
+}
+
+void MainWindow::runListCommand(int id) {
+    switch (id) {
+        case IDM_LIST_THIS_PC: dispatch([&] { m_logic->mnuSelectThisPc_Click(); }); break;
+        case IDM_LIST_SELECT_ALL: dispatch([&] { m_logic->cmdSelect_Click(); }); break;
+        case IDM_LIST_INVERT: dispatch([&] { m_logic->cmdInvert_Click(); }); break;
+        case IDM_LIST_COPY: dispatch([&] { copyRows(); }); break;
+        default: break;
+    }
+}
+
+// The ticked rows, or the highlighted one when none is ticked, as tab-separated text.
+std::string MainWindow::copyText() const {
+    std::vector<long> rows;
+    for (long r = 1, n = m_list.count(); r <= n; ++r)
+        if (m_list.checked(r)) rows.push_back(r);
+    if (rows.empty() && m_list.selectedRow() > 0) rows.push_back(m_list.selectedRow());
+    return rows.empty() ? "" : m_logic->ListRowsText(rows);
+}
+
+void MainWindow::copyRows() {
+    const std::string text = copyText();
+    if (text.empty() || !OpenClipboard(m_hwnd)) return;
+    EmptyClipboard();
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* p = GlobalLock(block)) {
+            std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<char*>(p));
+            GlobalUnlock(block);
+            // The clipboard owns the block once it took it.
+            if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+        } else {
+            GlobalFree(block);
+        }
+    }
+    CloseClipboard();
 }
 
 void MainWindow::setMousePointer(int pointer) {

@@ -32,6 +32,10 @@ public:
     // Set when a handler ended the program and the end returned to the window
     // procedure; only a test platform's ExitProgram returns like that.
     [[nodiscard]] std::optional<unsigned> exitCode() const noexcept { return m_exitCode; }
+    // A command of the list's context menu (IDM_LIST_...), as choosing it runs it.
+    void runListCommand(int id);
+    // What "Copy" puts on the clipboard: the ticked rows, or the highlighted one.
+    [[nodiscard]] std::string copyText() const;
 
     // IFormWindow
     void setMousePointer(int pointer) override;
@@ -48,6 +52,8 @@ private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code, HWND control);
+    void onListMenu(LPARAM at);
+    void copyRows();
     void createControls();
     template <class Handler>
     void dispatch(Handler&& handler);

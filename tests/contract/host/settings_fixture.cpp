@@ -12,9 +12,17 @@ public:
 
 private:
     fakes::FakePlatform m_fakes;
-    Platform m_os{
-        m_fakes.registry, m_fakes.profile, m_fakes.system, m_fakes.files, m_fakes.internet, m_fakes.shell, ui,
-        m_fakes.setup,    m_fakes.data,    m_fakes.locale};
+    Platform m_os{m_fakes.registry,
+                  m_fakes.profile,
+                  m_fakes.system,
+                  m_fakes.files,
+                  m_fakes.internet,
+                  m_fakes.shell,
+                  ui,
+                  m_fakes.setup,
+                  m_fakes.data,
+                  m_fakes.locale,
+                  m_fakes.devices};
     std::string m_path = "Software\\ZorvaneSettingsTests\\fake\\FI";
 };
 

@@ -32,8 +32,9 @@ private:
     std::unique_ptr<IDriverSetup> m_setup = win32::MakeDriverSetup();
     std::unique_ptr<IFileData> m_data = win32::MakeFileData();
     std::unique_ptr<ILocale> m_locale = win32::MakeLocale();
-    Platform m_os{*m_registry, *m_profile, *m_system, *m_files, *m_internet,
-                  *m_shell,    ui,         *m_setup,  *m_data,  *m_locale};
+    std::unique_ptr<IDevices> m_devices = win32::MakeDevices();
+    Platform m_os{*m_registry, *m_profile, *m_system, *m_files,  *m_internet, *m_shell,
+                  ui,          *m_setup,   *m_data,   *m_locale, *m_devices};
     std::string m_name;
     std::string m_path;
 };

@@ -32,6 +32,13 @@ std::string UniqueKeyName() {
     return name;
 }
 
+void RemoveMachineTestKey(const char* parent, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    DeleteTree(key, name);
+    RegCloseKey(key);
+}
+
 void RemoveTestKey(const char* parent, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, parent, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;

@@ -70,6 +70,29 @@ TEST(BackupPipeline, PackageIsCopiedWholeFromTheFolderWhoseInfIsByteIdentical) {
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
+// The device's extension drivers each get a sub-folder named after their INF: the INF, its
+// whole package, and no more; one not on the machine is reported, and the run goes on.
+TEST(BackupPipeline, ExtensionDriversGoIntoSubFoldersNamedAfterTheirInfs) {
+    StoreMachine m;
+    const std::string fx = Inf("cardfx.cat", "cardfx.dll=1\r\n");
+    m.p.files.addFile(kWin + "\\inf\\oem2.inf", fx);
+    m.p.files.addFile(kRepo + "\\cardfx.inf_x86_4444\\cardfx.inf", fx);
+    m.p.files.addFile(kRepo + "\\cardfx.inf_x86_4444\\cardfx.cat", "extension catalog");
+    m.p.files.addFile(kRepo + "\\cardfx.inf_x86_4444\\cardfx.dll", "extension file");
+    m.records.back().extensionInfs = {"oem2.inf", "oem9.inf", "..\\oem2.inf"};
+    m.run();
+    EXPECT_EQ(Files(m, m.card), (Strings{"card.cat", "card.inf", "card.sys", "oem1.inf",
+                                         "oem2.inf\\cardfx.cat", "oem2.inf\\cardfx.dll",
+                                         "oem2.inf\\cardfx.inf", "oem2.inf\\oem2.inf", "x86\\cardsvc.dll"}));
+    EXPECT_EQ(m.file(m.card + "\\oem2.inf\\cardfx.dll"), "extension file");
+    ASSERT_EQ(m.result.drivers.size(), 1u);
+    const auto& files = m.result.drivers[0].files;
+    EXPECT_TRUE(std::any_of(files.begin(), files.end(), [](const backup::FileResult& f) {
+        return f.file == "oem9.inf\\oem9.inf" && f.outcome == backup::FileOutcome::NotFound;
+    }));
+    EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
+}
+
 TEST(BackupPipeline, AFolderNotNamedAfterItsInfIsListedForIt) {
     Machine m;
     const std::string inf = Inf("", "odd.sys=1\r\n");

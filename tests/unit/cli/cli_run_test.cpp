@@ -121,29 +121,31 @@ TEST(CommandLine, AnIdOfAMicrosoftDriverNeedsTheMicrosoftSwitch) {
               cli::kExitDone);
 }
 
-TEST(CommandLine, ListPrintsTheSixColumnsAsTextOrCsv) {
+TEST(CommandLine, ListPrintsTheColumnsAsTextOrCsv) {
     Cli m;
+    m.p.registry.setString(kHkeyLocalMachine, kClass + "\\" + kNet + "\\0000", "DriverVersion", "5.1.0.0");
+    m.p.registry.setString(kHkeyLocalMachine, kClass + "\\" + kNet + "\\0000", "DriverDate", "3-14-2025");
+    m.p.devices.devices = {{kNet + "\\0000", "Port 1", true, {}}, {kNet + "\\0001", "Stick", false, {}}};
     EXPECT_EQ(m.run("/list"), cli::kExitDone);
-    EXPECT_EQ(m.console.out,
-              "Description            Default           Provider  ID                                         "
-              "  Class  "
-              "Inf Path\r\n"
-              "Fenlake Gigabit, 5120  Network adapters  Fenlake   "
-              "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000  Net    "
-              "oem3.inf\r\n"
-              "Wireless AX            Network adapters  Fenlake   "
-              "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001  Net    "
-              "oem4.inf\r\n");
+    EXPECT_EQ(
+        m.console.out,
+        "Description            Default           Provider  ID                                         "
+        "  Class  Inf Path  Version  Date       Device  Present\r\n"
+        "Fenlake Gigabit, 5120  Network adapters  Fenlake   "
+        "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000  Net    oem3.inf  5.1.0.0  3-14-2025  Port 1  Yes\r\n"
+        "Wireless AX            Network adapters  Fenlake   "
+        "{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001  Net    oem4.inf                      Stick   No\r\n");
     m.console.out.clear();
     EXPECT_EQ(m.run("/list /csv /microsoft"), cli::kExitDone);
     EXPECT_EQ(
         m.console.out,
-        "Description,Default,Provider,ID,Class,Inf Path\r\n"
+        "Description,Default,Provider,ID,Class,Inf Path,Version,Date,Device,Present\r\n"
         "\"Fenlake Gigabit, 5120\",Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000,Net,"
-        "oem3.inf\r\n"
-        "Wireless AX,Network adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001,Net,oem4.inf\r\n"
-        "Kernel Debug,Network "
-        "adapters,Microsoft,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0002,Net,kd.inf\r\n");
+        "oem3.inf,5.1.0.0,3-14-2025,Port 1,Yes\r\n"
+        "Wireless AX,Network "
+        "adapters,Fenlake,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0001,Net,oem4.inf,,,Stick,No\r\n"
+        "Kernel Debug,Network adapters,Microsoft,{5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0002,Net,kd.inf,,,"
+        "(no device),\r\n");
     // The list needs no agreement and writes nothing.
     EXPECT_TRUE(m.writes().empty());
 }
@@ -208,6 +210,20 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
               "Backup successfully created.\r\n"
               "The report is D:\\Cli\\new\\Zorvane\\backup-report.csv\r\n"
               "The backup is in D:\\Cli\\new\\Zorvane\r\n");
+}
+
+// /present ticks what "Select this PC's drivers" ticks: here the one row with a present device.
+TEST(CommandLine, BackupPresentTakesThisPcsDrivers) {
+    Cli m;
+    m.accept();
+    m.p.devices.devices = {{kNet + "\\0000", "Port 1", true, {}}, {kNet + "\\0001", "Stick", false, {}}};
+    EXPECT_EQ(m.run("/backup D:\\Out /present"), cli::kExitDone);
+    EXPECT_NE(m.console.out.find("\n1/1 Fenlake Gigabit, 5120: 4 files, 0 missing\r\n"), std::string::npos)
+        << m.console.out;
+    m.p.devices.devices.clear();
+    EXPECT_EQ(m.run("/backup D:\\Out2 /present"), cli::kExitNothingDone);
+    EXPECT_EQ(m.console.err,
+              "No listed driver is used by a device present now, so there is nothing to back up.\r\n");
 }
 
 TEST(CommandLine, BackupCountsMissingFilesAndEndsWithCodeOne) {

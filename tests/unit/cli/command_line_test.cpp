@@ -79,11 +79,13 @@ TEST(ParseArguments, SaysWhatIsWrongWithBadArguments) {
         {{"/backup", "/all"}, "/backup needs the folder: /backup <folder>"},
         {{"/restore"}, "/restore needs the folder: /restore <folder>"},
         {{"/backup", "D:\\B", "/id"}, "/id needs a driver id, as the list shows it: /id <id>"},
-        {{"/backup", "D:\\B", "/all", "/id", "x"}, "/all and /id cannot be used together."},
+        {{"/backup", "D:\\B", "/all", "/id", "x"}, "/all cannot be used with /id or /present."},
         {{"/list", "/backup", "D:\\B"}, "/list and /backup cannot be used together."},
         {{"/backup", "D:\\B", "/csv"}, "/csv belongs to /list."},
         {{"/restore", "D:\\B", "/microsoft"}, "/microsoft belongs to /list and /backup."},
-        {{"/list", "/all"}, "/all and /id belong to /backup."},
+        {{"/list", "/all"}, "/all, /id and /present belong to /backup."},
+        {{"/list", "/present"}, "/all, /id and /present belong to /backup."},
+        {{"/backup", "D:\\B", "/present", "/all"}, "/all cannot be used with /id or /present."},
         {{"/csv"}, "Nothing to do: give /list, /backup, /restore or /accept."},
     };
     for (const Case& c : cases) EXPECT_EQ(cli::ParseArguments(c.args).error, c.error) << c.args.front();

@@ -130,13 +130,46 @@ TEST_F(ReadDriversTest, ClassPathIsTheIdLessItsLastFiveCharacters) {
     EXPECT_EQ(ui.list.rows[1].sub[4], "WidClass");
 }
 
-TEST_F(ReadDriversTest, EveryReadOpensItsKeyAnewAndAllFiveAreRead) {
+// The values come through open keys: the Class key once, each class key and each instance
+// key once, not five opens from the root per driver; and every key is closed again.
+TEST_F(ReadDriversTest, ReadsThroughOpenKeysAndClosesThemAll) {
     seed();
     ReadDrivers(p.env, ui.controls);
-    // 1 Class key + 4 class keys listed, then five opens per collected ID (12 IDs),
-    // also for the ones that give no row.
-    EXPECT_EQ(p.registry.calls["OpenKeyEx"], 1 + 4 + 5 * 12);
+    // Listing: the Class key and 4 class keys. Reading: the Class key, 4 class keys, 12 IDs.
+    EXPECT_EQ(p.registry.calls["OpenKeyEx"], (1 + 4) + (1 + 4 + 12));
     EXPECT_EQ(p.registry.openHandles(), 0u);
+}
+
+TEST_F(ReadDriversTest, VersionDateAndTheDeviceFromOneListing) {
+    classKey("E-Net", "Network adapters", "Net");
+    instance({"E-Net", "0000", "Acme", "Wired", "oem20.inf"});
+    instance({"E-Net", "0001", "Acme", "Wireless", "oem21.inf"});
+    instance({"E-Net", "0002", "Acme", "Old stick", "oem22.inf"});
+    p.registry.setString(kHkeyLocalMachine, kClass + "\\E-Net\\0000", "DriverVersion", "5.120.2.0");
+    p.registry.setString(kHkeyLocalMachine, kClass + "\\E-Net\\0000", "DriverDate", "3-14-2025");
+    // Two devices on one driver: the present one is shown. Driver keys ignore case.
+    p.devices.devices = {{"e-net\\0000", "Wired (gone)", false, {}},
+                         {"E-NET\\0000", "Wired port", true, {}},
+                         {"E-Net\\0002", "Old stick", false, {}},
+                         {"", "No driver at all", true, {}}};
+    ReadDrivers(p.env, ui.controls);
+    ASSERT_EQ(ui.list.rows.size(), 3u);
+    const auto& wired = ui.list.rows[0].sub;
+    EXPECT_EQ(wired[kColVersion], "5.120.2.0");
+    EXPECT_EQ(wired[kColDate], "3-14-2025");
+    EXPECT_EQ(wired[kColDevice], "Wired port");
+    EXPECT_EQ(wired[kColPresent], "Yes");
+    EXPECT_EQ(ui.list.rows[1].sub[kColDevice], kNoDevice);
+    EXPECT_EQ(ui.list.rows[1].sub[kColPresent], "");
+    EXPECT_EQ(ui.list.rows[2].sub[kColPresent], "No");
+    EXPECT_EQ(p.devices.listings, 1);
+
+    // No device listing at all: the rows still come, with no device.
+    p.devices.failWith = kErrorAccessDenied;
+    ReadDrivers(p.env, ui.controls);
+    ASSERT_EQ(ui.list.rows.size(), 3u);
+    EXPECT_EQ(ui.list.rows[0].sub[kColDevice], kNoDevice);
+    EXPECT_TRUE(p.ui.shown.empty());
 }
 
 TEST_F(ReadDriversTest, MissingClassKeyLeavesTheListEmptyAfterOneMessage) {

@@ -42,6 +42,8 @@ TEST_F(MdRegistryTest, ReadKeyGivesStringsAndNumbersAndEmptyForEverythingElse) {
     reg.setRaw(kLm, kKey, "Expand", kRegExpandSz, Text("%TEMP%\0"));
     reg.setRaw(kLm, kKey, "Multi", kRegMultiSz, Bytes{'a', 0, 'b', 0, 0});
     reg.setRaw(kLm, kKey, "Binary", kRegBinary, Bytes{1, 2, 3, 4});
+    // Longer than one query's buffer: read after asking for its size.
+    reg.setString(kLm, kKey, "Long", std::string(3000, 'x'));
 
     const struct {
         std::string path;
@@ -59,12 +61,23 @@ TEST_F(MdRegistryTest, ReadKeyGivesStringsAndNumbersAndEmptyForEverythingElse) {
         {kKey, "Expand", std::monostate{}},
         {kKey, "Multi", std::monostate{}},
         {kKey, "Binary", std::monostate{}},
+        {kKey, "Long", std::string(3000, 'x')},
         {kKey, "Missing", std::monostate{}},
         {"SOFTWARE\\Test\\Missing", "Str", std::monostate{}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " / " + c.name);
         EXPECT_EQ(ReadKey(env, kLm, c.path, c.name), c.expected);
+    }
+    // Through keys kept open (relative to a parent, as the driver list reads): the same
+    // value for every case, and every key closed at the end.
+    {
+        OpenKeys keys(reg);
+        keys.Keep(kLm, "SOFTWARE\\Test");
+        for (const auto& c : cases) {
+            SCOPED_TRACE("open keys: " + c.path + " / " + c.name);
+            EXPECT_EQ(ReadKey(env, kLm, c.path, c.name, &keys), c.expected);
+        }
     }
     EXPECT_TRUE(fp.ui.shown.empty());
     ExpectCleanRun();
@@ -257,7 +270,7 @@ TEST_F(MdRegistryTest, FailuresAreReportedWithTheirLineAndCloseTheKey) {
 
 TEST_F(MdRegistryTest, QueryValueExFailsQuietly) {
     reg.setString(kLm, kKey, "Str", "text");
-    reg.raiseOn("QueryValueEx", 2, kErrOutOfMemory);  // the read after the size query
+    reg.raiseOn("QueryValueEx", 1, kErrOutOfMemory);
     EXPECT_EQ(ReadKey(env, kLm, kKey, "Str"), RegValue{});
     ExpectCleanRun();
 }

@@ -37,7 +37,11 @@ TEST(CsvFieldTest, QuotesWhatRfc4180NeedsAndEdgeBlanksOnlyWhenAsked) {
 TEST(CsvFieldTest, TheBackupReportQuotesEdgeBlanksAndTheRestoreReportDoesNot) {
     fakes::FakePlatform p;
     backup::BackupResult result;
-    result.drivers.push_back({DriverRecord{" Card ", "", "", "", "Net", "oem1.inf"}, "", {}, true});
+    DriverRecord card;
+    card.description = " Card ";
+    card.className = "Net";
+    card.infName = "oem1.inf";
+    result.drivers.push_back({card, "", {}, true});
     result.drivers[0].files.push_back({"a.sys", "C:\\a.sys", backup::FileOutcome::Copied, 0, "", 1, "ab"});
     const std::string backupText = backup::ReportText(p.env, result);
     EXPECT_NE(backupText.find("\r\n\" Card \",Net,oem1.inf,"), std::string::npos) << backupText;
