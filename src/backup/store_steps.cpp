@@ -141,12 +141,14 @@ void StoreSteps::decoratedSources(const std::string& driverFolder, const std::st
     }
 }
 
+// Names that are no plain file names were never looked for: they are reported as not found.
 std::vector<std::string> StoreSteps::namedFiles(const std::string& infCopy) {
-    std::vector<std::string> named = SectionNames(m_env, "SourceDisksFiles", infCopy);
-    const std::vector<std::string> decorated = SectionNames(m_env, DecoratedSection(m_arch), infCopy);
-    named.insert(named.end(), decorated.begin(), decorated.end());
+    std::vector<std::string> named;
+    for (const std::string& section : {std::string("SourceDisksFiles"), DecoratedSection(m_arch)})
+        for (const std::string& n : md_ini_inf::LoadIniSectionKeys(m_env, section, infCopy))
+            if (!n.empty()) named.push_back(n);
     const std::string catalog = CatalogName(m_env, infCopy, m_arch);
-    if (IsPlainName(catalog)) named.push_back(catalog);
+    if (!catalog.empty()) named.push_back(catalog);
     return named;
 }
 

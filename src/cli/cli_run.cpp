@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "backup/backup_files.h"
 #include "backup/backup_run.h"
 #include "backup/md_ini_inf.h"
 #include "cli/command_line.h"
@@ -156,9 +155,10 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         if (!copies.empty()) {
             const std::string infCopy = copies.front();
             const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
-            if (backup::IsPlainName(catalog)) wanted.push_back(ToLower(catalog));
+            // As the report: a name that is no plain file name was never looked for, so it is missing.
+            if (!catalog.empty()) wanted.push_back(ToLower(catalog));
             for (const std::string& n : md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy))
-                if (backup::IsPlainName(n)) wanted.push_back(ToLower(n));
+                if (!n.empty()) wanted.push_back(ToLower(n));
         }
         std::sort(wanted.begin(), wanted.end());
         wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
