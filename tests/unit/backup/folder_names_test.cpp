@@ -116,7 +116,7 @@ TEST(FolderNames, NamesWindowsCannotUseBecomeUsableFolderNames) {
         EXPECT_TRUE(backup::IsPlainName(k.className)) << k.name;
     }
     for (const char* name : {"Net", "Card One", "CONSOLE", "COM10", "COM", "LPT1x", "xCON", "Con-tainer.inf",
-                             "AUXILIARY", "Ports;COM", "(R) 1.0", "Caf\xE9"}) {
+                             "AUXILIARY", "Intel(R) PRO", "(R) 1.0", "Caf\xE9"}) {
         EXPECT_TRUE(backup::IsPlainName(name)) << name;
         EXPECT_FALSE(IsDeviceName(name)) << name;
         EXPECT_EQ(DescriptionFolderName(p.env, name), name);
