@@ -186,7 +186,7 @@ TEST_F(AboutWindowTest, AMessageBoxIsModalOverTheMainWindowAndTheBox) {
         bool found, mainEnabled, aboutEnabled;
     } seen;
     seen = Seen{main, box, nullptr, false, true, true};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) WINAPI {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) WINAPI -> void {
         HWND message = FindWindowA("#32770", "ZvModalProbe");
         if (!message || seen.found) return;
         seen.found = true;
