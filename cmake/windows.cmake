@@ -19,8 +19,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${ZV_WIN
 file(GLOB_RECURSE ZV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(zv_win32 STATIC ${ZV_WIN32_SOURCES})
 target_include_directories(zv_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet shell32 ole32 oleaut32 uuid user32 gdi32 setupapi
-                      kernel32)
+# shell32, ole32, oleaut32, setupapi and newdev are bound at run time, when a command first
+# needs them (platform/win32/system_dll.h): importing them would load them at every start.
+target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet uuid user32 gdi32 kernel32)
 target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
 

@@ -4,6 +4,7 @@
 #   - a bare Win32 program that only opens a window (the floor),
 #   - Zorvane with the update server refusing connections,
 #   - Zorvane with an update server that accepts and never answers,
+# the first two taking turns, with the ratio of their medians,
 # for each architecture this machine runs and whose preset is built: Zorvane.exe
 # (windows, i686) and Zorvane64.exe (windows64, x86_64), with the bench programs
 # built for the same architecture.
@@ -74,13 +75,12 @@ map_host() {  # writes through the bind mount, so the namespace sees it at once
     { cat "$ZV_BENCH_HOSTS.orig"; echo "$1 $ZV_BENCH_HOST"; } >"$ZV_BENCH_HOSTS"
 }
 
-measure() {  # LABEL CLASS PROGRAM
-    local label=$1 cls=$2 prog=$3 times=()
-    for _ in $(seq "$ZV_BENCH_RUNS"); do
-        t=$(wine "$timer" "$cls" "$prog" 2>>"$out/warnings.log" | tr -d '\r') || t=fail
-        times+=("$t")
-    done
-    printf '%-44s %s\n' "$label" "$(printf '%s\n' "${times[@]}" | python3 -c '
+run_once() {  # CLASS PROGRAM: prints the milliseconds, or "fail"
+    wine "$timer" "$1" "$2" 2>>"$out/warnings.log" | tr -d '\r' || echo fail
+}
+
+summary() {  # reads one figure a line: min, median, max
+    python3 -c '
 import statistics, sys
 v = [x.strip() for x in sys.stdin if x.strip()]
 ok = sorted(float(x) for x in v if x != "fail")
@@ -89,15 +89,29 @@ if ok:
     print("min %6.0f  median %6.0f  max %6.0f ms  (%d runs%s)" % (ok[0], statistics.median(ok), ok[-1], len(v),
           ", %d failed" % fails if fails else ""))
 else:
-    print("all %d runs failed" % len(v))')"
+    print("all %d runs failed" % len(v))'
 }
 
 wine "$timer" BareWindow "$bare" >/dev/null 2>&1 || true  # warm the session's caches
 : >"$out/warnings.log"
 trap 'kill $server 2>/dev/null || true; grep -v "^$" "$out/warnings.log" | tr -d "\r" | sed "s/^/note: /" || true' EXIT
 echo "Start to main window shown, under Wine (update host $ZV_BENCH_HOST):"
-measure "bare Win32 window" BareWindow "$bare"
+# The bare window and Zorvane with the server refusing take turns, so that a machine busy
+# with other work slows both alike; the ratio is of their medians.
 map_host 127.0.0.2
-measure "Zorvane, update server refuses" ZorvaneMainWindow "$zorvane"
+bare_times=() refused_times=()
+for _ in $(seq "$ZV_BENCH_RUNS"); do
+    bare_times+=("$(run_once BareWindow "$bare")")
+    refused_times+=("$(run_once ZorvaneMainWindow "$zorvane")")
+done
+printf '%-44s %s\n' "bare Win32 window" "$(printf '%s\n' "${bare_times[@]}" | summary)"
+printf '%-44s %s\n' "Zorvane, update server refuses" "$(printf '%s\n' "${refused_times[@]}" | summary)"
+python3 -c '
+import statistics, sys
+b, z = (sorted(float(x) for x in a.split() if x != "fail") for a in sys.argv[1:3])
+print("ratio, refused to bare (medians)               %.2fx" % (statistics.median(z) / statistics.median(b))
+      if b and z else "ratio: no figures")' "${bare_times[*]}" "${refused_times[*]}"
 map_host 127.0.0.3
-measure "Zorvane, update server never answers" ZorvaneMainWindow "$zorvane"
+never_times=()
+for _ in $(seq "$ZV_BENCH_RUNS"); do never_times+=("$(run_once ZorvaneMainWindow "$zorvane")"); done
+printf '%-44s %s\n' "Zorvane, update server never answers" "$(printf '%s\n' "${never_times[@]}" | summary)"

@@ -19,6 +19,15 @@ clsHTTP& CheckVersion(Env& env, StartUpState& state) {
     return *state.CheckVersion;
 }
 
+// The longest address a browser is known to take; a longer one is not offered or opened.
+constexpr std::size_t kMaxAddress = 2083;
+
+// A version file whose page address is longer than any browser takes is no offer. A
+// missing address is left for the question to fail on, as it does.
+bool OffersUsableAddress(const std::vector<std::string>& fields) {
+    return fields.size() < 2 || fields[1].size() <= kMaxAddress;
+}
+
 }  // namespace
 
 void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
@@ -38,7 +47,9 @@ void StartUp(Env& env, IFormWindow& form, StartUpState& state) {
         LN(573) (void)CheckVersion(env, state).GetFile(env.app.UpdateURL, "", Data, toText);
         // clang-format on
         LN(574) SplitString(env, Data, ",", state.DataArray);
-        LN(575) if (Val(state.DataArray.at(0)) > Val(env.app.CurrentVersion)) {
+        LN(575)
+        if (Val(state.DataArray.at(0)) > Val(env.app.CurrentVersion) &&
+            OffersUsableAddress(state.DataArray)) {
             LN(576)
             state.MsgboxRes = env.os.ui.MessageBox(
                 "New version is available at: " + state.DataArray.at(1) + ". Do you wish to go there now?",

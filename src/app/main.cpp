@@ -21,7 +21,8 @@ int main() {
 
     auto console = MakeConsole();
     const std::vector<std::string> argv = cli::SplitCommandLine(console->CommandLine());
-    const bool window = argv.size() <= 1;
+    // Only a switch makes a command; a dragged folder or a shortcut's parameter opens the window.
+    const bool window = !cli::IsCommand({argv.begin() + (argv.empty() ? 0 : 1), argv.end()});
     if (window) InitCommonControlClasses();
 
     auto restoreSetup = MakeSetup();
@@ -43,7 +44,7 @@ int main() {
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};
-    // With arguments the program is a command: no window, no version check, no agreement box.
+    // A command runs without a window, without the version check and without the agreement box.
     if (!window) return cli::RunCommandLine(os, seams, *console, argv);
 
     // The program normally ends through ExitProcess from inside a handler, so

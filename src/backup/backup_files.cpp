@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "backup/folder_names.h"
 #include "support/vbrt.h"
 
 namespace zv::backup {
@@ -52,7 +53,8 @@ void CreateFolder(Env& env, const std::string& path) {
 }
 
 bool IsPlainName(const std::string& name) {
-    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
+    if (name.empty() || std::any_of(name.begin(), name.end(), IsUnsafeNameChar) || IsDeviceName(name))
+        return false;
     return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });
 }
 

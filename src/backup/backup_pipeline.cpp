@@ -291,13 +291,14 @@ void BackupPipeline::extensionDrivers() {
 }
 
 // A row for each file the INF names (its catalog, [SourceDisksFiles] and the section for
-// this Windows) that was written nowhere in the driver folder.
+// this Windows) that was written nowhere in the driver folder. A name that is no plain file
+// name (a device name, a path) was never looked for, so it is reported as not found too.
 void BackupPipeline::notFound(const InfFile& inf) {
     std::vector<std::string> named = SourceDisksFilesOf(inf, m_arch.sources);
     named.push_back(CatalogFileOf(inf, m_arch.sources));
     DriverResult& d = current();
     for (const std::string& name : named) {
-        if (!IsPlainName(name)) continue;
+        if (name.empty()) continue;
         const bool known = std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
             return EqualsNoCase(f.outcome == FileOutcome::NotFound ? f.file : BaseName(f.file), name);
         });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "support/guard.h"
 
@@ -88,14 +89,58 @@ std::string NotDotsOnly(std::string name) {
     return name;
 }
 
+// Every character no name can hold becomes a space, as SafeDir does with its nine.
+std::string UnsafeToBlanks(std::string name) {
+    std::replace_if(name.begin(), name.end(), IsUnsafeNameChar, ' ');
+    return name;
+}
+
+std::string UsableName(const std::string& name) {
+    const std::string usable = NotDotsOnly(UnsafeToBlanks(name));
+    return IsDeviceName(usable) ? "_" + usable : usable;
+}
+
+bool EqualsUpper(const std::string& text, std::size_t from, std::size_t length, const char* upper) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (upper[i] == '\0') return false;
+        char c = text[from + i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upper[i]) return false;
+    }
+    return upper[length] == '\0';
+}
+
 }  // namespace
 
+bool IsDeviceName(const std::string& name) {
+    // Windows looks only at the part before the first dot, without the blanks around it.
+    std::size_t begin = name.find_first_not_of(' ');
+    if (begin == std::string::npos) return false;
+    std::size_t end = name.find('.', begin);
+    if (end == std::string::npos) end = name.size();
+    while (end > begin && name[end - 1] == ' ') --end;
+    const std::size_t length = end - begin;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (EqualsUpper(name, begin, length, device)) return true;
+    if (length != 4) return false;
+    // COM and LPT with one digit; Windows also takes the Latin-1 superscripts 1, 2 and 3.
+    const unsigned char digit = static_cast<unsigned char>(name[begin + 3]);
+    const bool isDigit = (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return isDigit && (EqualsUpper(name, begin, 3, "COM") || EqualsUpper(name, begin, 3, "LPT"));
+}
+
+bool IsUnsafeNameChar(char c) {
+    return static_cast<unsigned char>(c) < 0x20 ||
+           std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+}
+
 std::string DescriptionFolderName(Env& env, const std::string& description) {
-    return NotDotsOnly(SafeDir(env, description));
+    return UsableName(SafeDir(env, description));
 }
 
 std::string ClassFolderName(const std::string& className) {
-    return NotDotsOnly(Replace(Replace(className, '\\'), '/'));
+    if (className.find_first_not_of(' ') == std::string::npos) return "";
+    return UsableName(className);
 }
 
 }  // namespace zv

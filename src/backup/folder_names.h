@@ -20,10 +20,20 @@ struct WindowsFolders {
 // The text with each of \ / * : ; ? > < | replaced by a space; same length.
 [[nodiscard]] std::string SafeDir(Env& env, const std::string& text);
 
-// Registry texts become one folder level below their parent, never the parent itself or
-// its parent: a name made only of dots (and blanks) gets its dots replaced by "_".
-// The description goes through SafeDir first; a class only loses its separators, which
-// become spaces as SafeDir makes them.
+// A name Windows opens as a device, not as a file, in any folder: CON, PRN, AUX, NUL,
+// COM0-COM9, LPT0-LPT9 (also with the superscript digits 1-3), CONIN$ and CONOUT$, in any
+// case, with or without an extension, blanks before it, and trailing dots or blanks.
+[[nodiscard]] bool IsDeviceName(const std::string& name);
+
+// A character that no file or folder name can hold: a separator, one of : * ? " < > |, or
+// a control character.
+[[nodiscard]] bool IsUnsafeNameChar(char c);
+
+// Registry texts become one folder level below their parent that Windows can create, never
+// the parent itself or its parent: a name made only of dots (and blanks) gets its dots
+// replaced by "_", a device name gets a "_" in front. The description goes through SafeDir
+// first; in both, the characters no name can hold become spaces as SafeDir makes them. A
+// class of blanks only is no folder level, as an empty one.
 [[nodiscard]] std::string DescriptionFolderName(Env& env, const std::string& description);
 [[nodiscard]] std::string ClassFolderName(const std::string& className);
 

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+
 #include "support/vbrt.h"
 
 namespace zv::cli {
@@ -82,6 +84,11 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     return args;
 }
 
+bool IsCommand(const std::vector<std::string>& args) {
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return !a.empty() && (a[0] == '/' || a[0] == '-'); });
+}
+
 Parsed ParseArguments(const std::vector<std::string>& args) {
     Parsed p;
     Command& c = p.command;
@@ -97,6 +104,9 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
         c.action = a;
         return true;
     };
+    // A folder dragged onto the program, or a shortcut's parameter, is no command: the
+    // window opens as without arguments.
+    if (!IsCommand(args)) return p;
     bool help = false, idSeen = false;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
@@ -136,7 +146,6 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
     }
     if (c.action == Action::Window && c.accept) c.action = Action::Accept;
     if (c.action == Action::Window) {
-        if (args.empty()) return p;
         return fail("Nothing to do: give /list, /backup, /restore or /accept.");
     }
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");

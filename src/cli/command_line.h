@@ -35,7 +35,12 @@ struct Parsed {
 // quoting, 2n+1 give n and a literal quote. The program name comes first.
 [[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& line);
 
-// The arguments after the program name. No arguments at all: the window.
+// Whether the arguments after the program name make a command: only one that starts with
+// "/" or "-" does. Anything else (a folder dragged onto the program, a shortcut's
+// parameter) opens the window, as no arguments do.
+[[nodiscard]] bool IsCommand(const std::vector<std::string>& args);
+
+// The arguments after the program name. No command among them: the window.
 [[nodiscard]] Parsed ParseArguments(const std::vector<std::string>& args);
 
 // The usage text of /? (and of bad arguments), CRLF line ends.

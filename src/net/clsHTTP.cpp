@@ -81,10 +81,15 @@ void clsHTTP::CloseConnection() {
 
 // Timeouts go on every handle: Windows inherits them from the session, while
 // Wine honours them only on the connection and the request.
-void clsHTTP::SetTimeouts(Hinternet handle) {
+void clsHTTP::SetTimeouts(Hinternet handle, Dword milliseconds) {
     for (Dword option :
          {kInternetOptionConnectTimeout, kInternetOptionSendTimeout, kInternetOptionReceiveTimeout})
-        (void)m_env.os.internet.InternetSetOption(handle, option, &kHttpTimeoutMs, sizeof kHttpTimeoutMs);
+        (void)m_env.os.internet.InternetSetOption(handle, option, &milliseconds, sizeof milliseconds);
+}
+
+Dword clsHTTP::TimeLeft() {
+    const Dword spent = m_env.os.system.GetTickCount() - m_fetchStarted;  // unsigned: wraps right
+    return spent >= kHttpTimeoutMs ? 0 : kHttpTimeoutMs - spent;
 }
 
 std::string clsHTTP::Forwarded() {
@@ -132,6 +137,7 @@ bool clsHTTP::Connect(std::string& Url, const std::string& AdditionalHeader) {
             // A second Connect on the same object would otherwise leak the earlier pair.
             CloseRequest();
             CloseConnection();
+            m_fetchStarted = m_env.os.system.GetTickCount();
             LN(341)
             hInternetConnect =
                 m_env.os.internet.InternetConnect(hInternetSession, UrlServer, kInternetDefaultHttpPort,
@@ -224,14 +230,34 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             if (file == kInvalidHfile) RaiseWin32(m_env.os.system, files.GetLastError());
         }
         bool more = true;
+        bool noAnswer = false;
         while (more) {
             buffer.assign(kChunkSize, ' ');
             Dword bytesRead = 0;
-            // A read that fails mid-body ends the loop like the end of the body.
-            more = net.InternetReadFile(hHttpOpenRequest, buffer.data(), kChunkSize, &bytesRead);
-            if (bytesRead > kChunkSize) bytesRead = 0;
+            // Up to one byte past the limit, which tells a body that is too long.
+            Dword toRead = kChunkSize;
+            if (ReadToString && kHttpMaxTextBytes + 1 - sContent.size() < toRead)
+                toRead = static_cast<Dword>(kHttpMaxTextBytes + 1 - sContent.size());
+            const Dword left = TimeLeft();
+            if (left == 0) {
+                noAnswer = true;
+                break;
+            }
+            SetTimeouts(hHttpOpenRequest, left);
+            // A read that fails mid-body ends the loop like the end of the body, unless it
+            // failed because the fetch's time was up.
+            more = net.InternetReadFile(hHttpOpenRequest, buffer.data(), toRead, &bytesRead);
+            if (bytesRead > toRead) bytesRead = 0;
+            if (!more && TimeLeft() == 0) {
+                noAnswer = true;
+                break;
+            }
             if (ReadToString) {
                 sContent.append(buffer, 0, bytesRead);
+                if (sContent.size() > kHttpMaxTextBytes) {
+                    noAnswer = true;
+                    break;
+                }
             } else if (bytesRead > 0) {
                 Dword written = 0;
                 if (!files.WriteFile(file, buffer.data(), bytesRead, &written))
@@ -240,6 +266,12 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             }
             if (bytesRead == 0) break;
             m_env.os.ui.DoEvents();
+        }
+        if (noAnswer) {
+            // Not a version file, or not in time: as if the server had not answered.
+            if (ReadToString) sContent = "";
+            if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+            return false;
         }
         if (file != kInvalidHfile) {
             const Hfile f = std::exchange(file, kInvalidHfile);

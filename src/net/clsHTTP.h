@@ -7,12 +7,17 @@
 
 namespace zv {
 
-// The longest the program waits for the update server: for the connection, for
-// the answer to the request and for each chunk of the body. The start-up check
-// runs before the main window is shown, so a server that accepts and never
-// answers must not hold the window back for minutes. The Win32 seam enforces it
-// also where Wine ignores the timeout options.
+// The longest the program waits for the update server: for the whole fetch, from
+// connecting to the body's last byte. The start-up check runs before the main window
+// is shown, so a server that accepts and never answers, or one that sends a few bytes
+// now and then, must not hold the window back. Each call gets what is left of it as
+// its timeout; the Win32 seam enforces that also where Wine ignores the options. A
+// fetch that does not end in time is no answer: GetFile returns false, no text.
 inline constexpr Dword kHttpTimeoutMs = 3000;
+
+// The most a body read into a text may hold: a version file is a line. A longer body
+// is no answer, as above.
+inline constexpr std::size_t kHttpMaxTextBytes = 64 * 1024;
 
 class clsHTTP {
 public:
@@ -53,7 +58,9 @@ public:
 private:
     [[nodiscard]] std::string GetQueryInfo(Hinternet hHttpRequest, Dword InfoLevel);
     [[nodiscard]] std::string RemNull(const std::string& Text);
-    void SetTimeouts(Hinternet handle);
+    void SetTimeouts(Hinternet handle, Dword milliseconds = kHttpTimeoutMs);
+    // What is left of the fetch's time, 0 once it is up.
+    [[nodiscard]] Dword TimeLeft();
     void CloseRequest();
     void CloseConnection();
 
@@ -79,6 +86,7 @@ private:
     Hinternet hHttpOpenRequest{};
     Long lMajor = 0;
     Long lMinor = 0;
+    Dword m_fetchStarted = 0;
 };
 
 }  // namespace zv

@@ -1,5 +1,5 @@
 #pragma once
-// Folders, environment, error texts, starting and ending programs.
+// Folders, environment, error texts, starting and ending programs, the clock.
 #include <string>
 
 #include "platform/types.h"
@@ -24,6 +24,8 @@ public:
     // Returns false and sets lastError when it cannot be started.
     virtual bool StartProgram(const std::string& path, int showCommand, Dword* lastError) = 0;
     [[noreturn]] virtual void ExitProgram(unsigned code) = 0;
+    // Milliseconds since the system started, wrapping after 49.7 days.
+    [[nodiscard]] virtual Dword GetTickCount() = 0;
 };
 
 }  // namespace zv

@@ -48,6 +48,12 @@ def run_steps(s, VersionServer, free_port):
         s.expect(rc != 0, "the agreement was asked again")
         shown_main["ok"] = True
 
+    def dragged_folder_opens_the_window():
+        # Explorer starts the program with the dropped folder as its one argument.
+        s.start_app("C:\\windows\\inf")
+        s.expect(s.find(MAIN_TITLE), f"no main window for a dragged folder; windows: {s.windows()}")
+        s.expect(s.app.poll() is None, f"the program ended with {s.app.returncode}")
+
     def caption_list_and_filters():
         if s.app is None or s.app.poll() is not None:
             s.start_app()
@@ -297,6 +303,7 @@ def run_steps(s, VersionServer, free_port):
         ("first start offline: Agreement, No ends the program", first_start_declined),
         ("first start: Agreement, Yes opens the window and is remembered", first_start_accepted),
         ("next start: no Agreement", next_start_not_asked),
+        ("a folder dragged onto the program opens the window", dragged_folder_opens_the_window),
         ("Agreement answered Cancel ends the program and is asked again", agreement_cancel_asks_again),
         ("list: Microsoft drivers hidden, then shown by the check box", caption_list_and_filters),
         ("Select all and Invert selection", select_and_invert),

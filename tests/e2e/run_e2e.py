@@ -88,9 +88,9 @@ class Suite:
             print(f"FAIL  {name}: {type(e).__name__}: {e}", flush=True)
             self.stop_app()
 
-    def start_app(self):
+    def start_app(self, *args):
         self.stop_app()
-        self.app = subprocess.Popen(["wine", str(self.exe)], env=self.env, stdout=subprocess.DEVNULL,
+        self.app = subprocess.Popen(["wine", str(self.exe), *args], env=self.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
 
     def app_ended(self, seconds=10):

@@ -293,6 +293,7 @@ bool FakeInternet::InternetReadFile(Hinternet file, void* buffer, Dword toRead, 
     Request* r = request(file);
     if (!r || !read) return setError(kErrorInvalidHandle);
     if (r->sent.empty() || !m_readPos.count(file)) return setError(kErrorInternetIncorrectHandleType);
+    if (beforeRead) beforeRead();
     const FakeResponse* response = responseFor(*r);
     auto f = m_failures.find(Step::Read);
     if (f != m_failures.end() && r->reads >= f->second.second) {

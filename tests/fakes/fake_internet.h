@@ -2,6 +2,7 @@
 // A scripted WinINet: answers per URL or per host, failures per step, and a
 // record of every call, the request headers as sent, and the handles opened and
 // closed, so leaks and double closes show.
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -94,6 +95,8 @@ public:
     // The options set per handle.
     std::map<Hinternet, std::map<Dword, Dword>> options;
     int unboundedWaits = 0;
+    // Runs at every read before it answers: a slow server moves a fake clock here.
+    std::function<void()> beforeRead;
 
 private:
     enum class Kind { Session, Connection, Request };

@@ -16,6 +16,7 @@ public:
     std::string ErrorText(Dword error) override;
     bool StartProgram(const std::string& path, int showCommand, Dword* lastError) override;
     [[noreturn]] void ExitProgram(unsigned code) override;
+    Dword GetTickCount() override { return ticks; }
 
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string systemDirectory = "C:\\WINDOWS\\system32";
@@ -28,6 +29,7 @@ public:
     };
     std::vector<Started> started;
     bool failFolderCalls = false;
+    Dword ticks = 0;  // the clock stands still unless a test moves it
 };
 
 }  // namespace zv::fakes

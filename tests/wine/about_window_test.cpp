@@ -171,6 +171,41 @@ TEST_F(AboutWindowTest, SystemInfoSaysUnavailableAndTheBoxStays) {
     EXPECT_EQ(AboutWindow(), box);
 }
 
+// A box shown while the About box is open (the error reporter's, System Info's own) keeps
+// both windows from being used until it is answered, and leaves both usable afterwards.
+TEST_F(AboutWindowTest, AMessageBoxIsModalOverTheMainWindowAndTheBox) {
+    HWND main = CreateWindowExA(0, "STATIC", "ZvMainStandIn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(main, nullptr);
+    UiWin32 ui;
+    ui.setMainWindow(main);
+    HWND box = open();
+    ASSERT_NE(box, nullptr);
+    static struct Seen {
+        HWND main, about, owner;
+        bool found, mainEnabled, aboutEnabled;
+    } seen;
+    seen = Seen{main, box, nullptr, false, true, true};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) WINAPI -> void {
+        HWND message = FindWindowA("#32770", "ZvModalProbe");
+        if (!message || seen.found) return;
+        seen.found = true;
+        seen.owner = GetWindow(message, GW_OWNER);
+        seen.mainEnabled = IsWindowEnabled(seen.main) != FALSE;
+        seen.aboutEnabled = IsWindowEnabled(seen.about) != FALSE;
+        PostMessageA(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(ui.MessageBox("probe", "ZvModalProbe", MB_OK), IDOK);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.owner, box);
+    EXPECT_FALSE(seen.aboutEnabled);
+    EXPECT_FALSE(seen.mainEnabled);
+    EXPECT_TRUE(IsWindowEnabled(box));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    DestroyWindow(main);
+}
+
 TEST_F(AboutWindowTest, DrawsTheEtchedRule) {
     HWND box = open();
     ASSERT_NE(box, nullptr);

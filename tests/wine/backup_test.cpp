@@ -263,6 +263,52 @@ TEST_F(BackupWine, AMissingInfEndsTheRunAndKeepsWhatWasWritten) {
     EXPECT_EQ(report.find("Card 4,"), std::string::npos);
 }
 
+// Names Windows cannot use: device names, dots, quotes, control characters, a drive. As
+// source and catalog names they are skipped and reported as not found, beside a real file
+// that is copied; as descriptions and classes they become folders inside the backup; as
+// the INF's name the run refuses it as a bad file name, as it refuses a traversal.
+TEST_F(BackupWine, NamesWindowsCannotUseNeverEndTheRunEarly) {
+    const std::string inf = tag + "-odd.inf";
+    const std::string text =
+        Inf("COM1", "11",
+            {"CON", "nul.sys", "Aux.dll", "PRN", "com1", "lpt1.inf", "CONOUT$", "a\"q.dll", tag + ".dll"});
+    placed.file(win + "\\inf\\" + inf, text);
+    placed.file(sys + "\\" + tag + ".dll", "real");
+    struct Case {
+        const char* description;
+        const char* className;
+        std::string folder;  // below Zorvane
+    } cases[] = {
+        {"Zv \"Quoted\" Device", "Net", "Net\\Zv  Quoted  Device"},
+        {"Zv Tab\there\x01", "Net", "Net\\Zv Tab here"},
+        {"..", "Net", "Net\\__"},
+        {"CON", "..\\..", "__ __\\_CON"},
+        {"NUL", "C:\\zvbait", "C  zvbait\\_NUL"},
+        {"Card", "CON", "_CON\\Card"},
+    };
+    for (const Case& k : cases) driver(k.description, k.className, inf);
+    driver("Last", "Net", "COM1");
+    run(chosen);
+
+    ASSERT_EQ(titles(), (std::vector<std::string>{"Install", "Error"}));
+    EXPECT_EQ(ui.shown[1].text.rfind("Error Number: 52.\r\nError Description: Bad file name or number.\r\n"
+                                     "Error Line: 247.\r\n",
+                                     0),
+              0u)
+        << ui.shown[1].text;
+    const Tree tree = ReadTree(chosen);
+    for (const Case& k : cases) {
+        EXPECT_EQ(tree.count("Zorvane\\" + k.folder + "\\" + inf), 1u) << k.folder;
+        EXPECT_EQ(tree.count("Zorvane\\" + k.folder + "\\" + tag + ".dll"), 1u) << k.folder;
+    }
+    const std::string& report = tree.at("Zorvane\\backup-report.csv");
+    for (const char* name : {"CON", "nul.sys", "Aux.dll", "PRN", "com1", "lpt1.inf", "CONOUT$"})
+        EXPECT_NE(report.find("Card,CON," + inf + "," + name + ",not found,,,\r\n"), std::string::npos)
+            << name << "\n"
+            << report;
+    EXPECT_EQ(GetFileAttributesA("C:\\zvbait"), INVALID_FILE_ATTRIBUTES);
+}
+
 // Wine 8's setupapi has no store look-up, so this is the scan of FileRepository on the
 // real file system: the package whose INF is byte-identical, never the one a byte off.
 TEST_F(BackupWine, ThePackageOfAPublishedInfIsCopiedWholeWithItsSubFolders) {

@@ -5,6 +5,9 @@
   127.0.0.3  accepts connections and never answers
   127.0.0.4  listens with a full backlog, so a TCP connect never completes
   127.0.0.2  nothing listens there: connections are refused
+  127.0.0.5  answers every GET with a version file of one million commas
+  127.0.0.6  answers every GET with 4 KB of body every 2 s, for as long as it lives
+  127.0.0.7  answers every GET with a newer version whose page address is 100 KB long
 
 GET /__quit on 127.0.0.1 ends the server; it also ends by itself after a while,
 so a test that dies cannot leave port 80 taken.
@@ -21,6 +24,9 @@ PAGES = {
     "/AppVersions/ZorvaneVersion.txt": (b"HTTP/1.0 200 OK", b"1.03,http://dl.zorvane.example/,", True),
 }
 CHUNKS_BODY = bytes((i * 7 + i // 256) % 256 for i in range(10000))
+COMMAS = b"1.00" + b"," * 1000000
+LONG_ADDRESS = b"1.04,http://dl.zorvane.example/" + b"a" * 100000 + b","
+DRIP_SECONDS = 30
 
 
 def listener(addr, backlog=16):
@@ -44,19 +50,41 @@ def reply(conn, status, body, length=True, pieces=None):
         conn.sendall(body)
 
 
+def read_request(conn):
+    conn.settimeout(10)
+    data = b""
+    try:
+        while b"\r\n\r\n" not in data:
+            part = conn.recv(4096)
+            if not part:
+                return None
+            data += part
+    except OSError:
+        return None
+    return data[: data.index(b"\r\n\r\n") + 4]
+
+
+def serve_hostile(conn, shape):
+    with conn:
+        if read_request(conn) is None:
+            return
+        try:
+            if shape == "drip":
+                conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")
+                for _ in range(DRIP_SECONDS // 2):
+                    conn.sendall(b"1" * 4096)
+                    time.sleep(2)
+            else:
+                reply(conn, b"HTTP/1.0 200 OK", COMMAS if shape == "commas" else LONG_ADDRESS)
+        except OSError:
+            pass
+
+
 def serve(conn, stop):
     with conn:
-        conn.settimeout(10)
-        data = b""
-        try:
-            while b"\r\n\r\n" not in data:
-                part = conn.recv(4096)
-                if not part:
-                    return
-                data += part
-        except OSError:
+        request = read_request(conn)
+        if request is None:
             return
-        request = data[: data.index(b"\r\n\r\n") + 4]
         path = request.split(b" ")[1].decode("latin-1") if b" " in request else "/"
         if path == "/__quit":
             reply(conn, b"HTTP/1.0 200 OK", b"bye")
@@ -92,10 +120,18 @@ def main():
             c, _ = web.accept()
             threading.Thread(target=serve, args=(c, stop), daemon=True).start()
 
+    def accept_hostile(listening, shape):
+        while not stop.is_set():
+            c, _ = listening.accept()
+            threading.Thread(target=serve_hostile, args=(c, shape), daemon=True).start()
+
+    hostile = [(listener("127.0.0.5"), "commas"), (listener("127.0.0.6"), "drip"), (listener("127.0.0.7"), "address")]
     threading.Thread(target=accept_silently, daemon=True).start()
     threading.Thread(target=accept_web, daemon=True).start()
+    for listening, shape in hostile:
+        threading.Thread(target=accept_hostile, args=(listening, shape), daemon=True).start()
     stop.wait(LIFETIME)
-    for s in [web, silent, hung] + held:
+    for s in [web, silent, hung] + [h for h, _ in hostile] + held:
         s.close()
     return 0
 

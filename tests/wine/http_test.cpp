@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/StartUp.h"
+#include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "net/clsHTTP.h"
 #include "platform/win32/factories.h"
@@ -98,8 +100,9 @@ protected:
     fakes::FakePlatform p;
     std::unique_ptr<IInternet> net = win32::MakeInternet();
     std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
-    Platform os{p.registry, p.profile, p.system, *files,   *net,     p.shell,
-                p.ui,       p.setup,   p.data,   p.locale, p.devices};
+    std::unique_ptr<ISystem> system = win32::MakeSystem();  // the real clock
+    Platform os{p.registry, p.profile, *system, *files,   *net,    p.shell,
+                p.ui,       p.setup,   p.data,  p.locale, p.devices};
     Env env{os, p.errors, p.app};
 };
 bool HttpPort80::s_started = false;
@@ -231,6 +234,87 @@ TEST_F(HttpPort80, AServerThatNeverAnswersHoldsUsOnlyForTheBound) {
     }
     KillTimer(window, 1);
     DestroyWindow(window);
+}
+
+// The real WinINet, with every connection to the update host made to one of the loopback
+// servers instead: the start-up check runs unchanged against a server of a given shape.
+class ToLoopback : public IInternet {
+public:
+    ToLoopback(IInternet& real, std::string host) : m_real(real), m_host(std::move(host)) {}
+    Dword GetLastError() const override { return m_real.GetLastError(); }
+    Hinternet InternetOpen(const std::string& a, Dword t, const char* p, const char* b, Dword f) override {
+        return m_real.InternetOpen(a, t, p, b, f);
+    }
+    bool InternetQueryOption(Hinternet h, Dword o, void* b, Dword* l) override {
+        return m_real.InternetQueryOption(h, o, b, l);
+    }
+    bool InternetSetOption(Hinternet h, Dword o, const void* b, Dword l) override {
+        return m_real.InternetSetOption(h, o, b, l);
+    }
+    Hinternet InternetConnect(Hinternet s, const std::string& server, std::uint16_t port, const char* u,
+                              const char* p, Dword service, Dword f, std::uintptr_t c) override {
+        return m_real.InternetConnect(s, server == kUpdateHost ? m_host : server, port, u, p, service, f, c);
+    }
+    Hinternet HttpOpenRequest(Hinternet c, const std::string& verb, const std::string& object,
+                              const std::string& version, const char* r, const char** a, Dword f,
+                              std::uintptr_t x) override {
+        return m_real.HttpOpenRequest(c, verb, object, version, r, a, f, x);
+    }
+    bool HttpAddRequestHeaders(Hinternet r, const std::string& h, Dword l, Dword m) override {
+        return m_real.HttpAddRequestHeaders(r, h, l, m);
+    }
+    bool HttpSendRequest(Hinternet r, const char* h, Dword hl, const void* o, Dword ol) override {
+        return m_real.HttpSendRequest(r, h, hl, o, ol);
+    }
+    bool HttpQueryInfo(Hinternet r, Dword level, void* b, Dword* l, Dword* i) override {
+        return m_real.HttpQueryInfo(r, level, b, l, i);
+    }
+    bool InternetReadFile(Hinternet f, void* b, Dword n, Dword* read) override {
+        return m_real.InternetReadFile(f, b, n, read);
+    }
+    bool InternetCloseHandle(Hinternet h) override { return m_real.InternetCloseHandle(h); }
+
+private:
+    IInternet& m_real;
+    std::string m_host;
+};
+
+// The start-up sequence against an update server of a hostile shape, on the real clock:
+// it must let the window open within the bound and half a second, asking and opening
+// nothing. A Yes stands ready for a question that must not come.
+class HostileUpdateServer : public HttpPort80 {
+protected:
+    void startUpAgainst(const char* host) {
+        ToLoopback redirected(*net, host);
+        Platform startOs{p.registry, p.profile, *system, *files, redirected,
+                         p.shell,    p.ui,      p.setup, p.data, p.locale};
+        AppValues app;
+        Env startEnv{startOs, p.errors, app};
+        p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");
+        p.ui.queueAnswer(kIdYes);
+        fakes::FakeControls c;
+        StartUpState state;
+        const DWORD start = GetTickCount();
+        StartUp(startEnv, c.form, state);
+        const DWORD took = GetTickCount() - start;
+        EXPECT_LE(took, kHttpTimeoutMs + 500) << host;
+        EXPECT_TRUE(p.ui.shown.empty()) << p.ui.shown.front().text.substr(0, 80);
+        EXPECT_TRUE(p.shell.executed.empty());
+        EXPECT_TRUE(p.reports().empty());
+        EXPECT_EQ(c.form.aboutItemCaption(), "About Zorvane");
+    }
+};
+
+TEST_F(HostileUpdateServer, AMillionCommas) {
+    startUpAgainst("127.0.0.5");
+}
+
+TEST_F(HostileUpdateServer, FourKilobytesEveryTwoSeconds) {
+    startUpAgainst("127.0.0.6");
+}
+
+TEST_F(HostileUpdateServer, AHundredKilobyteAddress) {
+    startUpAgainst("127.0.0.7");
 }
 
 }  // namespace

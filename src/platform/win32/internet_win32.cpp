@@ -92,8 +92,7 @@ public:
         if (IsTimeout(option) && buffer && length >= sizeof(DWORD)) {
             DWORD value = 0;
             std::memcpy(&value, buffer, sizeof value);
-            Dword& bound = m_bounds[handle];
-            if (value > bound) bound = value;
+            m_bounds[handle][option] = value;
         }
         return ok != FALSE;
     }
@@ -185,9 +184,15 @@ private:
         if (it != m_bounds.end()) m_bounds[child] = it->second;
     }
 
+    // The longest of the handle's timeouts as they stand now: a caller may shorten them
+    // between calls, to what is left of its own deadline.
     Dword boundOf(Hinternet handle) {
         auto it = m_bounds.find(handle);
-        return (it == m_bounds.end() || it->second == 0) ? INFINITE : it->second;
+        Dword bound = 0;
+        if (it != m_bounds.end())
+            for (const auto& [option, value] : it->second)
+                if (value > bound) bound = value;
+        return bound == 0 ? INFINITE : bound;
     }
 
     // Runs the job on a worker and waits for it up to the handle's bound. A worker still
@@ -218,7 +223,7 @@ private:
 
     // Touched only by the thread that makes the calls; the workers see only their job.
     Dword m_lastError = 0;
-    std::map<Hinternet, Dword> m_bounds;
+    std::map<Hinternet, std::map<Dword, Dword>> m_bounds;  // timeout option -> value, per handle
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/system_dll.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
@@ -21,26 +22,26 @@ using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
 
 // newdev.dll is loaded on first use and kept: it is not there on every system, and a
 // program that imported it would not start where it is missing.
-HMODULE Newdev() {
-    static HMODULE module = ::LoadLibraryA("newdev.dll");
-    return module;
-}
-
 template <class Fn>
 Fn NewdevProc(const char* name) {
-    HMODULE module = Newdev();
-    FARPROC p = module ? ::GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
+    return SystemProc<Fn>("newdev.dll", name);
+}
+
+// setupapi.dll only when a restore begins, not at every start.
+template <class Fn>
+Fn Setupapi(const char* name) {
+    return SystemProc<Fn>("setupapi.dll", name);
 }
 
 // The ids of one property (REG_MULTI_SZ), appended to ids.
 void AppendIds(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property, std::vector<std::string>& ids) {
+    static const auto getProperty =
+        Setupapi<decltype(&::SetupDiGetDeviceRegistryPropertyA)>("SetupDiGetDeviceRegistryPropertyA");
     DWORD type = 0, size = 0;
-    ::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, nullptr, 0, &size);
+    getProperty(set, &device, property, &type, nullptr, 0, &size);
     if (size == 0) return;
     std::vector<char> buffer(size + 2, '\0');
-    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type,
-                                             reinterpret_cast<BYTE*>(buffer.data()), size, nullptr))
+    if (!getProperty(set, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()), size, nullptr))
         return;
     if (type != REG_MULTI_SZ && type != REG_SZ) return;
     for (const char* p = buffer.data(); p < buffer.data() + size && *p; p += std::strlen(p) + 1)
@@ -51,16 +52,20 @@ class Win32Setup final : public ISetup {
 public:
     bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
                     Dword* lastError) override {
+        static const auto copyOemInf = Setupapi<decltype(&::SetupCopyOEMInfA)>("SetupCopyOEMInfA");
+        if (!copyOemInf) {
+            if (lastError) *lastError = ERROR_PROC_NOT_FOUND;
+            return false;
+        }
         char dest[1024] = {};
         DWORD needed = 0;
-        BOOL ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed,
-                                     nullptr);
+        BOOL ok = copyOemInf(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed, nullptr);
         DWORD error = ok ? 0 : ::GetLastError();
         // Wine 8's ANSI call reports every failure as "insufficient buffer" when it is given a
         // buffer for the name (it converts the name it does not have). Without a buffer it
         // gives the real reason. No store path comes near the buffer's size.
         if (!ok && error == ERROR_INSUFFICIENT_BUFFER) {
-            ok = ::SetupCopyOEMInfA(source.c_str(), nullptr, mediaType, style, nullptr, 0, nullptr, nullptr);
+            ok = copyOemInf(source.c_str(), nullptr, mediaType, style, nullptr, 0, nullptr, nullptr);
             error = ok ? 0 : ::GetLastError();
             dest[0] = '\0';
         }
@@ -72,18 +77,27 @@ public:
     }
 
     bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override {
-        HDEVINFO set = ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+        static const auto getClassDevs = Setupapi<decltype(&::SetupDiGetClassDevsA)>("SetupDiGetClassDevsA");
+        static const auto enumDevice = Setupapi<decltype(&::SetupDiEnumDeviceInfo)>("SetupDiEnumDeviceInfo");
+        static const auto destroyList =
+            Setupapi<decltype(&::SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+        if (!getClassDevs || !enumDevice || !destroyList ||
+            !Setupapi<void (*)()>("SetupDiGetDeviceRegistryPropertyA")) {
+            if (lastError) *lastError = ERROR_PROC_NOT_FOUND;
+            return false;
+        }
+        HDEVINFO set = getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
         if (set == INVALID_HANDLE_VALUE) {
             if (lastError) *lastError = ::GetLastError();
             return false;
         }
         SP_DEVINFO_DATA device{};
         device.cbSize = sizeof device;
-        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+        for (DWORD i = 0; enumDevice(set, i, &device); ++i) {
             AppendIds(set, device, SPDRP_HARDWAREID, *ids);
             AppendIds(set, device, SPDRP_COMPATIBLEIDS, *ids);
         }
-        ::SetupDiDestroyDeviceInfoList(set);
+        destroyList(set);
         if (lastError) *lastError = 0;
         return true;
     }

@@ -11,10 +11,26 @@
 
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_dll.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
+
+// shell32, ole32 and oleaut32 are bound when a web page or the folder browser is first
+// wanted, not at every start.
+template <class Fn>
+Fn Ole32(const char* name) {
+    return SystemProc<Fn>("ole32.dll", name);
+}
+template <class Fn>
+Fn OleAut32(const char* name) {
+    return SystemProc<Fn>("oleaut32.dll", name);
+}
+template <class Fn>
+Fn Shell32(const char* name) {
+    return SystemProc<Fn>("shell32.dll", name);
+}
 
 std::wstring Wide(const std::string& s) {
     if (s.empty()) return {};
@@ -35,29 +51,38 @@ std::string Ansi(const wchar_t* w) {
 
 struct Bstr {
     BSTR b = nullptr;
-    explicit Bstr(const std::wstring& w) : b(::SysAllocStringLen(w.data(), static_cast<UINT>(w.size()))) {}
+    explicit Bstr(const std::wstring& w) {
+        static const auto alloc = OleAut32<decltype(&::SysAllocStringLen)>("SysAllocStringLen");
+        if (alloc) b = alloc(w.data(), static_cast<UINT>(w.size()));
+    }
     Bstr() = default;
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { ::SysFreeString(b); }
+    ~Bstr() {
+        static const auto release = OleAut32<decltype(&::SysFreeString)>("SysFreeString");
+        if (b && release) release(b);
+    }
 };
 
 // The optional argument left out, as a script passes it.
 VARIANT Missing() {
-    VARIANT v;
-    ::VariantInit(&v);
+    VARIANT v{};
     v.vt = VT_ERROR;
     v.scode = DISP_E_PARAMNOTFOUND;
     return v;
 }
 
 struct ComApartment {
-    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComApartment() = default;
+    HRESULT hr = E_FAIL;
+    ComApartment() {
+        static const auto init = Ole32<decltype(&::CoInitializeEx)>("CoInitializeEx");
+        if (init) hr = init(nullptr, COINIT_APARTMENTTHREADED);
+    }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment() {
-        if (SUCCEEDED(hr)) ::CoUninitialize();
+        static const auto uninit = Ole32<decltype(&::CoUninitialize)>("CoUninitialize");
+        if (SUCCEEDED(hr) && uninit) uninit();
     }
 };
 
@@ -67,11 +92,15 @@ std::optional<std::string> BrowseWithDialog(HWND owner, const std::string& title
     bi.hwndOwner = owner;
     bi.lpszTitle = title.c_str();
     bi.ulFlags = options;
-    PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderA(&bi);
+    static const auto browse = Shell32<decltype(&::SHBrowseForFolderA)>("SHBrowseForFolderA");
+    static const auto pathOf = Shell32<decltype(&::SHGetPathFromIDListA)>("SHGetPathFromIDListA");
+    static const auto freeMemory = Ole32<decltype(&::CoTaskMemFree)>("CoTaskMemFree");
+    if (!browse || !pathOf || !freeMemory) return std::nullopt;
+    PIDLIST_ABSOLUTE pidl = browse(&bi);
     if (!pidl) return std::nullopt;
     char path[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListA(pidl, path);
-    ::CoTaskMemFree(pidl);
+    const BOOL ok = pathOf(pidl, path);
+    freeMemory(pidl);
     if (!ok) return std::nullopt;
     return std::string(path);
 }
@@ -81,17 +110,21 @@ public:
     std::intptr_t ShellExecute(Hwnd parent, const std::string& verb, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override {
-        HINSTANCE r = ::ShellExecuteA(ToNative(parent), verb.empty() ? nullptr : verb.c_str(), file.c_str(),
-                                      parameters.empty() ? nullptr : parameters.c_str(),
-                                      directory.empty() ? nullptr : directory.c_str(), showCommand);
+        static const auto execute = Shell32<decltype(&::ShellExecuteA)>("ShellExecuteA");
+        if (!execute) return SE_ERR_DLLNOTFOUND;
+        HINSTANCE r = execute(ToNative(parent), verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                              parameters.empty() ? nullptr : parameters.c_str(),
+                              directory.empty() ? nullptr : directory.c_str(), showCommand);
         return reinterpret_cast<std::intptr_t>(r);
     }
 
     std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title, Dword options) override {
         ComApartment apartment;
+        static const auto create = Ole32<decltype(&::CoCreateInstance)>("CoCreateInstance");
         UniqueCom<IShellDispatch> shell;
-        if (FAILED(::CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
-                                      reinterpret_cast<void**>(shell.put()))) ||
+        if (!create ||
+            FAILED(create(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER, IID_IShellDispatch,
+                          reinterpret_cast<void**>(shell.put()))) ||
             !shell)
             return BrowseWithDialog(ToNative(owner), title, options);
         Bstr caption(Wide(title));

@@ -54,6 +54,7 @@ public:
     }
 
     [[noreturn]] void ExitProgram(unsigned code) override { ::ExitProcess(code); }
+    Dword GetTickCount() override { return ::GetTickCount(); }
 };
 
 }  // namespace

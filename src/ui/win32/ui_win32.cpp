@@ -35,8 +35,23 @@ UiWin32::~UiWin32() {
 int UiWin32::MessageBox(const std::string& text, const std::string& title, Dword style) {
     // While the main window is still hidden (during the load handler) the boxes
     // have no owner: an owned box over a hidden window has no taskbar button.
-    HWND owner = (m_main && IsWindow(m_main) && IsWindowVisible(m_main)) ? m_main : nullptr;
-    return ::MessageBoxA(owner, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_APPLMODAL);
+    const bool mainShown = m_main && IsWindow(m_main) && IsWindowVisible(m_main);
+    HWND owner = mainShown ? m_main : nullptr;
+    // A box disables only its owner, and the About box is not owned by the main window:
+    // with it open, the box stands over it and the main window is disabled here, so
+    // neither can be used until the box is answered. Only what was enabled is enabled
+    // again, so a box shown while another is open leaves the outer one's state alone.
+    HWND about = AboutWindow();
+    HWND alsoDisabled = nullptr;
+    if (about && IsWindow(about) && IsWindowVisible(about)) {
+        owner = about;
+        if (mainShown && IsWindowEnabled(m_main)) alsoDisabled = m_main;
+    }
+    if (alsoDisabled) EnableWindow(alsoDisabled, FALSE);
+    const int answer =
+        ::MessageBoxA(owner, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_APPLMODAL);
+    if (alsoDisabled && IsWindow(alsoDisabled)) EnableWindow(alsoDisabled, TRUE);
+    return answer;
 }
 
 void UiWin32::DoEvents() {

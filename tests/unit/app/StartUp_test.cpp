@@ -68,6 +68,8 @@ TEST_F(StartUpTest, SetsTheValuesAndFetchesTheVersionFileFromOurOwnHost) {
 }
 
 TEST_F(StartUpTest, TheVersionFileDecidesWhatIsAsked) {
+    // The longest address a browser takes, and one character more: that one is no offer.
+    const std::string longest = "http://dl.example/" + std::string(2083 - 18, 'z');
     struct Case {
         std::string body;
         int answer;   // to the new-version box
@@ -87,6 +89,8 @@ TEST_F(StartUpTest, TheVersionFileDecidesWhatIsAsked) {
         {"1.04,http://dl.example/z,must-download\r\n", kIdYes, true, true, false},
         {"1.04,http://dl.example/z,Must-Download", kIdYes, true, true, false},
         {"1.04,file:///C:/evil.exe,", kIdYes, true, false, false},
+        {"1.04," + longest + ",must-download", kIdNo, true, false, true},
+        {"1.04," + longest + "z,must-download", kIdYes, false, false, false},
     };
     for (const auto& k : cases) {
         fakes::FakePlatform q;

@@ -179,24 +179,24 @@ TEST(BackupRun, PrinterDriverFolderProbesSubFoldersOneToNineteen) {
     for (const std::string id : {"66000", "66004"}) {
         Machine m;
         const std::string w32 = kSys + "\\spool\\Drivers\\w32x86";
-        m.driver("Printer", "Printer", "prn.inf");
-        m.inf("prn.inf", "", id, {"prn.dll", "fb.dll"});
-        m.p.files.addFile(w32 + "\\prn.dll", "top");
-        m.p.files.addFile(w32 + "\\0\\prn.dll", "zero");
-        m.p.files.addFile(w32 + "\\3\\prn.dll", "three");
-        m.p.files.addFile(w32 + "\\19\\prn.dll", "nineteen");
-        m.p.files.addFile(w32 + "\\20\\prn.dll", "twenty");
+        m.driver("Printer", "Printer", "printer.inf");
+        m.inf("printer.inf", "", id, {"unidrv.dll", "fb.dll"});
+        m.p.files.addFile(w32 + "\\unidrv.dll", "top");
+        m.p.files.addFile(w32 + "\\0\\unidrv.dll", "zero");
+        m.p.files.addFile(w32 + "\\3\\unidrv.dll", "three");
+        m.p.files.addFile(w32 + "\\19\\unidrv.dll", "nineteen");
+        m.p.files.addFile(w32 + "\\20\\unidrv.dll", "twenty");
         m.p.files.addFile(w32 + "\\4\\fb.dll", "four");
         m.p.files.addFile(kSys + "\\fb.dll", "fallback");
         m.run();
-        EXPECT_EQ(m.file(kRoot + "\\Printer\\Printer\\prn.dll"), "nineteen") << id;
+        EXPECT_EQ(m.file(kRoot + "\\Printer\\Printer\\unidrv.dll"), "nineteen") << id;
         EXPECT_EQ(m.file(kRoot + "\\Printer\\Printer\\fb.dll"), "fallback") << id;
-        Strings expected{w32 + "\\prn.dll"};
-        for (int k = 1; k <= 19; ++k) expected.push_back(w32 + "\\" + std::to_string(k) + "\\prn.dll");
-        expected.push_back(kSys + "\\prn.dll");
+        Strings expected{w32 + "\\unidrv.dll"};
+        for (int k = 1; k <= 19; ++k) expected.push_back(w32 + "\\" + std::to_string(k) + "\\unidrv.dll");
+        expected.push_back(kSys + "\\unidrv.dll");
         Strings probes;
         for (const auto& p : m.calls("GetFileAttributes"))
-            if (p.find("prn.dll") != std::string::npos) probes.push_back(p);
+            if (p.find("unidrv.dll") != std::string::npos) probes.push_back(p);
         EXPECT_EQ(probes, expected) << id;
     }
 }

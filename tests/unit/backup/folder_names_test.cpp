@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backup/backup_files.h"
 #include "fakes/fake_platform.h"
 
 namespace zv {
@@ -76,6 +77,52 @@ TEST(FolderNames, RegistryTextsCannotNameAParentFolder) {
         {"Net", "Net"}, {"..", "__"}, {"../x", ".. x"}, {"a\\b", "a b"}, {"Ports;COM", "Ports;COM"},
         {"", ""}};
     for (const auto& [in, out] : classes) EXPECT_EQ(ClassFolderName(in), out) << in;
+}
+
+// Names Windows cannot give a file or a folder: as source, catalog or INF names they are
+// refused; as a description or a class they become one usable folder level (itself a
+// plain name), and names Windows can use come through as they always did.
+TEST(FolderNames, NamesWindowsCannotUseBecomeUsableFolderNames) {
+    fakes::FakePlatform p;
+    struct Case {
+        std::string name;
+        std::string description;  // the driver folder's name
+        std::string className;    // the class folder's name
+    };
+    const Case odd[] = {
+        {"CON", "_CON", "_CON"},
+        {"nul", "_nul", "_nul"},
+        {"Aux.inf", "_Aux.inf", "_Aux.inf"},
+        {"PRN.", "_PRN.", "_PRN."},
+        {"com1", "_com1", "_com1"},
+        {"COM0.sys", "_COM0.sys", "_COM0.sys"},
+        {"LPT9 .x", "_LPT9 .x", "_LPT9 .x"},
+        {"lpt1  ", "_lpt1  ", "_lpt1  "},
+        {"CONIN$", "_CONIN$", "_CONIN$"},
+        {"conout$.txt", "_conout$.txt", "_conout$.txt"},
+        {"..", "__", "__"},
+        {"...", "___", "___"},
+        {"..\\..", "__ __", "__ __"},
+        {"C:\\zvbait", "C  zvbait", "C  zvbait"},
+        {"Zv \"Quoted\" Device", "Zv  Quoted  Device", "Zv  Quoted  Device"},
+        {"Zv Tab\there\x01", "Zv Tab here ", "Zv Tab here "},
+        {"a*b?c<d>e|f", "a b c d e f", "a b c d e f"},
+        {"NUL:", "_NUL ", "_NUL "},
+    };
+    for (const Case& k : odd) {
+        EXPECT_FALSE(backup::IsPlainName(k.name)) << k.name;
+        EXPECT_EQ(DescriptionFolderName(p.env, k.name), k.description) << k.name;
+        EXPECT_EQ(ClassFolderName(k.name), k.className) << k.name;
+        EXPECT_TRUE(backup::IsPlainName(k.className)) << k.name;
+    }
+    for (const char* name : {"Net", "Card One", "CONSOLE", "COM10", "COM", "LPT1x", "xCON", "Con-tainer.inf",
+                             "AUXILIARY", "Intel(R) PRO", "(R) 1.0", "Caf\xE9"}) {
+        EXPECT_TRUE(backup::IsPlainName(name)) << name;
+        EXPECT_FALSE(IsDeviceName(name)) << name;
+        EXPECT_EQ(DescriptionFolderName(p.env, name), name);
+        EXPECT_EQ(ClassFolderName(name), name);
+    }
+    EXPECT_TRUE(p.reports().empty());
 }
 
 }  // namespace

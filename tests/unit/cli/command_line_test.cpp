@@ -29,11 +29,15 @@ TEST(SplitCommandLine, FollowsTheRunTimesQuotingRules) {
 }
 
 TEST(ParseArguments, ReadsEachCommandAndItsSwitches) {
-    {
-        const auto p = cli::ParseArguments({});
-        EXPECT_TRUE(p.error.empty());
+    // No switch, no command: a folder dragged onto the program or a shortcut's parameter
+    // opens the window as no arguments do.
+    for (const Strings& args : {Strings{}, Strings{"D:\\Drivers"}, Strings{"C:\\a b", "x"}, Strings{""}}) {
+        EXPECT_FALSE(cli::IsCommand(args)) << args.size();
+        const auto p = cli::ParseArguments(args);
+        EXPECT_TRUE(p.error.empty()) << p.error;
         EXPECT_EQ(p.command.action, Action::Window);
     }
+    EXPECT_TRUE(cli::IsCommand({"D:\\Drivers", "-"}));
     {
         const auto p = cli::ParseArguments({"/LIST", "-csv", "/Microsoft"});
         EXPECT_TRUE(p.error.empty());
@@ -74,7 +78,7 @@ TEST(ParseArguments, SaysWhatIsWrongWithBadArguments) {
     const Case cases[] = {
         {{"/frobnicate"}, "Unknown switch: /frobnicate"},
         {{"/list", "extra"}, "Unexpected argument: extra"},
-        {{"D:\\B"}, "Unexpected argument: D:\\B"},
+        {{"D:\\B", "/list"}, "Unexpected argument: D:\\B"},
         {{"/backup"}, "/backup needs the folder: /backup <folder>"},
         {{"/backup", "/all"}, "/backup needs the folder: /backup <folder>"},
         {{"/restore"}, "/restore needs the folder: /restore <folder>"},

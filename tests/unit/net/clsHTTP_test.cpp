@@ -291,6 +291,38 @@ TEST_F(HttpTest, TimeoutsAreSetOnEveryHandleSoASilentServerIsBounded) {
     EXPECT_LE(kHttpTimeoutMs, 5000u);
 }
 
+// A server that keeps sending a little now and then, and one that sends more than a
+// version file holds: neither is an answer, and neither is read for longer than the bound
+// from connecting to the last byte, or further than one byte past the limit.
+TEST_F(HttpTest, OneDeadlineForTheWholeFetchAndABoundedBody) {
+    {
+        FakeResponse r = Page(std::string(10000, 'a'));
+        r.chunk = 100;
+        net.respond("srv/slow", r);
+        net.beforeRead = [&] { p.system.ticks += kHttpTimeoutMs / 4; };  // every call well within the bound
+        clsHTTP http(p.env);
+        std::string content = "earlier";
+        bool toText = true;
+        EXPECT_FALSE(http.GetFile("srv/slow", "", content, toText));
+        EXPECT_EQ(content, "");
+        EXPECT_EQ(net.requests[0].reads, 4);
+        // Each read may wait only for what is left.
+        EXPECT_EQ(net.options[net.requests[0].handle].at(kInternetOptionReceiveTimeout), kHttpTimeoutMs / 4);
+        net.beforeRead = nullptr;
+    }
+    for (const std::size_t size : {kHttpMaxTextBytes, kHttpMaxTextBytes + 1, 10 * kHttpMaxTextBytes}) {
+        net.respond("srv/big", Page(std::string(size, ',')));
+        clsHTTP http(p.env);
+        std::string content;
+        bool toText = true;
+        const bool read = http.GetFile("srv/big", "", content, toText);
+        EXPECT_EQ(read, size <= kHttpMaxTextBytes) << size;
+        EXPECT_EQ(content.size(), read ? size : 0u) << size;
+    }
+    EXPECT_LE(net.requests.back().reads, static_cast<int>(kHttpMaxTextBytes / 2048 + 1));
+    EXPECT_TRUE(p.ui.shown.empty());
+}
+
 TEST_F(HttpTest, ASecondConnectClosesTheEarlierPairAndTheEndClosesEachOnce) {
     net.respondHost("srv", Page("x"));
     {
