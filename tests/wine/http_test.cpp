@@ -101,7 +101,7 @@ protected:
     std::unique_ptr<IInternet> net = win32::MakeInternet();
     std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
     std::unique_ptr<ISystem> system = win32::MakeSystem();  // the real clock
-    Platform os{p.registry, p.profile, *system, *files,   *net,    p.shell,
+    Platform os{p.registry, p.profile, *system, *files,   *net,     p.shell,
                 p.ui,       p.setup,   p.data,  p.locale, p.devices};
     Env env{os, p.errors, p.app};
 };
