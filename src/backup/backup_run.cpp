@@ -8,6 +8,7 @@
 #include "backup/folder_names.h"
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
+#include "backup/self_restore.h"
 #include "backup/store_steps.h"
 #include "support/guard.h"
 #include "support/vbrt.h"
@@ -193,6 +194,14 @@ void RunBackup(Env& env, MainControls& c, int& erl, backup::StoreSteps& store) {
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();
     store.writeReport();
+    // The backup carries the program and a script that restores it; without them it is
+    // still a backup, so a failure here is told and the run ends as it would.
+    if (const backup::SelfRestore self = backup::WriteSelfRestore(env, root); !self.ok)
+        ui.MessageBox(
+            "The drivers are backed up, but the program that restores them could not be added to "
+            "the backup (" +
+                self.failed + ").",
+            "Backup", kMbIconExclamation);
     LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
 }
 

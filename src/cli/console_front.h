@@ -144,7 +144,7 @@ public:
     bool DeleteFile(const std::string& p) override { return m_inner.DeleteFile(p); }
     Hfile OpenForWrite(const std::string& p) override {
         const Hfile f = m_inner.OpenForWrite(p);
-        if (f != kInvalidHfile) m_written = p;
+        if (f != kInvalidHfile && p.find("\\backup-report") != std::string::npos) m_written = p;
         return f;
     }
     bool WriteFile(Hfile f, const void* d, Dword n, Dword* w) override {
@@ -156,7 +156,7 @@ public:
 
     // The copies' destinations since the last call, in order.
     [[nodiscard]] std::vector<std::string> take() { return std::exchange(m_copied, {}); }
-    // The last file written whole (the backup run writes only its report so).
+    // The last backup report written.
     [[nodiscard]] const std::string& lastWritten() const { return m_written; }
 
 private:

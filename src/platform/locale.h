@@ -13,6 +13,9 @@ public:
     virtual ~ILocale() = default;
     // A text of the ANSI code page (what the "A" calls give) as UTF-8.
     virtual std::string AnsiToUtf8(const std::string& text) = 0;
+    // A UTF-8 text in the ANSI code page; false when it is not valid UTF-8 or holds a
+    // character the code page lacks (a name that could not be a file's on this system).
+    virtual bool Utf8ToAnsi(const std::string& text, std::string* ansi) = 0;
     virtual LocalTime Now() = 0;
 };
 

@@ -24,6 +24,12 @@ public:
     // Returns false and sets lastError when it cannot be started.
     virtual bool StartProgram(const std::string& path, int showCommand, Dword* lastError) = 0;
     [[noreturn]] virtual void ExitProgram(unsigned code) = 0;
+    // Restarts Windows (ExitWindowsEx, as a planned restart of an installation), taking the
+    // shutdown privilege first. False sets lastError.
+    virtual bool RestartWindows(Dword* lastError) = 0;
+    // The full path of the program a backup carries so that it can restore itself: this
+    // program, or the 32-bit one that handed over to it. "" when it cannot be told.
+    virtual std::string ProgramPath() = 0;
 };
 
 }  // namespace zv

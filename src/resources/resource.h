@@ -6,4 +6,5 @@
 #define IDM_BACKUP 101
 #define IDM_EXIT 102
 #define IDM_RESTORE 103
+#define IDM_VERIFY 104
 #define IDM_ABOUT_ZORVANE 111

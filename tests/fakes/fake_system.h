@@ -16,6 +16,12 @@ public:
     std::string ErrorText(Dword error) override;
     bool StartProgram(const std::string& path, int showCommand, Dword* lastError) override;
     [[noreturn]] void ExitProgram(unsigned code) override;
+    std::string ProgramPath() override { return programPath; }
+    bool RestartWindows(Dword* lastError) override {
+        ++restarts;
+        if (lastError) *lastError = restartError;
+        return restartError == 0;
+    }
 
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string systemDirectory = "C:\\WINDOWS\\system32";
@@ -28,6 +34,9 @@ public:
     };
     std::vector<Started> started;
     bool failFolderCalls = false;
+    int restarts = 0;
+    std::string programPath = "C:\\Tools\\Zorvane.exe";
+    Dword restartError = 0;  // not 0: RestartWindows fails with it
 };
 
 }  // namespace zv::fakes

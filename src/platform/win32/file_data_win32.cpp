@@ -28,28 +28,41 @@ private:
     UniqueFile m_h;
 };
 
+struct ProviderTraits {
+    using Type = HCRYPTPROV;
+    static Type invalid() noexcept { return 0; }
+    static void close(Type p) noexcept { (void)::CryptReleaseContext(p, 0); }
+};
+struct HashTraits {
+    using Type = HCRYPTHASH;
+    static Type invalid() noexcept { return 0; }
+    static void close(Type h) noexcept { (void)::CryptDestroyHash(h); }
+};
+
 class Provider {
 public:
     Provider() {
         // PROV_RSA_AES carries SHA-256 from XP SP3 on; a verify context needs no key container.
-        if (!::CryptAcquireContextA(&m_prov, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) m_prov = 0;
+        if (!::CryptAcquireContextA(m_prov.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+            (void)m_prov.release();
     }
-    ~Provider() {
-        if (m_hash) ::CryptDestroyHash(m_hash);
-        if (m_prov) ::CryptReleaseContext(m_prov, 0);
+    bool begin() {
+        if (!m_prov || !::CryptCreateHash(m_prov.get(), kCalgSha256, 0, 0, m_hash.put())) {
+            (void)m_hash.release();
+            return false;
+        }
+        return true;
     }
-    Provider(const Provider&) = delete;
-    Provider& operator=(const Provider&) = delete;
-    bool begin() { return m_prov && ::CryptCreateHash(m_prov, kCalgSha256, 0, 0, &m_hash); }
-    bool add(const BYTE* data, DWORD size) { return ::CryptHashData(m_hash, data, size, 0); }
+    bool add(const BYTE* data, DWORD size) { return ::CryptHashData(m_hash.get(), data, size, 0); }
     bool finish(BYTE (&digest)[32]) {
         DWORD size = sizeof digest;
-        return ::CryptGetHashParam(m_hash, HP_HASHVAL, digest, &size, 0) && size == sizeof digest;
+        return ::CryptGetHashParam(m_hash.get(), HP_HASHVAL, digest, &size, 0) && size == sizeof digest;
     }
 
 private:
-    HCRYPTPROV m_prov = 0;
-    HCRYPTHASH m_hash = 0;
+    // Declared after the provider: the hash is destroyed before the provider it came from.
+    Unique<ProviderTraits> m_prov;
+    Unique<HashTraits> m_hash;
 };
 
 class Win32FileData final : public IFileData {

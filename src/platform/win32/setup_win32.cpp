@@ -5,12 +5,14 @@
 
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
@@ -19,10 +21,13 @@ namespace {
 using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
 
+using UniqueDevInfo = Unique<InvalidIsNone<&::SetupDiDestroyDeviceInfoList>>;
+
 // newdev.dll is loaded on first use and kept: it is not there on every system, and a
-// program that imported it would not start where it is missing.
+// program that imported it would not start where it is missing. From the system folder
+// only: a newdev.dll beside the program would otherwise run as administrator.
 HMODULE Newdev() {
-    static HMODULE module = ::LoadLibraryA("newdev.dll");
+    static HMODULE module = LoadSystemLibrary("newdev.dll");
     return module;
 }
 
@@ -72,18 +77,18 @@ public:
     }
 
     bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override {
-        HDEVINFO set = ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
-        if (set == INVALID_HANDLE_VALUE) {
+        const UniqueDevInfo set{
+            ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT)};
+        if (!set) {
             if (lastError) *lastError = ::GetLastError();
             return false;
         }
         SP_DEVINFO_DATA device{};
         device.cbSize = sizeof device;
-        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
-            AppendIds(set, device, SPDRP_HARDWAREID, *ids);
-            AppendIds(set, device, SPDRP_COMPATIBLEIDS, *ids);
+        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set.get(), i, &device); ++i) {
+            AppendIds(set.get(), device, SPDRP_HARDWAREID, *ids);
+            AppendIds(set.get(), device, SPDRP_COMPATIBLEIDS, *ids);
         }
-        ::SetupDiDestroyDeviceInfoList(set);
         if (lastError) *lastError = 0;
         return true;
     }
@@ -105,12 +110,6 @@ public:
         if (rebootNeeded) *rebootNeeded = reboot != FALSE;
         if (lastError) *lastError = error;
         return ok != FALSE;
-    }
-
-    std::string NativeArchitecture() override {
-        SYSTEM_INFO info{};
-        ::GetNativeSystemInfo(&info);
-        return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? "amd64" : "x86";
     }
 };
 
@@ -143,12 +142,19 @@ private:
 };
 
 // Runs call on a worker and pumps messages until it is back. A message handler may
-// end the program meanwhile (in tests: ProgramExit); the worker is joined first.
+// end the program meanwhile (in tests: ProgramExit); the worker is joined first. What
+// the worker throws is thrown again here, on the caller's thread, where the restore
+// turns it into a failure of the driver at hand.
 template <class Call>
 void OffThread(IUi& ui, Call&& call) {
     std::atomic<bool> done{false};
+    std::exception_ptr failure;
     std::thread worker([&] {
-        call();
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         done = true;
     });
     try {
@@ -161,6 +167,7 @@ void OffThread(IUi& ui, Call&& call) {
         throw;
     }
     worker.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 class ResponsiveSetup final : public ISetup {
@@ -184,7 +191,6 @@ public:
         OffThread(m_ui, [&] { ok = m_inner.InstallOnDevices(hardwareId, infPath, rebootNeeded, lastError); });
         return ok;
     }
-    std::string NativeArchitecture() override { return m_inner.NativeArchitecture(); }
 
 private:
     ISetup& m_inner;

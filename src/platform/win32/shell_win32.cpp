@@ -16,6 +16,12 @@
 namespace zv::win32 {
 namespace {
 
+// An item list the shell allocated for the caller.
+void FreeIdList(PIDLIST_ABSOLUTE p) {
+    ::CoTaskMemFree(p);
+}
+using UniqueIdList = Unique<NullIsNone<PIDLIST_ABSOLUTE, &FreeIdList>>;
+
 std::wstring Wide(const std::string& s) {
     if (s.empty()) return {};
     const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -67,12 +73,10 @@ std::optional<std::string> BrowseWithDialog(HWND owner, const std::string& title
     bi.hwndOwner = owner;
     bi.lpszTitle = title.c_str();
     bi.ulFlags = options;
-    PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderA(&bi);
+    const UniqueIdList pidl{::SHBrowseForFolderA(&bi)};
     if (!pidl) return std::nullopt;
     char path[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListA(pidl, path);
-    ::CoTaskMemFree(pidl);
-    if (!ok) return std::nullopt;
+    if (!::SHGetPathFromIDListA(pidl.get(), path)) return std::nullopt;
     return std::string(path);
 }
 

@@ -84,7 +84,7 @@ TEST(ParseArguments, SaysWhatIsWrongWithBadArguments) {
         {{"/backup", "D:\\B", "/csv"}, "/csv belongs to /list."},
         {{"/restore", "D:\\B", "/microsoft"}, "/microsoft belongs to /list and /backup."},
         {{"/list", "/all"}, "/all and /id belong to /backup."},
-        {{"/csv"}, "Nothing to do: give /list, /backup, /restore or /accept."},
+        {{"/csv"}, "Nothing to do: give /list, /backup, /restore, /verify or /accept."},
     };
     for (const Case& c : cases) EXPECT_EQ(cli::ParseArguments(c.args).error, c.error) << c.args.front();
 }
