@@ -20,7 +20,7 @@ file(GLOB_RECURSE ZV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/pla
 add_library(zv_win32 STATIC ${ZV_WIN32_SOURCES})
 target_include_directories(zv_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # shell32, ole32, oleaut32, setupapi and newdev are bound at run time, when a command first
-# needs them (platform/win32/system_dll.h): importing them would load them at every start.
+# needs them (platform/win32/system_library.h): importing them would load them at every start.
 target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet uuid user32 gdi32 kernel32)
 target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
@@ -45,7 +45,22 @@ add_custom_command(
     VERBATIM)
 set_source_files_properties(${ZV_RC_FILES} PROPERTIES OBJECT_DEPENDS
                             "${ZV_ICON};${CMAKE_BINARY_DIR}/generated/zorvane.manifest")
-add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES})
+# The 32-bit Zorvane.exe carries the 64-bit build and hands over to it on 64-bit Windows:
+# the windows preset names the windows64 preset's exe, which is built first.
+set(ZV_NATIVE_PROGRAM "" CACHE FILEPATH "Zorvane64.exe that the 32-bit Zorvane.exe carries")
+set(ZV_NATIVE_RC)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8 AND ZV_NATIVE_PROGRAM)
+    if(EXISTS ${ZV_NATIVE_PROGRAM})
+        set(ZV_NATIVE_RC ${CMAKE_BINARY_DIR}/generated/native_program.rc)
+        file(WRITE ${ZV_NATIVE_RC}.in "201 RCDATA \"@ZV_NATIVE_PROGRAM@\"\n")
+        configure_file(${ZV_NATIVE_RC}.in ${ZV_NATIVE_RC} @ONLY)
+        set_source_files_properties(${ZV_NATIVE_RC} PROPERTIES OBJECT_DEPENDS ${ZV_NATIVE_PROGRAM})
+    else()
+        message(WARNING "${ZV_NATIVE_PROGRAM} is not built yet: Zorvane.exe will not carry the 64-bit program. "
+                        "Build the windows64 preset first, then configure this one again.")
+    endif()
+endif()
+add_executable(Zorvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${ZV_RC_FILES} ${ZV_NATIVE_RC})
 target_include_directories(Zorvane PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/src/resources)
 target_link_libraries(Zorvane PRIVATE zv_ui)
 target_compile_options(Zorvane PRIVATE ${ZV_WARNINGS})
@@ -72,6 +87,8 @@ endif()
 
 # Window and integration tests: the real controls under Wine, driven with scripted dialogs.
 file(GLOB_RECURSE ZV_WINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+# The planted DLL and its probe are programs of their own (below).
+list(FILTER ZV_WINE_SOURCES EXCLUDE REGEX "/tests/wine/planted/")
 if(ZV_WINE_SOURCES)
     file(GLOB_RECURSE ZV_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
     add_executable(wine_tests ${ZV_WINE_SOURCES} ${ZV_FAKE_SOURCES})
@@ -80,6 +97,18 @@ if(ZV_WINE_SOURCES)
     target_compile_options(wine_tests PRIVATE ${ZV_WARNINGS})
     zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
 endif()
+
+# A newdev.dll planted beside the program must never be the one loaded: the probe lies in
+# a folder of its own beside such a DLL and fails when the restore's installer loads it.
+add_library(planted_newdev SHARED ${CMAKE_SOURCE_DIR}/tests/wine/planted/newdev.cpp)
+add_executable(planted_probe ${CMAKE_SOURCE_DIR}/tests/wine/planted/probe.cpp)
+target_link_libraries(planted_probe PRIVATE zv_win32)
+target_compile_options(planted_probe PRIVATE ${ZV_WARNINGS})
+set_target_properties(planted_newdev PROPERTIES OUTPUT_NAME newdev PREFIX "" RUNTIME_OUTPUT_DIRECTORY
+                      ${CMAKE_BINARY_DIR}/planted)
+set_target_properties(planted_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+add_dependencies(planted_probe planted_newdev)
+add_test(NAME wine.planted_newdev_is_not_loaded COMMAND planted_probe)
 
 if(ZV_WINE_ARCH STREQUAL "i686")
     include(${CMAKE_SOURCE_DIR}/cmake/wow64-tests.cmake)

@@ -21,6 +21,9 @@ echo "$*" >> "$(dirname "$0")/../opened.log"
 SH
 chmod +x "$out/bin/xdg-open"
 export PATH="$PWD/$out/bin:$PATH"
+# The hand-over step runs the 32-bit Zorvane.exe in the 64-bit machine, where it can.
+. tools/wine-arch.sh
+if zv_can_run_i686; then export ZV_CAN_RUN_I686=1; else export ZV_CAN_RUN_I686=0; fi
 ZV_FORCE_XVFB=1 scripts/wine-session.sh --arch "$arch" "$out/prefix" bash -c '
     tools/make-demo-prefix.sh "$WINEPREFIX" >/dev/null &&
     python3 tests/e2e/run_e2e.py --build "$1" --prefix "$WINEPREFIX" --out "$2"' e2e "$build" "$out"

@@ -67,6 +67,11 @@ scripts/install-deps.sh
 if [ -z "${1:-}" ] && [ "$arch" = x86_64 ] && zv_can_run_i686; then
     exec "$0" --arch i686
 fi
+# Zorvane.exe carries Zorvane64.exe: the 64-bit program is built first.
+if [ "$preset" = windows ]; then
+    cmake --preset windows64 >/dev/null
+    cmake --build --preset windows64 --target Zorvane
+fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Zorvane
 # The agreement is stored as accepted so the demo opens straight into the driver list;

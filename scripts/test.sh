@@ -23,14 +23,18 @@ failed=0
 ctest_count() { grep -Eo 'tests? failed out of [0-9]+' "$1" | tail -n 1 | grep -Eo '[0-9]+$' || echo 0; }
 e2e_line() { grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1 || echo "e2e: no result"; }
 
+# Both programs are built everywhere, so neither can stop compiling unseen; the 64-bit one
+# first, as Zorvane.exe carries it.
+for preset in windows64 windows; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+done
+
 for arch in i686 x86_64; do
     case "$arch" in
         i686) preset=windows ;;
         x86_64) preset=windows64 ;;
     esac
-    # Both programs are built everywhere, so neither can stop compiling unseen.
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
     if [ "$arch" = i686 ] && ! zv_can_run_i686; then
         if [ -n "${ZV_NO_I386:-}" ]; then
             summary+=("i686: skipped, ZV_NO_I386 is set (treated as a machine that cannot run 32-bit programs)")

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a built Zorvane exe: the architecture's PE format, the GUI subsystem, a
 manifest resource, a version resource, an icon, and imports of DLLs that Windows
-ships only (the exe is static: no C++ run-time or thread library beside it).
+ships only (the exe is static: no C++ run-time or thread library beside it); that it
+stays under 2 MB; and that the 32-bit one carries the 64-bit build (RCDATA 201).
 
     check_exe.py EXE i686|x86_64
 """
@@ -12,7 +13,9 @@ FORMATS = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}  # machine, option
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
                "oleaut32.dll", "shell32.dll", "user32.dll", "wininet.dll", "setupapi.dll", "newdev.dll",
                "crypt32.dll", "bcrypt.dll", "version.dll", "shlwapi.dll", "uxtheme.dll"}
-RT_ICON, RT_VERSION, RT_MANIFEST = 3, 16, 24
+RT_ICON, RT_RCDATA, RT_VERSION, RT_MANIFEST = 3, 10, 16, 24
+NATIVE_PROGRAM = 201
+SIZE_LIMIT = 2 * 1024 * 1024
 
 
 def parse(data):
@@ -50,21 +53,42 @@ def parse(data):
         o += 20
     res_rva = struct.unpack_from("<I", data, dirs + 16)[0]
     types = set()
+    carried = None
     if res_rva:
         r = off(res_rva)
-        named, ids = struct.unpack_from("<HH", data, r + 12)
-        for i in range(named + ids):
-            ident = struct.unpack_from("<I", data, r + 16 + 8 * i)[0]
-            if not ident & 0x80000000:
-                types.add(ident)
-    return machine, magic, subsystem, imports, types
+
+        def entries(d):
+            named, ids = struct.unpack_from("<HH", data, d + 12)
+            return [struct.unpack_from("<II", data, d + 16 + 8 * i) for i in range(named + ids)]
+
+        for ident, sub in entries(r):
+            if ident & 0x80000000:
+                continue
+            types.add(ident)
+            if ident != RT_RCDATA:
+                continue
+            for name, lang_dir in entries(r + (sub & 0x7FFFFFFF)):
+                if name != NATIVE_PROGRAM:
+                    continue
+                _, leaf = entries(r + (lang_dir & 0x7FFFFFFF))[0]
+                rva, size = struct.unpack_from("<II", data, r + leaf)
+                carried = data[off(rva):off(rva) + size]
+    return machine, magic, subsystem, imports, types, carried
 
 
 def main():
     exe, arch = sys.argv[1], sys.argv[2]
     data = open(exe, "rb").read()
-    machine, magic, subsystem, imports, types = parse(data)
+    machine, magic, subsystem, imports, types, carried = parse(data)
     problems = []
+    if len(data) >= SIZE_LIMIT:
+        problems.append(f"{len(data)} bytes: not under 2 MB")
+    if arch == "i686":
+        if carried is None:
+            problems.append("carries no 64-bit program: build the windows64 preset first, then configure "
+                            "and build this one again")
+        elif parse(carried)[:2] != FORMATS["x86_64"]:
+            problems.append("the program it carries is not an x86_64 build")
     # The manifest names the architecture, for itself and for common controls 6.
     manifest_arch = b'processorArchitecture="%s"' % (b"x86" if arch == "i686" else b"amd64")
     if data.count(manifest_arch) < 2 or b"Microsoft.Windows.Common-Controls" not in data:
@@ -82,7 +106,8 @@ def main():
     for p in problems:
         print(f"{exe}: {p}")
     if not problems:
-        print(f"{exe}: {arch}, imports {', '.join(imports)}")
+        also = f", carries {len(carried)} bytes of 64-bit program" if carried else ""
+        print(f"{exe}: {arch}, {len(data)} bytes, imports {', '.join(imports)}{also}")
     return 1 if problems else 0
 
 

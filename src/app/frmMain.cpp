@@ -5,6 +5,7 @@
 #include "backup/backup_run.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
+#include "restore/backup_check.h"
 #include "support/guard.h"
 
 namespace zv {
@@ -42,6 +43,7 @@ void frmMain::Form_Load() {
 void frmMain::End() { m_env.os.system.ExitProgram(0); }
 
 void frmMain::Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {
+    if (DeferCloseDuringRestore()) return;
     Guard(m_env, [&](int& erl) {
         LN(318) m_controls.form.unload();
     });
@@ -68,6 +70,7 @@ void frmMain::mnuBackup_Click() {
 }
 
 void frmMain::mnuExit_Click() {
+    if (DeferCloseDuringRestore()) return;
     Guard(m_env, [&](int& erl) {
         LN(322) m_controls.form.unload();
     });
@@ -125,14 +128,36 @@ int frmMain::CompareListCells(int column, const std::string& a, const std::strin
     return CompareCells(column, a, b);
 }
 
+void frmMain::mnuVerify_Click() {
+    if (m_backupRunning) return;
+    Running running(m_backupRunning);
+    restore::mnuVerify_Click(m_env, m_controls);
+}
+
+bool frmMain::DeferCloseDuringRestore() {
+    if (!m_restoreRunning) return false;
+    // Ending the process now would cut Windows' driver installer off in the middle of a
+    // driver: the restore stops after the driver at hand and the program ends then.
+    m_closeRequested = true;
+    m_controls.Status.setSimpleText("Closing once the driver being installed is done...");
+    return true;
+}
+
 // The restore walks no list rows, but it sets the same bar and status text as a backup
 // run, so the two never run at once.
 void frmMain::mnuRestore_Click() {
     if (m_backupRunning || !m_restoreRun) return;
-    Running running(m_backupRunning);
-    m_rereadAfterRun = false;
-    m_restoreRun(m_env, m_controls);
-    m_backupRunning = false;
+    {
+        Running running(m_backupRunning);
+        Running restoring(m_restoreRunning);
+        m_rereadAfterRun = false;
+        m_restoreRun(m_env, m_controls);
+    }
+    if (m_closeRequested) {
+        int cancel = 0;
+        Form_QueryUnload(cancel, 0);
+        return;
+    }
     if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 

@@ -18,7 +18,8 @@ public:
     frmMain(Env& env, MainControls& controls);
 
     void Form_Load();
-    // Closing is never refused: cancel is left unset and the program ends.
+    // Closing is never refused: cancel is left unset and the program ends. During a
+    // restore it ends once the driver being installed is done, never inside the installer.
     void Form_QueryUnload(int& cancel, int unloadMode);
     void Form_Unload(int& cancel);
     void mnuAboutZorvane_Click();
@@ -26,6 +27,8 @@ public:
     void mnuExit_Click();
     // File, Restore from backup...: the restore run, kept out while a backup runs and vice versa.
     void mnuRestore_Click();
+    // File, Verify backup...: reads only; kept out while a backup or restore runs.
+    void mnuVerify_Click();
     void chkMicrosoft_Click();
     void cmdSelect_Click();
     void cmdInvert_Click();
@@ -38,6 +41,8 @@ public:
     [[nodiscard]] static int CompareListCells(int column, const std::string& a, const std::string& b);
 
     [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
+    // The window was closed during the restore: it stops after the driver at hand.
+    [[nodiscard]] bool closeRequested() const noexcept { return m_closeRequested; }
     // What the Backup command runs; tests put a run of their own here.
     using BackupRun = std::function<void(Env&, MainControls&)>;
     void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }
@@ -47,6 +52,8 @@ public:
 
 private:
     void End();
+    // True when a restore runs: the close is recorded and happens once it returns.
+    bool DeferCloseDuringRestore();
 
     Env m_env;
     MainControls m_controls;
@@ -59,6 +66,8 @@ private:
     // The check box clicked during a run: the list is read again once the run is over,
     // so that it matches the box.
     bool m_rereadAfterRun = false;
+    bool m_restoreRunning = false;
+    bool m_closeRequested = false;
     BackupRun m_backupRun;
     RestoreRun m_restoreRun;
 };

@@ -10,7 +10,9 @@
 #include "cli/cli_run.h"
 #include "cli/command_line.h"
 #include "platform/win32/factories.h"
+#include "platform/win32/hand_over.h"
 #include "platform/win32/message_pump.h"
+#include "platform/win32/system_library.h"
 #include "restore/restore_run.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
@@ -19,6 +21,19 @@ int main() {
     using namespace zv;
     using namespace zv::win32;
 
+    // Before anything loads a DLL at run time: the program runs as administrator, often
+    // from a stick that holds files anyone could have put there.
+    (void)RestrictDllSearch();
+
+    std::string handOverFailure;
+#if !defined(_WIN64)
+    // On 64-bit Windows a 32-bit process cannot install drivers: the 64-bit build this
+    // program carries does the work, with the same arguments, and its exit code is ours.
+    if (const HandOver h = RunNativeBuild(); h.ran)
+        return static_cast<int>(h.exitCode);
+    else
+        handOverFailure = h.failure;
+#endif
     auto console = MakeConsole();
     const std::vector<std::string> argv = cli::SplitCommandLine(console->CommandLine());
     // Only a switch makes a command; a dragged folder or a shortcut's parameter opens the window.
@@ -27,7 +42,7 @@ int main() {
 
     auto restoreSetup = MakeSetup();
     auto contents = MakeFileContents();
-    RestoreSeams seams{*restoreSetup, *contents};
+    RestoreSeams seams{*restoreSetup, *contents, handOverFailure};
     auto registry = MakeRegistry();
     auto profile = MakeProfile();
     auto system = MakeSystem();
@@ -57,9 +72,12 @@ int main() {
     ui.setMainWindow(mainWindow.hwnd());
     // The window's restore keeps the window responsive: the setup calls run on a worker.
     auto responsive = MakeResponsiveSetup(*restoreSetup, ui);
-    RestoreSeams windowSeams{*responsive, *contents};
-    mainWindow.logic().setRestoreRun([&windowSeams](Env& e, MainControls& c) {
-        (void)restore::mnuRestore_Click(e, windowSeams, c, restore::Options{});
+    RestoreSeams windowSeams{*responsive, *contents, handOverFailure};
+    frmMain& logic = mainWindow.logic();
+    logic.setRestoreRun([&windowSeams, &logic](Env& e, MainControls& c) {
+        restore::Options options;
+        options.stop = [&logic] { return logic.closeRequested(); };
+        (void)restore::mnuRestore_Click(e, windowSeams, c, options);
     });
     mainWindow.load();  // StartUp may end the program here; the window is never shown then
     mainWindow.show();

@@ -9,6 +9,7 @@
 #include "backup/folder_names.h"
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
+#include "backup/self_restore.h"
 #include "support/guard.h"
 #include "support/runtime_error.h"
 #include "support/vbrt.h"
@@ -197,6 +198,14 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
     LN(289) ui.DoEvents();
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();
+    // The backup carries the program and a script that restores it; without them it is
+    // still a backup, so a failure here is told and the run ends as it would.
+    if (const backup::SelfRestore self = backup::WriteSelfRestore(env, root); !self.ok)
+        ui.MessageBox(
+            "The drivers are backed up, but the program that restores them could not be added to "
+            "the backup (" +
+                self.failed + ").",
+            "Backup", kMbIconExclamation);
     LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
     end = backup::RunEnd::Completed;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "support/guard.h"
+#include "support/vbrt.h"
 
 namespace zv {
 namespace {
@@ -141,6 +142,24 @@ std::string DescriptionFolderName(Env& env, const std::string& description) {
 std::string ClassFolderName(const std::string& className) {
     if (className.find_first_not_of(' ') == std::string::npos) return "";
     return UsableName(className);
+}
+
+namespace {
+
+// As the backup run forms its folders: Windows drops trailing dots and blanks of the
+// last name of a path it creates.
+std::string AsCreated(const std::string& path) {
+    const std::size_t last = path.find_last_not_of(". ");
+    if (last == std::string::npos || path[last] == '\\') return path;
+    return path.substr(0, last + 1);
+}
+
+}  // namespace
+
+std::string DriverFolderPath(Env& env, const std::string& root, const std::string& className,
+                             const std::string& description) {
+    const std::string classFolder = AsCreated(root + "\\" + ClassFolderName(className));
+    return AsCreated(Trim(classFolder + "\\" + DescriptionFolderName(env, description)));
 }
 
 }  // namespace zv

@@ -37,4 +37,9 @@ struct WindowsFolders {
 [[nodiscard]] std::string DescriptionFolderName(Env& env, const std::string& description);
 [[nodiscard]] std::string ClassFolderName(const std::string& className);
 
+// The folder the backup run gives a driver below its root: root\<class>\<description>,
+// as Windows names it when created (trailing dots and blanks of each name dropped).
+[[nodiscard]] std::string DriverFolderPath(Env& env, const std::string& root, const std::string& className,
+                                           const std::string& description);
+
 }  // namespace zv

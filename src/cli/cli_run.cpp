@@ -8,6 +8,7 @@
 #include "cli/console_front.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
+#include "restore/backup_check.h"
 #include "restore/restore_run.h"
 #include "support/csv.h"
 #include "support/md_Usefull.h"
@@ -190,6 +191,7 @@ int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const st
         return Fail(console, kExitBadArguments, "The folder " + folder + " does not exist.");
     restore::Options options;
     options.confirm = false;
+    options.offerRestart = false;
     options.onItem = [&](long n, long total, const restore::Item& item) {
         std::string line = std::to_string(n) + "/" + std::to_string(total) + " " + item.relative + ": " +
                            restore::OutcomeName(item.outcome);
@@ -202,7 +204,30 @@ int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const st
     };
     const restore::Summary s = restore::mnuRestore_Click(f.env, seams, f.controls, options);
     if (!s.ran) return kExitNothingDone;
-    return (s.counts.failed > 0 || !s.reportWritten) ? kExitDoneWithFailures : kExitDone;
+    if (s.counts.failed > 0 || s.counts.damaged > 0 || !s.reportWritten) return kExitDoneWithFailures;
+    return s.rebootNeeded ? kExitRestartNeeded : kExitDone;
+}
+
+int RunVerifyCommand(Front& f, IConsole& console, const std::string& folder) {
+    const Dword a = f.env.os.files.GetFileAttributes(folder);
+    if (a == kInvalidFileAttributes || !(a & kFileAttributeDirectory))
+        return Fail(console, kExitBadArguments, "The folder " + folder + " does not exist.");
+    restore::BackupReport report;
+    if (!restore::ReadBackupReport(f.env, folder, &report))
+        return Fail(console, kExitNoReport, "No backup report was found in " + folder + ".");
+    (void)console.Write(ConsoleStream::Out, "Checking " + report.root + " against " + report.paths.front() +
+                                                (report.paths.size() > 1 ? " and earlier reports" : "") +
+                                                "\r\n");
+    int intact = 0, damaged = 0;
+    for (const restore::ExpectedDriver& d : report.drivers) {
+        const restore::DriverCheck c = restore::CheckDriver(f.env, d);
+        (c.intact() ? intact : damaged)++;
+        (void)console.Write(ConsoleStream::Out, restore::CheckLine(c) + "\r\n");
+    }
+    (void)console.Write(ConsoleStream::Out, std::to_string(intact + damaged) +
+                                                " drivers checked: " + std::to_string(intact) + " intact, " +
+                                                std::to_string(damaged) + " damaged.\r\n");
+    return damaged > 0 ? kExitDoneWithFailures : kExitDone;
 }
 
 }  // namespace
@@ -256,6 +281,7 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
                     "or start Zorvane once without arguments.");
             return c.action == Action::Backup ? RunBackupCommand(f, console, c, folder)
                                               : RunRestoreCommand(f, seams, console, folder);
+        case Action::Verify: return RunVerifyCommand(f, console, folder);
         default: return kExitBadArguments;
     }
 }

@@ -23,6 +23,7 @@ const char* NameOf(Action a) {
         case Action::List: return "/list";
         case Action::Backup: return "/backup";
         case Action::Restore: return "/restore";
+        case Action::Verify: return "/verify";
         case Action::Accept: return "/accept";
         case Action::Help: return "/?";
         case Action::Window: break;
@@ -116,8 +117,11 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             help = true;
         } else if (s == "list") {
             if (!setAction(Action::List)) return p;
-        } else if (s == "backup" || s == "restore") {
-            if (!setAction(s == "backup" ? Action::Backup : Action::Restore)) return p;
+        } else if (s == "backup" || s == "restore" || s == "verify") {
+            const Action a = s == "backup"    ? Action::Backup
+                             : s == "restore" ? Action::Restore
+                                              : Action::Verify;
+            if (!setAction(a)) return p;
             if (k + 1 >= args.size() || IsSwitch(args[k + 1]) || args[k + 1].empty())
                 return fail("/" + s + " needs the folder: /" + s + " <folder>");
             c.folder = FolderArgument(args[++k]);
@@ -146,7 +150,7 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
     }
     if (c.action == Action::Window && c.accept) c.action = Action::Accept;
     if (c.action == Action::Window) {
-        return fail("Nothing to do: give /list, /backup, /restore or /accept.");
+        return fail("Nothing to do: give /list, /backup, /restore, /verify or /accept.");
     }
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
     if (c.microsoft && c.action != Action::List && c.action != Action::Backup)
@@ -178,8 +182,14 @@ std::string UsageText(const std::string& program) {
            "  " +
            p +
            " /restore <folder>\r\n"
-           "      stages every INF below <folder> into the driver store, installs it on the\r\n"
-           "      devices present now, and writes <folder>\\restore-report.csv\r\n"
+           "      checks the backup against its report, stages every INF below <folder> into\r\n"
+           "      the driver store, installs it on the devices present now, and writes\r\n"
+           "      <folder>\\restore-report.csv\r\n"
+           "  " +
+           p +
+           " /verify <folder>\r\n"
+           "      checks every file of the backup in <folder> against its backup report;\r\n"
+           "      writes nothing\r\n"
            "  " +
            p +
            " /accept\r\n"
@@ -193,7 +203,8 @@ std::string UsageText(const std::string& program) {
            "together with /backup or /restore.\r\n"
            "\r\n"
            "Exit codes: 0 all done; 1 done, but drivers failed or files were missing;\r\n"
-           "2 bad arguments; 3 nothing done.\r\n"
+           "2 bad arguments; 3 nothing done; 3010 (/restore) restart Windows to finish.\r\n"
+           "/verify: 0 all intact; 1 damage found; 2 bad arguments; 3 no report found.\r\n"
            "\r\n"
            "Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
            "for any loss of data or any data corruption.\r\n";

@@ -11,8 +11,12 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitDoneWithFailures = 1;  // drivers that failed, files that were missing
 inline constexpr int kExitBadArguments = 2;
 inline constexpr int kExitNothingDone = 3;
+// /restore: done, and Windows must restart to finish (ERROR_SUCCESS_REBOOT_REQUIRED).
+inline constexpr int kExitRestartNeeded = 3010;
+// /verify: 0 every driver intact, 1 damage found, 2 bad arguments, 3 no report found.
+inline constexpr int kExitNoReport = 3;
 
-enum class Action { Window, Help, List, Backup, Restore, Accept };
+enum class Action { Window, Help, List, Backup, Restore, Verify, Accept };
 
 struct Command {
     Action action = Action::Window;

@@ -23,7 +23,8 @@ public:
     // call (Windows XP, Wine 8) or finds no package.
     virtual bool GetInfDriverStoreLocation(const std::string& infPath, std::string* storeInf) = 0;
     // The architecture of the running Windows, not of this process: a 32-bit build on
-    // 64-bit Windows gets kProcessorArchitectureAmd64.
+    // 64-bit Windows gets kProcessorArchitectureAmd64, an x86 or x64 build on ARM64
+    // Windows kProcessorArchitectureArm64. The backup and the restore both go by it.
     virtual std::uint16_t NativeProcessorArchitecture() = 0;
 };
 

@@ -35,8 +35,6 @@ public:
     // installed driver is as good already).
     virtual bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath,
                                   bool* rebootNeeded, Dword* lastError) = 0;
-    // "x86" or "amd64": the machine's own architecture, which picks the INF's model sections.
-    [[nodiscard]] virtual std::string NativeArchitecture() = 0;
 };
 
 // Reads whole files; the restore compares INF copies by content.
@@ -53,6 +51,9 @@ inline constexpr Dword kErrorNotEnoughMemory = 8;
 struct RestoreSeams {
     ISetup& setup;
     IFileContents& contents;
+    // Why the 32-bit program on 64-bit Windows did not hand over to the 64-bit one (its
+    // drivers can then only be staged); "" where no hand-over was tried.
+    std::string handOverFailure = {};
 };
 
 }  // namespace zv

@@ -26,6 +26,12 @@ public:
     [[noreturn]] virtual void ExitProgram(unsigned code) = 0;
     // Milliseconds since the system started, wrapping after 49.7 days.
     [[nodiscard]] virtual Dword GetTickCount() = 0;
+    // Restarts Windows (ExitWindowsEx, as a planned restart of an installation), taking the
+    // shutdown privilege first. False sets lastError.
+    virtual bool RestartWindows(Dword* lastError) = 0;
+    // The full path of the program a backup carries so that it can restore itself: this
+    // program, or the 32-bit one that handed over to it. "" when it cannot be told.
+    virtual std::string ProgramPath() = 0;
 };
 
 }  // namespace zv

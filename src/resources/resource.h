@@ -6,6 +6,7 @@
 #define IDM_BACKUP 101
 #define IDM_EXIT 102
 #define IDM_RESTORE 103
+#define IDM_VERIFY 104
 #define IDM_ABOUT_ZORVANE 111
 // The driver list's context menu
 #define IDM_LIST_THIS_PC 121

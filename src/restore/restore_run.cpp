@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <optional>
 
 #include "backup/backup_files.h"
+#include "backup/driver_store.h"
+#include "restore/backup_check.h"
 #include "restore/inf_files.h"
 #include "support/csv.h"
 #include "support/vbrt.h"
@@ -32,9 +35,14 @@ constexpr SetupText kSetupTexts[] = {
     {0xE0000102u, "A required line is missing from the INF file."},
     {0xE000020Bu, "No device with that hardware id is present."},
     {0xE000022Fu, "The INF file names no catalog, so the driver is not signed."},
-    {kErrorInWow64, "A 32-bit program cannot install drivers on 64-bit Windows; use Zorvane64.exe."},
+    {kErrorInWow64, "A 32-bit program cannot install drivers on 64-bit Windows."},
     {0xE0000247u, "The driver could not be added to the driver store."},
 };
+
+constexpr const char* kNotCheckedText =
+    "No backup report was found for this folder, so the drivers could not be checked before installing.";
+constexpr const char* kNoDevice = "no device present with its ids";
+constexpr const char* kBetterDriver = "the device has a better or newer driver already";
 
 std::string WithoutTrailingSeparator(std::string folder) {
     // "D:\" stays as it is: without the separator it would name the current folder of D:.
@@ -58,6 +66,19 @@ std::string NameOf(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// The check of a driver folder against the report, made when its first INF comes up;
+// null when the report does not list the folder.
+const DriverCheck* CheckOf(Env& env, const BackupReport& report, const std::string& folder,
+                           std::deque<std::pair<std::string, DriverCheck>>& checks) {
+    for (const auto& [f, c] : checks)
+        if (EqualsNoCase(f, folder)) return &c;
+    const auto listed = std::find_if(report.drivers.begin(), report.drivers.end(),
+                                     [&](const ExpectedDriver& d) { return EqualsNoCase(d.folder, folder); });
+    if (listed == report.drivers.end()) return nullptr;
+    checks.emplace_back(folder, CheckDriver(env, *listed));
+    return &checks.back().second;
 }
 
 void Fail(Env& env, Item& item, Dword error) {
@@ -91,6 +112,7 @@ void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& p
     }
     item.storedAs = NameOf(stored);
 
+    bool better = false;
     for (const std::string& id : HardwareIdsOf(env, item.path, arch)) {
         const bool here = std::any_of(present.begin(), present.end(),
                                       [&](const std::string& p) { return EqualsNoCase(p, id); });
@@ -101,12 +123,22 @@ void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& p
             item.outcome = Outcome::Installed;
             item.devices.push_back(id);
             item.rebootNeeded = item.rebootNeeded || reboot;
-        } else if (error != kErrorNoMoreItemsD && error != kErrorNoSuchDevinst) {
-            // No more items: the device's driver is as good already. No such device: it went.
+        } else if (error == kErrorNoMoreItemsD) {
+            better = true;  // the device's driver is as good or newer
+        } else if (error == kErrorInWow64) {
+            // Staged all the same: Windows installs it when it next looks for the device's driver.
+            item.notInstalled = ErrorTextOf(env, error) + " It is staged only.";
+            if (!seams.handOverFailure.empty())
+                item.notInstalled +=
+                    " The 64-bit Zorvane could not take over: " + seams.handOverFailure + ".";
+            return;
+        } else if (error != kErrorNoSuchDevinst) {
+            // No such device: it went since the list was read.
             Fail(env, item, error);
             return;
         }
     }
+    if (item.outcome != Outcome::Installed) item.notInstalled = better ? kBetterDriver : kNoDevice;
 }
 
 bool WriteReport(Env& env, const std::string& path, const std::string& text, Dword* error) {
@@ -131,10 +163,20 @@ bool WriteReport(Env& env, const std::string& path, const std::string& text, Dwo
 std::string FinalText(Env& env, const Summary& s) {
     std::string text = "Restore finished: " + std::to_string(s.counts.staged) + " staged, " +
                        std::to_string(s.counts.installed) + " installed on a device, " +
-                       std::to_string(s.counts.present) + " already present, " +
-                       std::to_string(s.counts.failed) + " failed.";
-    if (std::any_of(s.items.begin(), s.items.end(), [](const Item& i) { return i.rebootNeeded; }))
-        text += "\r\nRestart Windows to finish the installation.";
+                       std::to_string(s.counts.present) + " already present, ";
+    if (s.counts.damaged > 0)
+        text += std::to_string(s.counts.damaged) + " damaged in the backup (not installed), ";
+    text += std::to_string(s.counts.failed) + " failed.";
+    if (!s.checked)
+        text += "\r\n" + std::string(kNotCheckedText);
+    else if (s.unchecked > 0)
+        text += "\r\n" + std::to_string(s.unchecked) +
+                " INF files lie in folders that the backup report does not list; they could not be checked.";
+    const auto wow64 = std::find_if(s.items.begin(), s.items.end(), [](const Item& i) {
+        return i.outcome != Outcome::Installed && i.notInstalled.find("32-bit") != std::string::npos;
+    });
+    if (wow64 != s.items.end()) text += "\r\nDrivers were only staged, not installed: " + wow64->notInstalled;
+    if (s.rebootNeeded) text += "\r\nRestart Windows to finish the installation.";
     if (s.reportWritten)
         text += "\r\nThe report is written to " + s.reportPath + ".";
     else
@@ -150,6 +192,7 @@ const char* OutcomeName(Outcome outcome) {
         case Outcome::Staged: return "staged";
         case Outcome::Installed: return "installed";
         case Outcome::AlreadyPresent: return "already present";
+        case Outcome::Damaged: return "damaged in the backup";
         case Outcome::Failed: return "failed";
     }
     return "failed";
@@ -172,13 +215,16 @@ std::string ErrorNumberText(Dword error) {
 
 std::string ReportText(const std::vector<Item>& items) {
     const auto field = [](const std::string& s) { return CsvField(s, EdgeBlanks::Bare); };
-    std::string text = "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n";
+    std::string text =
+        "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n";
     for (const Item& i : items) {
         std::string devices;
         for (const std::string& d : i.devices) devices += (devices.empty() ? "" : " ") + d;
+        const bool failed = i.outcome == Outcome::Failed;
+        const bool damaged = i.outcome == Outcome::Damaged;
         text += field(i.relative) + "," + OutcomeName(i.outcome) + "," + field(i.storedAs) + "," +
-                field(devices) + "," + (i.outcome == Outcome::Failed ? ErrorNumberText(i.error) : "") + "," +
-                field(i.outcome == Outcome::Failed ? i.errorText : "") + "\r\n";
+                field(devices) + "," + (failed ? ErrorNumberText(i.error) : "") + "," +
+                field(failed || damaged ? i.errorText : "") + "," + field(i.notInstalled) + "\r\n";
     }
     return text;
 }
@@ -218,7 +264,12 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
 
     s.ran = true;
     c.form.setMousePointer(kPointerHourglass);
-    const std::string arch = seams.setup.NativeArchitecture();
+    c.Status.setSimpleText("Checking the backup in " + s.folder + "...");
+    ui.DoEvents();
+    BackupReport report;
+    s.checked = FindBackupReport(env, s.folder, &report);
+    std::deque<std::pair<std::string, DriverCheck>> checks;  // by driver folder, checked once
+    const std::string arch = backup::ArchitectureOf(env.os.setup.NativeProcessorArchitecture()).sources;
     std::vector<std::string> present;
     Dword error = 0;
     // Without the device list the drivers are still staged; Windows installs them when
@@ -233,8 +284,22 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
         c.Status.setSimpleText("Restoring driver " + std::to_string(n) + " of " + std::to_string(total) +
                                ": " + item.relative);
         ui.DoEvents();
+        // Closed meanwhile (also while the backup was checked or the devices listed): no
+        // driver is started after that.
+        if (options.stop && options.stop()) {
+            s.stopped = true;
+            break;
+        }
         try {
-            RestoreOne(env, seams, present, arch, item);
+            const DriverCheck* check =
+                s.checked ? CheckOf(env, report, FolderOf(item.path), checks) : nullptr;
+            if (s.checked && !check) ++s.unchecked;
+            if (check && !check->intact()) {
+                item.outcome = Outcome::Damaged;
+                item.errorText = DamageText(*check);
+            } else {
+                RestoreOne(env, seams, present, arch, item);
+            }
         } catch (...) {
             const RuntimeError e = CurrentFailure();
             item.outcome = Outcome::Failed;
@@ -245,20 +310,40 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
             case Outcome::Staged: ++s.counts.staged; break;
             case Outcome::Installed: ++s.counts.installed; break;
             case Outcome::AlreadyPresent: ++s.counts.present; break;
+            case Outcome::Damaged: ++s.counts.damaged; break;
             case Outcome::Failed: ++s.counts.failed; break;
         }
+        s.rebootNeeded = s.rebootNeeded || item.rebootNeeded;
         s.items.push_back(item);
         c.pbBar.setValue(n);
         if (options.onItem) options.onItem(n, total, s.items.back());
         ui.DoEvents();
     }
+    if (options.stop && options.stop()) s.stopped = true;
 
     s.reportWritten = WriteReport(env, s.reportPath, ReportText(s.items), &s.reportError);
+    if (s.stopped) {
+        c.form.setMousePointer(kPointerDefault);
+        return s;
+    }
     c.Status.setSimpleText("Restore finished.");
     ui.DoEvents();
     c.form.setMousePointer(kPointerDefault);
-    ui.MessageBox(FinalText(env, s), "Restore",
-                  (s.counts.failed > 0 || !s.reportWritten) ? kMbIconExclamation : kMbIconInformation);
+    const bool bad = s.counts.failed > 0 || s.counts.damaged > 0 || !s.reportWritten;
+    const Dword icon = bad ? kMbIconExclamation : kMbIconInformation;
+    if (!s.rebootNeeded || !options.offerRestart) {
+        ui.MessageBox(FinalText(env, s), "Restore", icon);
+        return s;
+    }
+    // The one restart question of the run, however many installs asked for it.
+    if (ui.MessageBox(FinalText(env, s) + "\r\n\r\nRestart Windows now?", "Restore", kMbYesNo | icon) ==
+        kIdYes) {
+        Dword error = 0;
+        if (!env.os.system.RestartWindows(&error))
+            ui.MessageBox("Windows could not be restarted: " + ErrorTextOf(env, error) +
+                              "\r\nRestart it yourself to finish the installation.",
+                          "Restore", kMbIconExclamation);
+    }
     return s;
 }
 

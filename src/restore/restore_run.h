@@ -16,7 +16,7 @@ namespace zv::restore {
 inline constexpr const char* kReportName = "restore-report.csv";
 inline constexpr Dword kMbYesNo = 0x4;
 
-enum class Outcome { Staged, Installed, AlreadyPresent, Failed };
+enum class Outcome { Staged, Installed, AlreadyPresent, Damaged, Failed };
 
 struct Item {
     std::string path;      // full path of the INF in the backup folder
@@ -25,12 +25,15 @@ struct Item {
     std::string storedAs;              // the store's name for it, "oemNN.inf" on Windows
     std::vector<std::string> devices;  // hardware ids it was installed for
     Dword error = 0;
-    std::string errorText;
+    std::string errorText;  // for Damaged: the file that differs from the backup report
+    // Staged but installed on no device: why (no device present with its ids, or the
+    // device's own driver is as good or newer).
+    std::string notInstalled;
     bool rebootNeeded = false;
 };
 
 struct Counts {
-    int staged = 0, installed = 0, present = 0, failed = 0;
+    int staged = 0, installed = 0, present = 0, damaged = 0, failed = 0;
 };
 
 struct Summary {
@@ -41,12 +44,21 @@ struct Summary {
     std::string reportPath;
     bool reportWritten = false;
     Dword reportError = 0;
+    bool stopped = false;  // ended early through Options::stop
+    bool checked = false;  // a backup report was found and the driver folders checked against it
+    int unchecked = 0;     // INFs in folders that the report does not list
+    bool rebootNeeded = false;
 };
 
 struct Options {
     bool confirm = true;  // ask before changing anything (the window); the command line does not
     // After each driver: its number (1-based), the total, and what became of it.
     std::function<void(long, long, const Item&)> onItem;
+    // Asked before each driver and at the end: true ends the run there (the window is being
+    // closed). The report of what was done is written; no closing message is shown.
+    std::function<bool()> stop;
+    // Offer to restart Windows at the end when an install asked for it (the window).
+    bool offerRestart = true;
 };
 
 // File, Restore from backup...: asks for the folder with the shell's folder browser

@@ -1,6 +1,7 @@
 #pragma once
 // One field of a CSV file, quoted as RFC 4180 says.
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -12,5 +13,9 @@ enum class EdgeBlanks { Bare, Quoted };
 // The field as it stands, or quoted with its quotes doubled when it holds a comma, a quote
 // or a line break (or, with EdgeBlanks::Quoted, a leading or trailing blank).
 [[nodiscard]] std::string CsvField(const std::string& text, EdgeBlanks edges);
+
+// The rows of a CSV text as RFC 4180 reads them: quoted fields may hold commas, doubled
+// quotes and line breaks; lines end in CR LF or LF; a last line without an end counts.
+[[nodiscard]] std::vector<std::vector<std::string>> CsvRows(const std::string& text);
 
 }  // namespace zv

@@ -11,11 +11,19 @@ import subprocess
 import sys
 from contextlib import contextmanager
 
-from e2e_steps import compare_tree, windows_path
+from pathlib import Path
+
+from e2e_steps import compare_tree, prefix_arch, windows_path
 from run_e2e import MAIN_TITLE, ROOT
 
 sys.path.insert(0, str(ROOT / "tools" / "demo"))
 import population as pop  # noqa: E402
+
+# A driver for a device every Wine machine has.
+MONITOR_INF = (b'[Version]\r\nSignature="$Windows NT$"\r\nClass=Monitor\r\n'
+               b'[Manufacturer]\r\n%M%=Models,NTx86,NTamd64\r\n[Models.NTx86]\r\n%D%=Inst, MONITOR\\Default_Monitor\r\n'
+               b'[Models.NTamd64]\r\n%D%=Inst, MONITOR\\Default_Monitor\r\n'
+               b'[Inst]\r\n[Strings]\r\nM="Zorvane e2e"\r\nD="e2e monitor"\r\n')
 
 IDM_RESTORE = 103
 IDM_LIST_THIS_PC = 121
@@ -23,7 +31,8 @@ CATROOT = r"C:\windows\system32\catroot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"
 TICKS = ["Fenlake Gigabit Ethernet 5120", "Orrin LaserWrite 4200 PS", "Kestrel Gaming Keyboard K7",
          "Quillon Graphics QX 900"]
 HEADER = ["Description", "Default", "Provider", "ID", "Class", "Inf Path", "Version", "Date", "Device", "Present"]
-REPORT_HEADER = ["INF", "Outcome", "Stored as", "Installed for", "Error number", "Error text"]
+REPORT_HEADER = ["INF", "Outcome", "Stored as", "Installed for", "Error number", "Error text",
+                 "Not installed because"]
 
 
 def run_restore_steps(s, free_port):
@@ -107,7 +116,7 @@ def run_restore_steps(s, free_port):
         rows = report(root)
         infs = restorable_infs(root)
         s.expect(sorted(r[0] for r in rows) == infs, f"report rows {[r[0] for r in rows]}, INFs {infs}")
-        for inf, got, stored, _, number, text in rows:
+        for inf, got, stored, _, number, text, _why in rows:
             s.expect(got == outcome, f"{inf}: {got} {number} {text}, expected {outcome}")
             copy = windows_path(prefix, "C:\\windows\\inf\\" + stored)
             original = (root / inf.replace("\\", "/")).read_bytes()
@@ -292,11 +301,7 @@ def run_restore_steps(s, free_port):
             (bad / "NoCatLine" / "plain.inf").write_bytes(b'[Version]\r\nSignature="$Windows NT$"\r\nClass=Net\r\n')
             # A driver for a device every Wine machine has: installed on it.
             (bad / "Monitor").mkdir()
-            (bad / "Monitor" / "monitor.inf").write_bytes(
-                b'[Version]\r\nSignature="$Windows NT$"\r\nClass=Monitor\r\n'
-                b'[Manufacturer]\r\n%M%=Models,NTx86,NTamd64\r\n[Models.NTx86]\r\n%D%=Inst, MONITOR\\Default_Monitor\r\n'
-                b'[Models.NTamd64]\r\n%D%=Inst, MONITOR\\Default_Monitor\r\n'
-                b'[Inst]\r\n[Strings]\r\nM="Zorvane e2e"\r\nD="e2e monitor"\r\n')
+            (bad / "Monitor" / "monitor.inf").write_bytes(MONITOR_INF)
             rc, out, err = cli("/restore", "C:\\restore-bad")
             s.expect(rc == 1, f"/restore gave {rc}: {out} {err}")
             rows = {r[0]: r for r in report(bad)}
@@ -311,6 +316,67 @@ def run_restore_steps(s, free_port):
             s.expect(monitor[1] == "installed" and monitor[3].lower() == "monitor\\default_monitor",
                      f"the monitor's driver: {monitor}")
             s.expect(len(rows) == 4, f"rows {sorted(rows)}")
+
+    def damaged_file_is_caught_and_keeps_only_its_driver_out():
+        prefix = fresh_machine("fresh-damaged")
+        root = prefix / "drive_c" / "restore-src"
+        victims = sorted(root.glob("Zorvane/*/*/*.sys"))
+        s.expect(victims, "no .sys file in the backup")
+        victim = victims[0]
+        data = bytearray(victim.read_bytes())
+        data[len(data) // 2] ^= 0x01  # one flipped bit, the size unchanged
+        victim.write_bytes(bytes(data))
+        folder = str(victim.parent.relative_to(root / "Zorvane")).replace("/", "\\")
+        with on_machine(prefix):
+            rc, out, err = cli("/verify", "C:\\restore-src")
+            s.expect(rc == 1 and f"{folder}: damaged, {victim.name} changed" in out, f"/verify gave {rc}: {out} {err}")
+            s.expect(out.count(": damaged") == 1 and f"{len(TICKS)} drivers checked: {len(TICKS) - 1} intact, 1 damaged."
+                     in out, f"/verify counts: {out}")
+            s.expect(not (root / "restore-report.csv").exists(), "/verify wrote a report")
+            rc, out, err = cli("/accept", "/restore", "C:\\restore-src")
+            s.expect(rc == 1, f"/restore gave {rc}: {out} {err}")
+            rows = report(root)
+            inside = "Zorvane\\" + folder + "\\"
+            damaged = [r for r in rows if r[0].startswith(inside)]
+            others = [r for r in rows if not r[0].startswith(inside)]
+            s.expect(damaged and all(r[1] == "damaged in the backup" and victim.name in r[5] and not r[2]
+                                     for r in damaged), f"the damaged driver's rows: {damaged}")
+            s.expect(others and all(r[1] == "staged" for r in others), f"the other drivers' rows: {others}")
+
+    def restore_script_into_a_fresh_machine():
+        prefix = fresh_machine("fresh-script")
+        root = prefix / "drive_c" / "restore-src" / "Zorvane"
+        with on_machine(prefix):
+            # Two keys: the agreement, then the closing pause.
+            r = subprocess.run(["wine", "cmd", "/c", "C:\\restore-src\\Zorvane\\Restore drivers.cmd"], env=s.env,
+                               input=b"\r\n\r\n", stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+            out = r.stdout.decode("cp1252", "replace").replace("\r", "")
+            s.expect(r.returncode == 0 and "Done: the drivers are back." in out,
+                     f"the script gave {r.returncode}: {out} {r.stderr.decode('cp1252', 'replace')}")
+            check_staged(prefix, root, "staged")
+
+    def hand_over_to_the_64_bit_program():
+        exe32 = ROOT / "build" / "windows" / "Zorvane.exe"
+        prefix = fresh_machine("fresh-handover")
+        root = prefix / "drive_c" / "restore-src"
+        with on_machine(prefix):
+            r = subprocess.run(["wine", str(exe32), "/accept", "/restore", "C:\\restore-src"], env=s.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+            out = r.stdout.decode("cp1252", "replace")
+            s.expect(r.returncode == 0, f"Zorvane.exe /restore gave {r.returncode}: {out}")
+            # Staged by a 64-bit process: the catalogs are in system32's store, not syswow64's.
+            check_staged(prefix, root, "staged")
+            # And installs on a device present: the monitor every Wine machine has.
+            monitor = prefix / "drive_c" / "restore-monitor"
+            monitor.mkdir()
+            (monitor / "monitor.inf").write_bytes(MONITOR_INF)
+            r = subprocess.run(["wine", str(exe32), "/restore", "C:\\restore-monitor"], env=s.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+            rows = report(monitor)
+            s.expect(r.returncode == 0 and rows and rows[0][1] == "installed", f"the monitor's driver: {rows}")
+            temp = windows_path(prefix, "C:\\windows\\temp")
+            left = [p.name for p in temp.iterdir() if p.name.lower().startswith("zorvane-")] if temp else []
+            s.expect(not left, f"the 64-bit program was left behind: {left}")
 
     # Offline, agreement given, as the window's steps leave the demo machine.
     s.set_proxy(refused)
@@ -330,8 +396,20 @@ def run_restore_steps(s, free_port):
             ("/restore of a broken INF and one without its catalog: reported, the others go on; a present "
              "device's driver installed",
              restore_reports_broken_and_catalogless_drivers),
+            ("one flipped bit in a backed-up .sys: /verify says which (code 1); /restore keeps that driver, only "
+             "that one, out", damaged_file_is_caught_and_keeps_only_its_driver_out),
+            ("the backup's Restore drivers.cmd restores it into a fresh machine", restore_script_into_a_fresh_machine),
         ]:
             s.step(name, fn)
+        name = "Zorvane.exe in a 64-bit machine hands over to the 64-bit program, which restores"
+        if prefix_arch(s.prefix) != "amd64":
+            print(f"skip  {name}: this is a 32-bit machine", flush=True)
+        elif not (ROOT / "build" / "windows" / "Zorvane.exe").is_file():
+            print(f"skip  {name}: the 32-bit Zorvane.exe is not built", flush=True)
+        elif os.environ.get("ZV_CAN_RUN_I686") != "1":
+            print(f"skip  {name}: this machine cannot run 32-bit programs", flush=True)
+        else:
+            s.step(name, hand_over_to_the_64_bit_program)
     finally:
         for env in fresh.values():
             quiet("wineserver", "-k", env=env)

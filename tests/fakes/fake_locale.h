@@ -33,6 +33,22 @@ public:
         }
         return out;
     }
+    bool Utf8ToAnsi(const std::string& text, std::string* ansi) override {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c < 0x80) {
+                out += text[i];
+                continue;
+            }
+            if ((c & 0xE0) != 0xC0 || c > 0xC3 || i + 1 >= text.size()) return false;
+            const auto next = static_cast<unsigned char>(text[++i]);
+            if ((next & 0xC0) != 0x80) return false;
+            out += static_cast<char>(((c & 0x1F) << 6) | (next & 0x3F));
+        }
+        *ansi = out;
+        return true;
+    }
     LocalTime Now() override { return now; }
 
     LocalTime now{2026, 12, 8, 9, 5, 30};

@@ -17,6 +17,9 @@
 namespace zv::fakes {
 
 struct FakePlatform {
+    // The running program is a file like any other: a backup copies it.
+    FakePlatform() { files.addFile(system.programPath, "MZ the program"); }
+
     FakeRegistry registry;
     FakeFileSystem files;
     FakeProfile profile{files};

@@ -22,9 +22,7 @@ public:
     bool PresentDeviceIds(std::vector<std::string>* ids, Dword* lastError) override;
     bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath, bool* rebootNeeded,
                           Dword* lastError) override;
-    std::string NativeArchitecture() override { return architecture; }
 
-    std::string architecture = "x86";
     std::vector<std::string> presentIds;
     Dword presentIdsError = 0;                   // not 0: PresentDeviceIds fails with it
     std::map<std::string, Dword> copyErrors;     // INF path (upper case) -> forced error

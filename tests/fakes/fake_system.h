@@ -17,6 +17,12 @@ public:
     bool StartProgram(const std::string& path, int showCommand, Dword* lastError) override;
     [[noreturn]] void ExitProgram(unsigned code) override;
     Dword GetTickCount() override { return ticks; }
+    std::string ProgramPath() override { return programPath; }
+    bool RestartWindows(Dword* lastError) override {
+        ++restarts;
+        if (lastError) *lastError = restartError;
+        return restartError == 0;
+    }
 
     std::string windowsDirectory = "C:\\WINDOWS";
     std::string systemDirectory = "C:\\WINDOWS\\system32";
@@ -30,6 +36,9 @@ public:
     std::vector<Started> started;
     bool failFolderCalls = false;
     Dword ticks = 0;  // the clock stands still unless a test moves it
+    int restarts = 0;
+    std::string programPath = "C:\\Tools\\Zorvane.exe";
+    Dword restartError = 0;  // not 0: RestartWindows fails with it
 };
 
 }  // namespace zv::fakes

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,9 +112,12 @@ TEST_F(WineRestore, StagesIntoTheStoreAndReportsTheDriversThatFail) {
     if (fs::exists(windowsName)) m_staged.push_back(windowsName);
 
     const std::string report = Read(m_backup / "restore-report.csv");
-    EXPECT_EQ(report.rfind("INF,Outcome,Stored as,Installed for,Error number,Error text\r\n", 0), 0u);
+    EXPECT_EQ(report.rfind(
+                  "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n", 0),
+              0u);
     EXPECT_NE(report.find("Net\\Gone\\" + gone + ".inf,failed,,,2,"), std::string::npos);
-    EXPECT_NE(report.find("Net\\NoCat\\" + nocat + ".inf,staged," + s.items[3].storedAs + ",,,\r\n"),
+    EXPECT_NE(report.find("Net\\NoCat\\" + nocat + ".inf,staged," + s.items[3].storedAs +
+                          ",,,,no device present with its ids\r\n"),
               std::string::npos);
     EXPECT_EQ(s.counts.staged, 2);
     EXPECT_EQ(s.counts.failed, 2);
@@ -156,6 +160,33 @@ TEST(WineResponsiveSetup, MessagesAreHandledDuringASetupCall) {
     EXPECT_EQ(stored, "C:\\windows\\inf\\oem9.inf");
     EXPECT_EQ(error, 0u);
     EXPECT_GE(g_ticks, 5);
+}
+
+// What the worker throws (here: out of memory inside the installer's call) is thrown again
+// on the calling thread, where the restore makes it the failure of that driver; before,
+// it ended the program.
+class ThrowingSetup : public fakes::FakeSetup {
+public:
+    using FakeSetup::FakeSetup;
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
+                    Dword* lastError) override {
+        if (source.find("throws") != std::string::npos) throw std::bad_alloc();
+        return FakeSetup::CopyOEMInf(source, mediaType, style, destination, lastError);
+    }
+};
+
+TEST(WineResponsiveSetup, AWorkersExceptionIsTheFailureOfThatDriver) {
+    fakes::FakeFileSystem files;
+    files.addFolder("C:\\WINDOWS\\inf");
+    files.addFile("C:\\B\\B\\fine.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    ThrowingSetup throwing(files);
+    win32::UiWin32 ui;
+    auto responsive = win32::MakeResponsiveSetup(throwing, ui);
+    std::string stored;
+    Dword error = 0;
+    EXPECT_THROW((void)responsive->CopyOEMInf("C:\\B\\A\\throws.inf", kSpostPath, 0, &stored, &error),
+                 std::bad_alloc);
+    EXPECT_TRUE(responsive->CopyOEMInf("C:\\B\\B\\fine.inf", kSpostPath, 0, &stored, &error));
 }
 
 }  // namespace

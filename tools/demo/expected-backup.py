@@ -282,6 +282,10 @@ def main(argv):
         args.remove(arch)
     ticks = {a for a in args if not a.startswith("--")}
     tree, failed, rows = backup(ticks, include, arch)
+    if failed is None and REPORT in tree:
+        # A backup that ends carries the program that made it and the script that restores it.
+        tree["Zorvane\\Zorvane.exe"] = "(program)"
+        tree["Zorvane\\Restore drivers.cmd"] = "(script)"
     if "--report" in args:
         if REPORT in tree:  # the run reached a driver
             sys.stdout.buffer.write(report_text(rows).encode("utf-8"))

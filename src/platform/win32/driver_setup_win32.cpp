@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/system_library.h"
 
 namespace zv::win32 {
 namespace {
@@ -15,16 +16,35 @@ namespace {
 using GetLocationFn = BOOL(WINAPI*)(PCSTR, const void*, PCSTR, PSTR, DWORD, PDWORD);
 
 GetLocationFn ResolveGetLocation() {
-    // From the system folder by its full path: a setupapi.dll planted beside the program
-    // (on the same stick as a backup, say) must never be the one loaded.
-    char system[MAX_PATH] = {};
-    const UINT n = ::GetSystemDirectoryA(system, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    const std::string path = std::string(system, n) + "\\setupapi.dll";
-    HMODULE setupapi = ::LoadLibraryA(path.c_str());
+    // From the system folder: a setupapi.dll planted beside the program (on the same stick
+    // as a backup, say) must never be the one loaded.
+    HMODULE setupapi = LoadSystemLibrary("setupapi.dll");
     if (!setupapi) return nullptr;
     FARPROC p = ::GetProcAddress(setupapi, "SetupGetInfDriverStoreLocationA");
     return reinterpret_cast<GetLocationFn>(reinterpret_cast<void (*)()>(p));
+}
+
+using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+
+// IsWow64Process2 (Windows 10 1511 on) tells the machine's own processor; on ARM64 Windows
+// GetNativeSystemInfo answers an emulated x86 or x64 process with the emulated one.
+std::uint16_t ReadNativeArchitecture() {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(
+        reinterpret_cast<void (*)()>(kernel ? ::GetProcAddress(kernel, "IsWow64Process2") : nullptr));
+    USHORT process = 0, machine = 0;
+    if (isWow64Process2 && isWow64Process2(::GetCurrentProcess(), &process, &machine)) {
+        switch (machine) {
+            case 0x8664: return kProcessorArchitectureAmd64;  // IMAGE_FILE_MACHINE_AMD64
+            case 0xAA64: return kProcessorArchitectureArm64;  // IMAGE_FILE_MACHINE_ARM64
+            case 0x01C4: return kProcessorArchitectureArm;    // IMAGE_FILE_MACHINE_ARMNT
+            case 0x014C: return kProcessorArchitectureIntel;  // IMAGE_FILE_MACHINE_I386
+            default: break;                                   // unknown: ask the older call
+        }
+    }
+    SYSTEM_INFO info{};
+    ::GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture;
 }
 
 class Win32DriverSetup final : public IDriverSetup {
@@ -48,9 +68,8 @@ public:
     }
 
     std::uint16_t NativeProcessorArchitecture() override {
-        SYSTEM_INFO info{};
-        ::GetNativeSystemInfo(&info);
-        return info.wProcessorArchitecture;
+        static const std::uint16_t native = ReadNativeArchitecture();
+        return native;
     }
 };
 

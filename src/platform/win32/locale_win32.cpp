@@ -43,6 +43,23 @@ public:
         return out;
     }
 
+    bool Utf8ToAnsi(const std::string& text, std::string* ansi) override {
+        if (text.empty()) return ansi->clear(), true;
+        const int n = static_cast<int>(text.size());
+        const int wide = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, nullptr, 0);
+        if (wide <= 0) return false;
+        std::wstring w(static_cast<std::size_t>(wide), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, w.data(), wide);
+        BOOL lossy = FALSE;
+        const int size = ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, &lossy);
+        if (size <= 0 || lossy) return false;
+        std::string out(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), size, nullptr, &lossy);
+        if (lossy) return false;
+        *ansi = out;
+        return true;
+    }
+
     LocalTime Now() override {
         SYSTEMTIME t{};
         ::GetLocalTime(&t);

@@ -5,13 +5,14 @@
 
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/win32/factories.h"
-#include "platform/win32/system_dll.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
@@ -21,7 +22,8 @@ using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
 
 // newdev.dll is loaded on first use and kept: it is not there on every system, and a
-// program that imported it would not start where it is missing.
+// program that imported it would not start where it is missing. From the system folder
+// only: a newdev.dll beside the program would otherwise run as administrator.
 template <class Fn>
 Fn NewdevProc(const char* name) {
     return SystemProc<Fn>("newdev.dll", name);
@@ -91,13 +93,14 @@ public:
             if (lastError) *lastError = ::GetLastError();
             return false;
         }
+        // setupapi is bound at run time, so the list's owner takes the bound destroy call.
+        const std::unique_ptr<void, decltype(destroyList)> owner(set, destroyList);
         SP_DEVINFO_DATA device{};
         device.cbSize = sizeof device;
         for (DWORD i = 0; enumDevice(set, i, &device); ++i) {
             AppendIds(set, device, SPDRP_HARDWAREID, *ids);
             AppendIds(set, device, SPDRP_COMPATIBLEIDS, *ids);
         }
-        destroyList(set);
         if (lastError) *lastError = 0;
         return true;
     }
@@ -119,12 +122,6 @@ public:
         if (rebootNeeded) *rebootNeeded = reboot != FALSE;
         if (lastError) *lastError = error;
         return ok != FALSE;
-    }
-
-    std::string NativeArchitecture() override {
-        SYSTEM_INFO info{};
-        ::GetNativeSystemInfo(&info);
-        return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? "amd64" : "x86";
     }
 };
 
@@ -157,12 +154,19 @@ private:
 };
 
 // Runs call on a worker and pumps messages until it is back. A message handler may
-// end the program meanwhile (in tests: ProgramExit); the worker is joined first.
+// end the program meanwhile (in tests: ProgramExit); the worker is joined first. What
+// the worker throws is thrown again here, on the caller's thread, where the restore
+// turns it into a failure of the driver at hand.
 template <class Call>
 void OffThread(IUi& ui, Call&& call) {
     std::atomic<bool> done{false};
+    std::exception_ptr failure;
     std::thread worker([&] {
-        call();
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         done = true;
     });
     try {
@@ -175,6 +179,7 @@ void OffThread(IUi& ui, Call&& call) {
         throw;
     }
     worker.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 class ResponsiveSetup final : public ISetup {
@@ -198,7 +203,6 @@ public:
         OffThread(m_ui, [&] { ok = m_inner.InstallOnDevices(hardwareId, infPath, rebootNeeded, lastError); });
         return ok;
     }
-    std::string NativeArchitecture() override { return m_inner.NativeArchitecture(); }
 
 private:
     ISetup& m_inner;

@@ -11,7 +11,7 @@
 
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/system_dll.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {

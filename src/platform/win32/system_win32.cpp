@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/hand_over.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
@@ -55,6 +56,35 @@ public:
 
     [[noreturn]] void ExitProgram(unsigned code) override { ::ExitProcess(code); }
     Dword GetTickCount() override { return ::GetTickCount(); }
+
+    std::string ProgramPath() override { return ProgramToCopy(); }
+
+    bool RestartWindows(Dword* lastError) override {
+        HANDLE raw = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
+            return fail(lastError);
+        const UniqueHandle token{raw};
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (!::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+            return fail(lastError);
+        // Succeeds without the privilege too; ERROR_NOT_ALL_ASSIGNED says so.
+        if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) ||
+            ::GetLastError() != ERROR_SUCCESS)
+            return fail(lastError);
+        if (!::ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
+                                             SHTDN_REASON_FLAG_PLANNED))
+            return fail(lastError);
+        if (lastError) *lastError = 0;
+        return true;
+    }
+
+private:
+    static bool fail(Dword* lastError) {
+        if (lastError) *lastError = ::GetLastError();
+        return false;
+    }
 };
 
 }  // namespace

@@ -31,6 +31,7 @@ HMENU BuildMenu() {
     HMENU file = CreatePopupMenu();
     AppendMenuA(file, MF_STRING, IDM_BACKUP, "&Backup");
     AppendMenuA(file, MF_STRING, IDM_RESTORE, "&Restore from backup...\tCtrl+R");
+    AppendMenuA(file, MF_STRING, IDM_VERIFY, "&Verify backup...");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, IDM_EXIT, "E&xit");
     HMENU about = CreatePopupMenu();
@@ -239,6 +240,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             case IDM_BACKUP: dispatch([&] { m_logic->mnuBackup_Click(); }); break;
             case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
             case IDM_RESTORE: dispatch([&] { m_logic->mnuRestore_Click(); }); break;
+            case IDM_VERIFY: dispatch([&] { m_logic->mnuVerify_Click(); }); break;
             case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
             case IDM_LIST_THIS_PC:
             case IDM_LIST_SELECT_ALL:

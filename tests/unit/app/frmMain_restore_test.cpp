@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 
@@ -38,6 +41,37 @@ TEST(FrmMainRestore, BackupAndRestoreNeverRunAtOnce) {
     EXPECT_EQ(restores, 1);
     EXPECT_EQ(backups, 1);
     EXPECT_FALSE(form.backupInProgress());
+}
+
+// Closing while Windows' installer works on a driver would cut it off: the program ends
+// once the restore has stopped after that driver, and the status bar says it will.
+TEST(FrmMainRestore, ClosingDuringARestoreEndsTheProgramAfterTheDriverAtHand) {
+    fakes::FakePlatform p;
+    fakes::FakeControls c;
+    frmMain form(p.env, c.controls);
+    std::vector<std::string> events;
+    form.setRestoreRun([&](Env& env, MainControls&) {
+        for (int driver = 1; driver <= 3; ++driver) {
+            events.push_back("driver " + std::to_string(driver));
+            env.os.ui.DoEvents();  // the installer's call runs while the window pumps
+            if (form.closeRequested()) return;
+        }
+    });
+    p.ui.onDoEvents = [&](int) {
+        if (events.size() != 1) return;
+        int cancel = 0;
+        form.Form_QueryUnload(cancel, 0);
+        events.push_back("closed, status: " + c.status.text);
+        form.mnuExit_Click();
+    };
+    try {
+        form.mnuRestore_Click();
+        ADD_FAILURE() << "the program did not end";
+    } catch (const ProgramExit& e) {
+        EXPECT_EQ(e.code, 0u);
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "driver 1", "closed, status: Closing once the driver being installed is done..."}));
 }
 
 TEST(FrmMainRestore, WithoutARestoreRunTheMenuDoesNothing) {

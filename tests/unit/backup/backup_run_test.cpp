@@ -59,7 +59,8 @@ TEST(BackupRun, CopiesInfCatalogAndSourcesThenReportsSuccess) {
     m.run();
     EXPECT_EQ(m.p.files.tree(kRoot),
               (Strings{"backup-report.csv", "Net\\", "Net\\Fast Card\\", "Net\\Fast Card\\fast.cat",
-                       "Net\\Fast Card\\fast.dll", "Net\\Fast Card\\fast.sys", "Net\\Fast Card\\oem1.inf"}));
+                       "Net\\Fast Card\\fast.dll", "Net\\Fast Card\\fast.sys", "Net\\Fast Card\\oem1.inf",
+                       "Restore drivers.cmd", "Zorvane.exe"}));
     EXPECT_EQ(m.file(kRoot + "\\Net\\Fast Card\\fast.sys"), std::string("MZ\0\x01\xff", 5));
     EXPECT_EQ(m.file(kRoot + "\\Net\\Fast Card\\oem1.inf"), m.file(kWin + "\\inf\\oem1.inf"));
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));

@@ -199,7 +199,8 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
     const Strings tree = m.p.files.tree("D:\\Window\\Zorvane");
     EXPECT_EQ(tree, (Strings{"backup-report.csv", "Net\\", "Net\\Fenlake Gigabit, 5120\\",
                              "Net\\Fenlake Gigabit, 5120\\fnl.cat", "Net\\Fenlake Gigabit, 5120\\fnl.dll",
-                             "Net\\Fenlake Gigabit, 5120\\fnl.sys", "Net\\Fenlake Gigabit, 5120\\oem3.inf"}));
+                             "Net\\Fenlake Gigabit, 5120\\fnl.sys", "Net\\Fenlake Gigabit, 5120\\oem3.inf",
+                             "Restore drivers.cmd", "Zorvane.exe"}));
     EXPECT_EQ(m.p.files.tree("D:\\Cli\\new\\Zorvane"), tree);
     for (const auto& f : tree)
         EXPECT_EQ(m.p.files.contents("D:\\Cli\\new\\Zorvane\\" + f),
@@ -332,12 +333,64 @@ TEST(CommandLine, RestoreRunsWithoutAskingAndPrintsALinePerDriver) {
         "2/2 Zorvane\\Net\\B\\bad.inf: failed, error 0xE0000100: The INF file is not a Windows NT style INF "
         "(its Signature is wrong).\r\n"
         "Restore finished: 1 staged, 0 installed on a device, 0 already present, 1 failed.\r\n"
+        "No backup report was found for this folder, so the drivers could not be checked before "
+        "installing.\r\n"
         "The report is written to D:\\Backup\\restore-report.csv.\r\n");
     EXPECT_TRUE(m.p.files.exists("D:\\Backup\\restore-report.csv"));
     m.console.out.clear();
     m.p.files.addFolder("D:\\Empty");
     EXPECT_EQ(m.run("/restore D:\\Empty"), cli::kExitNothingDone);
     EXPECT_EQ(m.console.out, "No driver was found in D:\\Empty: it holds no INF file.\r\n");
+}
+
+// A backup checked against its report: intact, one byte flipped, a file gone, no report.
+// The restore installs nothing from a damaged driver folder and goes on with the others.
+TEST(CommandLine, VerifyFindsDamageAndTheRestoreKeepsOnlyThatDriverOut) {
+    Cli m;
+    m.accept();
+    // wifi.hlp is missing: code 1.
+    ASSERT_EQ(m.run("/backup D:\\Backup /id " + kNet + "\\0000 " + kNet + "\\0001"),
+              cli::kExitDoneWithFailures);
+    const std::string root = "D:\\Backup\\Zorvane";
+    EXPECT_EQ(m.p.files.contents(root + "\\Zorvane.exe"), "MZ the program");
+    EXPECT_TRUE(m.p.files.exists(root + "\\Restore drivers.cmd"));
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/verify D:\\Backup"), cli::kExitDone);
+    EXPECT_NE(m.console.out.find("Net\\Fenlake Gigabit, 5120: intact, 4 files\r\n"), std::string::npos)
+        << m.console.out;
+    EXPECT_NE(m.console.out.find("2 drivers checked: 2 intact, 0 damaged."), std::string::npos);
+
+    const std::string sys = root + "\\Net\\Fenlake Gigabit, 5120\\fnl.sys";
+    m.p.files.addFile(sys, "fnl syS");  // same size, one byte changed
+    m.console.out.clear();
+    const auto writesBefore = m.writes().size();
+    EXPECT_EQ(m.run("/verify " + root), cli::kExitDoneWithFailures);
+    EXPECT_EQ(m.writes().size(), writesBefore);
+    EXPECT_NE(m.console.out.find("Net\\Fenlake Gigabit, 5120: damaged, fnl.sys changed\r\n"),
+              std::string::npos)
+        << m.console.out;
+    EXPECT_NE(m.console.out.find("Net\\Wireless AX: intact"), std::string::npos);
+
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/restore D:\\Backup"), cli::kExitDoneWithFailures);
+    EXPECT_NE(m.console.out.find("Zorvane\\Net\\Fenlake Gigabit, 5120\\oem3.inf: damaged in the backup"),
+              std::string::npos)
+        << m.console.out;
+    ASSERT_EQ(m.setup.copies.size(), 1u);  // the wireless driver only
+    EXPECT_EQ(m.setup.copies[0].source, root + "\\Net\\Wireless AX\\oem4.inf");
+    EXPECT_NE(m.p.files.contents("D:\\Backup\\restore-report.csv")
+                  .value_or("")
+                  .find(",damaged in the backup,,,,fnl.sys differs from the backup report,\r\n"),
+              std::string::npos);
+
+    (void)m.p.files.DeleteFile(root + "\\Net\\Wireless AX\\oem4.inf");
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/verify D:\\Backup"), cli::kExitDoneWithFailures);
+    EXPECT_NE(m.console.out.find("Net\\Wireless AX: damaged, oem4.inf missing"), std::string::npos);
+
+    m.p.files.addFolder("D:\\Other");
+    EXPECT_EQ(m.run("/verify D:\\Other"), cli::kExitNoReport);
+    EXPECT_EQ(m.run("/verify"), cli::kExitBadArguments);
 }
 
 TEST(CommandLine, ARestoreWithoutFailuresIsCodeZero) {

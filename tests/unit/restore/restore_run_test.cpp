@@ -25,9 +25,9 @@ TEST(RestoreRun, StagesInfAndCatalogAsWindowsNamesThemAndWritesTheReport) {
     EXPECT_EQ(m.setup.copies[0].mediaType, kSpostPath);
     EXPECT_EQ(m.setup.copies[0].style, kSpCopyNoOverwrite);
     EXPECT_EQ(m.file(kBackup + "\\restore-report.csv"),
-              "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n"
-              "Net\\Card\\oem3.inf,staged,oem0.inf,,,\r\n"
-              "USB\\Hub\\hub.inf,staged,oem1.inf,,,\r\n");
+              "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n"
+              "Net\\Card\\oem3.inf,staged,oem0.inf,,,,no device present with its ids\r\n"
+              "USB\\Hub\\hub.inf,staged,oem1.inf,,,,no device present with its ids\r\n");
     // Nothing else in the backup folder changed.
     EXPECT_EQ(m.p.files.tree(kBackup),
               (Strings{"Net\\", "Net\\Card\\", "Net\\Card\\card.cat", "Net\\Card\\oem3.inf",
@@ -39,8 +39,10 @@ TEST(RestoreRun, StagesInfAndCatalogAsWindowsNamesThemAndWritesTheReport) {
         "devices present now?");
     EXPECT_EQ(m.p.ui.shown[0].style, restore::kMbYesNo | kMbIconQuestion);
     EXPECT_EQ(m.p.ui.shown[1].text,
-              "Restore finished: 2 staged, 0 installed on a device, 0 already present, 0 failed.\r\n"
-              "The report is written to D:\\Zorvane\\restore-report.csv.");
+              "Restore finished: 2 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
+                  std::string("No backup report was found for this folder, so the drivers could not be "
+                              "checked before installing.\r\n") +
+                  "The report is written to D:\\Zorvane\\restore-report.csv.");
     EXPECT_EQ(m.p.ui.shown[1].title, "Restore");
     EXPECT_EQ(m.p.ui.shown[1].style, kMbIconInformation);
     EXPECT_EQ(m.c.bar.maxValue, 2);
@@ -113,20 +115,24 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
     EXPECT_EQ(m.setup.installs[0].inf, kBackup + "\\C\\dev.inf");
     EXPECT_EQ(
         m.file(kBackup + "\\restore-report.csv"),
-        "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n"
+        "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n"
         "A\\broken.inf,failed,,,0xE0000100,The INF file is not a Windows NT style INF (its Signature is "
-        "wrong).\r\n"
-        "B\\nocat.inf,failed,,,2,System error 2 (the catalog gone.cat is not next to the INF)\r\n"
-        "C\\dev.inf,installed,oem1.inf,PCI\\VEN_1&DEV_2,,\r\n"
-        "D\\same.inf,installed,oem0.inf,USB\\VID_9,,\r\n"
-        "E\\denied.inf,failed,,,5,System error 5\r\n"
-        "F\\old.inf,staged,oem2.inf,,,\r\n");
+        "wrong).,\r\n"
+        "B\\nocat.inf,failed,,,2,System error 2 (the catalog gone.cat is not next to the INF),\r\n"
+        "C\\dev.inf,installed,oem1.inf,PCI\\VEN_1&DEV_2,,,\r\n"
+        "D\\same.inf,installed,oem0.inf,USB\\VID_9,,,\r\n"
+        "E\\denied.inf,failed,,,5,System error 5,\r\n"
+        "F\\old.inf,staged,oem2.inf,,,,the device has a better or newer driver already\r\n");
+    // One restart question however many installs asked, and a restart only on Yes.
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
     EXPECT_EQ(m.p.ui.shown[1].text,
-              "Restore finished: 1 staged, 2 installed on a device, 0 already present, 3 failed.\r\n"
-              "Restart Windows to finish the installation.\r\n"
-              "The report is written to D:\\Zorvane\\restore-report.csv.");
-    EXPECT_EQ(m.p.ui.shown[1].style, kMbIconExclamation);
+              "Restore finished: 1 staged, 2 installed on a device, 0 already present, 3 failed.\r\n" +
+                  std::string("No backup report was found for this folder, so the drivers could not be "
+                              "checked before installing.\r\n") +
+                  "Restart Windows to finish the installation.\r\n"
+                  "The report is written to D:\\Zorvane\\restore-report.csv.\r\n\r\nRestart Windows now?");
+    EXPECT_EQ(m.p.ui.shown[1].style, restore::kMbYesNo | kMbIconExclamation);
+    EXPECT_EQ(m.p.system.restarts, 1);
 }
 
 TEST(RestoreRun, AnInfInTheStoreAlreadyWithoutADeviceIsAlreadyPresent) {
@@ -168,9 +174,9 @@ TEST(RestoreRun, AnOlderLongerReportIsReplacedWhole) {
     m.driver("A", "a.inf", Inf(""));
     m.p.files.addFile(kBackup + "\\restore-report.csv", std::string(4000, 'x'));
     (void)m.run();
-    EXPECT_EQ(
-        m.file(kBackup + "\\restore-report.csv"),
-        "INF,Outcome,Stored as,Installed for,Error number,Error text\r\nA\\a.inf,staged,oem0.inf,,,\r\n");
+    EXPECT_EQ(m.file(kBackup + "\\restore-report.csv"),
+              "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n"
+              "A\\a.inf,staged,oem0.inf,,,,no device present with its ids\r\n");
 }
 
 TEST(RestoreRun, AReportThatCannotBeWrittenIsToldInTheFinalMessage) {
@@ -182,8 +188,10 @@ TEST(RestoreRun, AReportThatCannotBeWrittenIsToldInTheFinalMessage) {
     EXPECT_EQ(s.reportError, static_cast<Dword>(kErrorAccessDenied));
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
     EXPECT_EQ(m.p.ui.shown[1].text,
-              "Restore finished: 1 staged, 0 installed on a device, 0 already present, 0 failed.\r\n"
-              "The report could not be written to D:\\Zorvane\\restore-report.csv: System error 5.");
+              "Restore finished: 1 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
+                  std::string("No backup report was found for this folder, so the drivers could not be "
+                              "checked before installing.\r\n") +
+                  "The report could not be written to D:\\Zorvane\\restore-report.csv: System error 5.");
     EXPECT_EQ(m.p.ui.shown[1].style, kMbIconExclamation);
 }
 
@@ -203,8 +211,8 @@ TEST(RestoreReport, QuotesFieldsThatNeedIt) {
     item.error = 2;
     item.errorText = "Not found, really";
     EXPECT_EQ(restore::ReportText({item}),
-              "INF,Outcome,Stored as,Installed for,Error number,Error text\r\n"
-              "\"Net\\Card, \"\"new\"\"\\a.inf\",failed,,,2,\"Not found, really\"\r\n");
+              "INF,Outcome,Stored as,Installed for,Error number,Error text,Not installed because\r\n"
+              "\"Net\\Card, \"\"new\"\"\\a.inf\",failed,,,2,\"Not found, really\",\r\n");
 }
 
 TEST(MnuRestore, TheFolderBrowserPicksTheFolderAndCancelDoesNothing) {

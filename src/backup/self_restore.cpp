@@ -1,0 +1,113 @@
+#include "backup/self_restore.h"
+
+#include <cstdint>
+
+#include "backup/backup_files.h"
+#include "support/vbrt.h"
+
+namespace zv::backup {
+namespace {
+
+constexpr std::uint64_t kScriptLimit = 1u << 20;
+
+std::string ErrorOf(Env& env, Dword error) {
+    const std::string text = env.os.system.ErrorText(error);
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+bool SameFile(Env& env, const std::string& a, const std::string& b) {
+    std::uint64_t sizeA = 0, sizeB = 0;
+    std::string hashA, hashB;
+    return env.os.files.GetFileSize(a, &sizeA) && env.os.files.GetFileSize(b, &sizeB) && sizeA == sizeB &&
+           env.os.data.Sha256File(a, &hashA) && env.os.data.Sha256File(b, &hashB) && hashA == hashB;
+}
+
+// OpenForWrite keeps what is there, so an older, longer file goes first.
+bool WriteText(Env& env, const std::string& path, const std::string& text, Dword* error) {
+    IFileSystem& files = env.os.files;
+    if (files.GetFileAttributes(path) != kInvalidFileAttributes && !files.DeleteFile(path))
+        return *error = files.GetLastError(), false;
+    const Hfile h = files.OpenForWrite(path);
+    if (h == kInvalidHfile) return *error = files.GetLastError(), false;
+    Dword written = 0;
+    const bool ok =
+        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
+    const Dword writeError = ok ? 0 : files.GetLastError();
+    const bool closed = files.CloseFile(h);
+    if (!ok) return *error = writeError, false;
+    if (!closed) return *error = files.GetLastError(), false;
+    return true;
+}
+
+}  // namespace
+
+std::string RestoreScriptText() {
+    // Elevation: an administrator's prompt runs at once; otherwise the script starts itself
+    // again through PowerShell's "run as administrator" (Windows 7 on). Where that cannot
+    // happen (Windows XP) the program's manifest asks as it starts. /elevated stops a loop
+    // where the check cannot tell.
+    return "@echo off\r\n"
+           "rem Puts the drivers of this backup back on this Windows. Double-click it.\r\n"
+           "setlocal\r\n"
+           "if \"%~1\"==\"/elevated\" goto run\r\n"
+           "net session >nul 2>&1 && goto run\r\n"
+           "echo Asking Windows for administrator rights...\r\n"
+           "powershell -NoProfile -Command \"Start-Process -FilePath $env:ComSpec -ArgumentList "
+           "'/c \\\"\\\"%~f0\\\" /elevated\\\"' -Verb RunAs\" >nul 2>&1 && exit /b 0\r\n"
+           ":run\r\n"
+           "cd /d \"%~dp0\"\r\n"
+           "echo Zorvane puts the drivers of this backup back: it adds them to the Windows driver\r\n"
+           "echo store and installs them on the devices present now.\r\n"
+           "echo.\r\n"
+           "echo Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
+           "echo for any loss of data or any data corruption.\r\n"
+           "echo.\r\n"
+           "echo Press a key to accept and restore, or close this window to stop.\r\n"
+           "pause >nul\r\n"
+           "\"%~dp0Zorvane.exe\" /accept /restore \"%~dp0.\"\r\n"
+           "set rc=%errorlevel%\r\n"
+           "echo.\r\n"
+           "if %rc%==0 echo Done: the drivers are back. restore-report.csv in this folder lists them.\r\n"
+           "if %rc%==3010 echo Done. Restart Windows to finish the installation.\r\n"
+           "if %rc%==1 echo Some drivers were not put back: restore-report.csv in this folder says why.\r\n"
+           "if %rc%==2 echo The restore could not start: see the message above.\r\n"
+           "if %rc%==3 echo Nothing was restored: see the message above.\r\n"
+           "echo.\r\n"
+           "pause\r\n"
+           "exit /b %rc%\r\n";
+}
+
+SelfRestore WriteSelfRestore(Env& env, const std::string& root) {
+    SelfRestore r;
+    const auto fail = [&](const std::string& name, const std::string& why) {
+        if (r.ok) r.failed = name + ": " + why;
+        r.ok = false;
+    };
+    try {
+        RedirectionOff off(env.os.files);
+        // A run that backed up no driver made no backup folder to complete.
+        const Dword a = env.os.files.GetFileAttributes(root);
+        if (a == kInvalidFileAttributes || !(a & kFileAttributeDirectory)) return r;
+        const std::string program = env.os.system.ProgramPath();
+        const std::string copy = root + "\\" + kProgramCopyName;
+        if (program.empty()) {
+            fail(kProgramCopyName, "the program's own path is not known");
+        } else if (!EqualsNoCase(program, copy) && !SameFile(env, program, copy)) {
+            // Started from this very copy (a second backup from the stick): nothing to do.
+            if (!env.os.files.CopyFile(program, copy, false))
+                fail(kProgramCopyName, ErrorOf(env, env.os.files.GetLastError()));
+        }
+        const std::string script = root + "\\" + kRestoreScriptName;
+        const std::string text = RestoreScriptText();
+        std::string there;
+        if (!env.os.data.ReadWholeFile(script, kScriptLimit, &there) || there != text) {
+            Dword error = 0;
+            if (!WriteText(env, script, text, &error)) fail(kRestoreScriptName, ErrorOf(env, error));
+        }
+    } catch (...) {
+        fail(kRestoreScriptName, "it could not be written");
+    }
+    return r;
+}
+
+}  // namespace zv::backup

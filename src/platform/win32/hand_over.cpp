@@ -1,0 +1,238 @@
+#include "platform/win32/hand_over.h"
+
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique.h"
+
+namespace zv::win32 {
+namespace {
+
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+
+FARPROC Kernel32Proc(const char* name) {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    return kernel ? ::GetProcAddress(kernel, name) : nullptr;
+}
+
+template <class Fn>
+Fn Kernel32(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(Kernel32Proc(name)));
+}
+
+// A 32-bit process on Windows whose own programs are x64 (or ARM64, which runs x64 from
+// Windows 11 on; where it cannot, the start fails and the 32-bit program goes on).
+bool OnWindowsThatRunsX64() {
+    if (const auto wow2 = Kernel32<IsWow64Process2Fn>("IsWow64Process2")) {
+        USHORT process = 0, machine = 0;
+        if (!wow2(::GetCurrentProcess(), &process, &machine)) return false;
+        return process != 0 /* IMAGE_FILE_MACHINE_UNKNOWN: not WOW64 */ &&
+               (machine == 0x8664 /* AMD64 */ || machine == 0xAA64 /* ARM64 */);
+    }
+    const auto wow = Kernel32<IsWow64ProcessFn>("IsWow64Process");
+    BOOL under = FALSE;
+    if (!wow || !wow(::GetCurrentProcess(), &under) || !under) return false;
+    SYSTEM_INFO info{};
+    ::GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}
+
+std::string ErrorText(DWORD error) {
+    char text[256] = {};
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                               text, sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
+        --n;
+    return n > 0 ? std::string(text, n) + " (" + std::to_string(error) + ")"
+                 : "error " + std::to_string(error);
+}
+
+std::string OwnPath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return "";
+        if (n < buffer.size()) return std::string(buffer.data(), n);
+        if (buffer.size() >= 32768) return "";
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The command line after the program's name, which CreateProcess reads as the C run time
+// does: a quoted name ends at the next quote, a plain one at the first blank.
+std::string Arguments(const char* line) {
+    if (!line) return "";
+    const char* p = line;
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t') ++p;
+    }
+    return p;
+}
+
+void FreeLocal(void* p) {
+    (void)::LocalFree(p);
+}
+using UniqueLocal = Unique<NullIsNone<void*, &FreeLocal>>;
+
+// A new folder that only SYSTEM and the administrators may change (inheritance off), under
+// the Windows folder's Temp. A name that exists already is never used: someone else made it.
+bool MakePrivateFolder(std::string* folder, DWORD* error) {
+    char windows[MAX_PATH] = {};
+    const UINT n = ::GetWindowsDirectoryA(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return *error = ::GetLastError(), false;
+    UniqueLocal descriptor;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)",
+                                                                SDDL_REVISION_1, descriptor.put(), nullptr))
+        return *error = ::GetLastError(), false;
+    SECURITY_ATTRIBUTES attributes{static_cast<DWORD>(sizeof(SECURITY_ATTRIBUTES)), descriptor.get(), FALSE};
+    const std::string base = std::string(windows, n) + "\\Temp";
+    (void)::CreateDirectoryA(base.c_str(), nullptr);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, "\\Zorvane-%lu-%lu-%d", ::GetCurrentProcessId(), ::GetTickCount(),
+                      attempt);
+        const std::string path = base + name;
+        if (::CreateDirectoryA(path.c_str(), &attributes)) {
+            *folder = path;
+            return true;
+        }
+        *error = ::GetLastError();
+        if (*error != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+bool WriteAll(const std::string& path, const void* data, DWORD size, DWORD* error) {
+    const UniqueFile file{
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (!file) return *error = ::GetLastError(), false;
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), data, size, &written, nullptr) || written != size)
+        return *error = ::GetLastError(), false;
+    return true;
+}
+
+// Opens the written program so that nobody can change it until it has started, and
+// compares it with the resource byte for byte.
+UniqueFile OpenChecked(const std::string& path, const void* data, DWORD size, DWORD* error) {
+    UniqueFile file{
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
+    if (!file) return *error = ::GetLastError(), UniqueFile{};
+    std::vector<char> bytes(size + 1);
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), bytes.data(), size + 1, &got, nullptr))
+        return *error = ::GetLastError(), UniqueFile{};
+    if (got != size || std::memcmp(bytes.data(), data, size) != 0)
+        return *error = ERROR_FILE_CORRUPT, UniqueFile{};
+    return file;
+}
+
+void Remove(const std::string& program, const std::string& folder) {
+    if (!::DeleteFileA(program.c_str()) && ::GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Still held by something (a scanner, say): gone at the next start of Windows.
+        (void)::MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        (void)::MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return;
+    }
+    (void)::RemoveDirectoryA(folder.c_str());
+}
+
+bool Usable(HANDLE h) {
+    return h && h != INVALID_HANDLE_VALUE && ::GetFileType(h) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+HandOver RunNativeBuild() {
+    HandOver result;
+    if (!OnWindowsThatRunsX64()) return result;
+    HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(kNativeProgramResource), MAKEINTRESOURCEA(10));
+    HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const DWORD size = found ? ::SizeofResource(nullptr, found) : 0;
+    if (!data || size == 0) {
+        result.failure = "this Zorvane.exe does not carry the 64-bit program";
+        return result;
+    }
+    DWORD error = 0;
+    std::string folder;
+    if (!MakePrivateFolder(&folder, &error)) {
+        result.failure = "no folder for the 64-bit program could be made: " + ErrorText(error);
+        return result;
+    }
+    const std::string program = folder + "\\Zorvane64.exe";
+    if (!WriteAll(program, data, size, &error)) {
+        Remove(program, folder);
+        result.failure = "the 64-bit program could not be written: " + ErrorText(error);
+        return result;
+    }
+    UniqueFile locked = OpenChecked(program, data, size, &error);
+    if (!locked) {
+        Remove(program, folder);
+        result.failure = "the 64-bit program could not be checked: " + ErrorText(error);
+        return result;
+    }
+
+    // The same output: redirected handles are passed on; a console is shared by attaching
+    // to it here first, so that the 64-bit program's own attach finds it.
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE), err = ::GetStdHandle(STD_ERROR_HANDLE);
+    HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    const bool redirected = Usable(out) || Usable(err);
+    if (!redirected) (void)::AttachConsole(ATTACH_PARENT_PROCESS);
+    STARTUPINFOA own{};
+    own.cb = sizeof own;
+    ::GetStartupInfoA(&own);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = own.dwFlags & STARTF_USESHOWWINDOW;
+    si.wShowWindow = own.wShowWindow;
+    if (redirected) {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdInput = in;
+        si.hStdOutput = out;
+        si.hStdError = err;
+    }
+    const std::string original = ProgramToCopy();
+    (void)::SetEnvironmentVariableA(kHandedOverFrom, original.c_str());
+    std::string line = "\"" + program + "\"" + Arguments(::GetCommandLineA());
+    PROCESS_INFORMATION pi{};
+    const BOOL started = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr,
+                                          redirected ? TRUE : FALSE, 0, nullptr, nullptr, &si, &pi);
+    const DWORD startError = started ? 0 : ::GetLastError();
+    (void)::SetEnvironmentVariableA(kHandedOverFrom, nullptr);
+    locked.reset();
+    if (!started) {
+        Remove(program, folder);
+        result.failure = "the 64-bit program could not be started: " + ErrorText(startError);
+        return result;
+    }
+    const UniqueHandle process{pi.hProcess};
+    const UniqueHandle thread{pi.hThread};
+    ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 1;
+    (void)::GetExitCodeProcess(process.get(), &code);
+    result.ran = true;
+    result.exitCode = code;
+    Remove(program, folder);
+    return result;
+}
+
+std::string ProgramToCopy() {
+    char from[MAX_PATH * 2] = {};
+    const DWORD n = ::GetEnvironmentVariableA(kHandedOverFrom, from, sizeof from);
+    if (n > 0 && n < sizeof from && ::GetFileAttributesA(from) != INVALID_FILE_ATTRIBUTES) return from;
+    return OwnPath();
+}
+
+}  // namespace zv::win32

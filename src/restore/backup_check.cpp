@@ -1,0 +1,239 @@
+#include "restore/backup_check.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "backup/backup_files.h"
+#include "backup/backup_report.h"
+#include "backup/folder_names.h"
+#include "support/csv.h"
+#include "support/vbrt.h"
+
+namespace zv::restore {
+namespace {
+
+// A report lists every file of every driver; a few thousand rows at most.
+constexpr std::uint64_t kReportLimit = 64u << 20;
+
+enum Column { kDriver, kClass, kInf, kFile, kStatus, kSource, kSize, kSha256, kColumns };
+
+// "backup-report.csv" came first; "backup-report-<date>_<time>[-n].csv" later. Newest first.
+struct ReportName {
+    std::string name, stamp;
+    int n = 0;
+};
+
+bool Newer(const ReportName& a, const ReportName& b) {
+    return a.stamp != b.stamp ? a.stamp > b.stamp : a.n > b.n;
+}
+
+std::vector<ReportName> ReportsIn(Env& env, const std::string& root) {
+    std::vector<FindEntry> entries;
+    std::vector<ReportName> names;
+    const std::string base = backup::kReportName;
+    if (!env.os.files.FindFiles(root + "\\" + base + "*.csv", &entries)) return names;
+    for (const FindEntry& e : entries) {
+        if (e.attributes & kFileAttributeDirectory) continue;
+        const std::string lower = ToLower(e.name);
+        if (lower.size() < base.size() + 4 || lower.compare(lower.size() - 4, 4, ".csv") != 0) continue;
+        const std::string middle = lower.substr(base.size(), lower.size() - base.size() - 4);
+        ReportName r{e.name, "", 0};
+        if (!middle.empty()) {
+            // -YYYY-MM-DD_HH-MM-SS, then -n for a second report of the same second.
+            if (middle.size() < 20 || middle[0] != '-') continue;
+            r.stamp = middle.substr(1, 19);
+            r.n = 1;
+            if (middle.size() > 20) r.n = std::atoi(middle.c_str() + 21);
+        }
+        names.push_back(r);
+    }
+    std::sort(names.begin(), names.end(), Newer);
+    return names;
+}
+
+// A name from the report that stays inside its driver folder: package files may lie in
+// sub-folders, but no part may be empty, a drive, a stream or "..".
+bool StaysInside(const std::string& name) {
+    if (name.empty() || name.find_first_of(":/") != std::string::npos) return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = name.find('\\', start);
+        const std::string part =
+            name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!backup::IsPlainName(part)) return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
+bool ParseSize(const std::string& text, std::uint64_t* size) {
+    if (text.empty() || text.size() > 19 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    *size = std::strtoull(text.c_str(), nullptr, 10);
+    return true;
+}
+
+std::string Ansi(Env& env, const std::string& utf8, bool* ok) {
+    std::string out;
+    if (!env.os.locale.Utf8ToAnsi(utf8, &out)) *ok = false;
+    return out;
+}
+
+// Adds the drivers of one report that no newer report described.
+bool ReadOne(Env& env, const std::string& root, const std::string& path, std::vector<ExpectedDriver>* drivers,
+             std::size_t newerCount) {
+    std::string text;
+    if (!env.os.data.ReadWholeFile(path, kReportLimit, &text)) return false;
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    const std::vector<std::vector<std::string>> rows = CsvRows(text);
+    if (rows.empty() || rows.front().size() < kColumns || rows.front()[kSha256] != "SHA-256") return false;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::string>& row = rows[r];
+        if (row.size() < kColumns) continue;
+        bool ok = true;
+        const std::string className = Ansi(env, row[kClass], &ok);
+        const std::string description = Ansi(env, row[kDriver], &ok);
+        const std::string folder = DriverFolderPath(env, root, className, description);
+        const auto sameFolder = [&](const ExpectedDriver& d) { return EqualsNoCase(d.folder, folder); };
+        const auto firstOfThis = drivers->begin() + static_cast<std::ptrdiff_t>(newerCount);
+        if (std::any_of(drivers->begin(), firstOfThis, sameFolder)) continue;
+        auto found = std::find_if(firstOfThis, drivers->end(), sameFolder);
+        if (found == drivers->end()) {
+            drivers->push_back(ExpectedDriver{folder.substr(root.size() + 1), folder, {}});
+            found = drivers->end() - 1;
+        }
+        ExpectedDriver& driver = *found;
+        // Only what was copied has a size and hash to hold the folder to.
+        if (row[kStatus] != "copied") continue;
+        ExpectedFile f;
+        f.name = Ansi(env, row[kFile], &ok);
+        f.sha256 = ToLower(row[kSha256]);
+        f.nameOk = ok && StaysInside(f.name) && ParseSize(row[kSize], &f.size) && f.sha256.size() == 64;
+        if (!ok) f.name = row[kFile];
+        // Two drivers of one description share a folder: the later copy of a file is what is there.
+        auto same = std::find_if(driver.files.begin(), driver.files.end(),
+                                 [&](const ExpectedFile& e) { return EqualsNoCase(e.name, f.name); });
+        if (same != driver.files.end())
+            *same = f;
+        else
+            driver.files.push_back(f);
+    }
+    return true;
+}
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string ParentOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || slash < 3) return "";
+    return path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReadBackupReport(Env& env, const std::string& chosen, BackupReport* report) {
+    const std::string folder = WithoutTrailingSeparator(chosen);
+    const std::string separator = !folder.empty() && folder.back() == '\\' ? "" : "\\";
+    for (const std::string& root : {folder, folder + separator + "Zorvane"}) {
+        BackupReport r;
+        r.root = root;
+        for (const ReportName& name : ReportsIn(env, root)) {
+            const std::string path = root + "\\" + name.name;
+            if (ReadOne(env, root, path, &r.drivers, r.drivers.size())) r.paths.push_back(path);
+        }
+        if (r.paths.empty()) continue;
+        *report = std::move(r);
+        return true;
+    }
+    return false;
+}
+
+bool FindBackupReport(Env& env, const std::string& folder, BackupReport* report) {
+    std::string at = WithoutTrailingSeparator(folder);
+    for (int up = 0; up < 3 && !at.empty(); ++up, at = ParentOf(at))
+        if (ReadBackupReport(env, at, report)) return true;
+    return false;
+}
+
+DriverCheck CheckDriver(Env& env, const ExpectedDriver& driver) {
+    DriverCheck c{driver.label, driver.folder, 0, {}, {}};
+    for (const ExpectedFile& f : driver.files) {
+        ++c.files;
+        if (!f.nameOk) {
+            c.changed.push_back(f.name);
+            continue;
+        }
+        const std::string path = driver.folder + "\\" + f.name;
+        std::uint64_t size = 0;
+        if (env.os.files.GetFileAttributes(path) == kInvalidFileAttributes) {
+            c.missing.push_back(f.name);
+            continue;
+        }
+        std::string sha;
+        // The size first: a half-copied file is found without reading it.
+        if (!env.os.files.GetFileSize(path, &size) || size != f.size || !env.os.data.Sha256File(path, &sha) ||
+            sha != f.sha256)
+            c.changed.push_back(f.name);
+    }
+    return c;
+}
+
+std::string CheckLine(const DriverCheck& c) {
+    if (c.intact())
+        return c.label + ": intact, " + std::to_string(c.files) + (c.files == 1 ? " file" : " files");
+    std::string line = c.label + ": damaged";
+    for (const std::string& f : c.changed) line += ", " + f + " changed";
+    for (const std::string& f : c.missing) line += ", " + f + " missing";
+    return line;
+}
+
+std::string DamageText(const DriverCheck& c) {
+    if (!c.changed.empty()) return c.changed.front() + " differs from the backup report";
+    if (!c.missing.empty()) return c.missing.front() + " is missing";
+    return "";
+}
+
+void mnuVerify_Click(Env& env, MainControls& c) {
+    IUi& ui = env.os.ui;
+    const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
+        c.form.handle(), "Select the backup folder to verify.", kBifReturnOnlyFsDirs);
+    if (!folder || folder->empty()) return;
+    c.form.setMousePointer(kPointerHourglass);
+    BackupReport report;
+    if (!ReadBackupReport(env, *folder, &report)) {
+        c.form.setMousePointer(kPointerDefault);
+        ui.MessageBox("No backup report was found in " + *folder + ", so the backup cannot be checked.",
+                      "Verify backup", kMbIconExclamation);
+        return;
+    }
+    const long total = static_cast<long>(report.drivers.size());
+    c.pbBar.setMax(total > 0 ? total : 1);
+    c.pbBar.setValue(0);
+    std::string intactLines, damagedLines;
+    int intact = 0, damaged = 0;
+    for (long n = 1; n <= total; ++n) {
+        const ExpectedDriver& d = report.drivers[static_cast<std::size_t>(n - 1)];
+        c.Status.setSimpleText("Checking driver " + std::to_string(n) + " of " + std::to_string(total) +
+                               ": " + d.label);
+        ui.DoEvents();
+        const DriverCheck check = CheckDriver(env, d);
+        (check.intact() ? intactLines : damagedLines) += CheckLine(check) + "\r\n";
+        (check.intact() ? intact : damaged)++;
+        c.pbBar.setValue(n);
+    }
+    c.Status.setSimpleText("Verify finished.");
+    c.form.setMousePointer(kPointerDefault);
+    // Damage first: a long list of intact drivers must not hide it.
+    const std::string text = std::to_string(total) + " drivers checked in " + report.root + ": " +
+                             std::to_string(intact) + " intact, " + std::to_string(damaged) +
+                             " damaged.\r\n\r\n" + damagedLines + intactLines;
+    ui.MessageBox(text, "Verify backup", damaged > 0 ? kMbIconExclamation : kMbIconInformation);
+}
+
+}  // namespace zv::restore
