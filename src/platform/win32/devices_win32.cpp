@@ -6,10 +6,12 @@
 
 #include <setupapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/system_dll.h"
 
 namespace zv::win32 {
 namespace {
@@ -35,14 +37,20 @@ using GetDevicePropertyW = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const Prope
                                          PDWORD, DWORD);
 using GetDevNodeStatus = DWORD(WINAPI*)(PULONG, PULONG, DWORD, ULONG);
 
+// setupapi is bound on first use, as the restore binds it: the program does not import it.
+template <class Fn>
+Fn Setupapi(const char* name) {
+    return SystemProc<Fn>("setupapi.dll", name);
+}
+
 std::string RegistryText(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+    static const auto getProperty =
+        Setupapi<decltype(&::SetupDiGetDeviceRegistryPropertyA)>("SetupDiGetDeviceRegistryPropertyA");
     DWORD type = 0, size = 0;
-    ::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, nullptr, 0, &size);
+    getProperty(set, &device, property, &type, nullptr, 0, &size);
     if (size == 0) return "";
     std::vector<BYTE> data(size + 1, 0);
-    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &type, data.data(), size, nullptr) ||
-        type != REG_SZ)
-        return "";
+    if (!getProperty(set, &device, property, &type, data.data(), size, nullptr) || type != REG_SZ) return "";
     return std::string(reinterpret_cast<const char*>(data.data()));
 }
 
@@ -57,25 +65,31 @@ std::string Ansi(const wchar_t* text) {
 
 class Win32Devices final : public IDevices {
 public:
-    Win32Devices() {
-        if (HMODULE setupapi = ::GetModuleHandleA("setupapi.dll")) {
-            m_property = reinterpret_cast<GetDevicePropertyW>(
-                reinterpret_cast<void*>(::GetProcAddress(setupapi, "SetupDiGetDevicePropertyW")));
-            m_status = reinterpret_cast<GetDevNodeStatus>(
-                reinterpret_cast<void*>(::GetProcAddress(setupapi, "CM_Get_DevNode_Status")));
-        }
-    }
+    Win32Devices()
+        : m_property(Setupapi<GetDevicePropertyW>("SetupDiGetDevicePropertyW")),
+          m_status(Setupapi<GetDevNodeStatus>("CM_Get_DevNode_Status")) {}
 
     bool ListDevices(std::vector<DeviceEntry>* devices, Dword* lastError) override {
         devices->clear();
-        HDEVINFO set = ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+        static const auto getClassDevs = Setupapi<decltype(&::SetupDiGetClassDevsA)>("SetupDiGetClassDevsA");
+        static const auto enumDevice = Setupapi<decltype(&::SetupDiEnumDeviceInfo)>("SetupDiEnumDeviceInfo");
+        static const auto destroyList =
+            Setupapi<decltype(&::SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+        if (!getClassDevs || !enumDevice || !destroyList ||
+            !Setupapi<void (*)()>("SetupDiGetDeviceRegistryPropertyA")) {
+            *lastError = ERROR_PROC_NOT_FOUND;
+            return false;
+        }
+        HDEVINFO set = getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
         if (set == INVALID_HANDLE_VALUE) {
             *lastError = ::GetLastError();
             return false;
         }
+        // Bound at run time, so the list's owner takes the bound destroy call.
+        const std::unique_ptr<void, decltype(destroyList)> owner(set, destroyList);
         SP_DEVINFO_DATA device{};
         device.cbSize = sizeof device;
-        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+        for (DWORD i = 0; enumDevice(set, i, &device); ++i) {
             DeviceEntry e;
             e.driverKey = RegistryText(set, device, SPDRP_DRIVER);
             e.name = RegistryText(set, device, SPDRP_FRIENDLYNAME);
@@ -84,7 +98,6 @@ public:
             e.extensionInfs = stringList(set, device, kExtensionInfs);
             devices->push_back(std::move(e));
         }
-        ::SetupDiDestroyDeviceInfoList(set);
         return true;
     }
 
