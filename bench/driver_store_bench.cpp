@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
     auto files = zv::win32::MakeFileSystem();
     auto data = zv::win32::MakeFileData();
     auto setup = zv::win32::MakeDriverSetup();
-    zv::Platform os{fake.registry, fake.profile, fake.system, *files, fake.internet,
-                    fake.shell,    fake.ui,      *setup,      *data,  fake.locale};
+    zv::Platform os{fake.registry, fake.profile, fake.system, *files,      fake.internet, fake.shell,
+                    fake.ui,       *setup,       *data,       fake.locale, fake.devices};
     zv::Env env{os, fake.errors, fake.app};
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);

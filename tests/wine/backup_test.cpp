@@ -359,7 +359,8 @@ TEST_F(BackupWine, TheWindowAnswersWithin250MsWhileA300MbPackageCopies) {
         }
         void RunOffThread(const std::function<void()>& work) override { real.RunOffThread(work); }
     } pumping;
-    Platform pumpingOs{registry, *profile, *system, *files, internet, shell, pumping, *setup, *data, *locale};
+    Platform pumpingOs{registry, *profile, *system, *files,  internet, shell,
+                       pumping,  *setup,   *data,   *locale, devices};
     ModError::Reporter pumpingErrors{pumping};
     Env pumpingEnv{pumpingOs, pumpingErrors, app};
     MainControls controls{c.form, c.list, c.check, c.bar, status};

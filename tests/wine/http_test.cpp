@@ -286,8 +286,8 @@ class HostileUpdateServer : public HttpPort80 {
 protected:
     void startUpAgainst(const char* host) {
         ToLoopback redirected(*net, host);
-        Platform startOs{p.registry, p.profile, *system, *files, redirected,
-                         p.shell,    p.ui,      p.setup, p.data, p.locale};
+        Platform startOs{p.registry, p.profile, *system, *files,   redirected, p.shell,
+                         p.ui,       p.setup,   p.data,  p.locale, p.devices};
         AppValues app;
         Env startEnv{startOs, p.errors, app};
         p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");
