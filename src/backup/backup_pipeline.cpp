@@ -57,10 +57,11 @@ std::vector<std::string> SourceProbes(Env& env, const std::string& name, const s
     return probes;
 }
 
-BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions options)
+BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions options,
+                               RememberedProfile* profile)
     : m_env(env),
       m_options(std::move(options)),
-      m_copies(env, status),
+      m_copies(env, status, profile),
       m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
 
 void BackupPipeline::start(const std::string& root, const WindowsFolders& folders, long ticked) {

@@ -37,7 +37,8 @@ struct BackupOptions {
 
 class BackupPipeline {
 public:
-    BackupPipeline(Env& env, IStatusBar& status, BackupOptions options);
+    // profile, when given, is the one env reads INFs through; it learns of every file written.
+    BackupPipeline(Env& env, IStatusBar& status, BackupOptions options, RememberedProfile* profile = nullptr);
 
     // Once the backup root and the Windows folders are known, with the ticked count.
     void start(const std::string& root, const WindowsFolders& folders, long ticked);

@@ -10,6 +10,7 @@
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
 #include "backup/self_restore.h"
+#include "backup/remembered_profile.h"
 #include "support/guard.h"
 #include "support/runtime_error.h"
 #include "support/vbrt.h"
@@ -215,9 +216,15 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
 // A second run started from inside this one's DoEvents is kept out by the main window,
 // which also holds back the list's rebuild while a run walks it. The run's own failure
 // path is the one every numbered procedure has, with what it reported kept in the result.
-backup::BackupResult cmdBackup_Click(Env& env, MainControls& controls, const IDriverRows& drivers,
+backup::BackupResult cmdBackup_Click(Env& outer, MainControls& controls, const IDriverRows& drivers,
                                      const backup::BackupOptions& options) {
-    backup::BackupPipeline copies(env, controls.Status, options);
+    // The run reads its INF copies through profile calls that repeat for every file an INF
+    // names; under Wine each reopens and checks the file. The answers are kept for the run.
+    backup::RememberedProfile profile(outer.os.profile);
+    const Platform& o = outer.os;
+    Platform os{o.registry, profile, o.system, o.files, o.internet, o.shell, o.ui, o.setup, o.data, o.locale};
+    Env env{os, outer.errors, outer.app};
+    backup::BackupPipeline copies(env, controls.Status, options, &profile);
     backup::RunEnd end = backup::RunEnd::Refused;
     int erl = 0;
     try {

@@ -19,14 +19,15 @@ std::string LongPath(const std::string& path) {
     return full && path.size() >= kShortPathLimit ? "\\\\?\\" + path : path;
 }
 
-RunCopies::RunCopies(Env& env, IStatusBar& status)
-    : m_env(env), m_status(status), m_lastPump(std::chrono::steady_clock::now()) {}
+RunCopies::RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile)
+    : m_env(env), m_status(status), m_profile(profile), m_lastPump(std::chrono::steady_clock::now()) {}
 
 CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyKind kind) {
     const std::string key = ToLower(to);
     if (const auto it = m_made.find(key); it != m_made.end() && it->second.source == ToLower(from))
         return it->second.result;
 
+    if (m_profile) m_profile->written(to);
     const std::string source = kind == CopyKind::Addition ? LongPath(from) : from;
     const std::string target = kind == CopyKind::Addition ? LongPath(to) : to;
     IFileSystem& files = m_env.os.files;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "backup/remembered_profile.h"
 #include "support/env.h"
 #include "ui/controls.h"
 
@@ -30,7 +31,8 @@ enum class CopyKind {
 class RunCopies {
 public:
     // status names the file while a large addition copies; it gets its text back after.
-    RunCopies(Env& env, IStatusBar& status);
+    // profile, when given, learns of every file written, before it is.
+    RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile = nullptr);
 
     // Copies from to `to`, replacing it.
     CopyResult copy(const std::string& from, const std::string& to, CopyKind kind);
@@ -47,6 +49,7 @@ private:
 
     Env& m_env;
     IStatusBar& m_status;
+    RememberedProfile* m_profile;
     // By the target's lower-cased path: the source (lower-cased) and what its copy gave.
     struct Made {
         std::string source;

@@ -23,8 +23,12 @@ std::vector<std::string> LoadIniSectionKeys(Env& env, const std::string& section
         LN(108) std::vector<std::string> names;
         LN(109) std::string buffer(kSectionBuffer, '\0');
         LN(110) env.os.profile.GetPrivateProfileSection(section, buffer.data(), kSectionBuffer, file);
-        // The whole buffer is split: after a cut the count is size-2 but two NULs still end it.
-        LN(111) std::vector<std::string> entries = SplitText(buffer, '\0');
+        // Split up to the two NULs that end the list (after a cut too, where the count is
+        // size-2): the loop stops at the first empty entry, so the rest of the buffer, thousands
+        // of empty entries, would only cost time.
+        LN(111)
+        std::vector<std::string> entries =
+            SplitText(buffer.substr(0, buffer.find(std::string(2, '\0'))), '\0');
         LN(112) for (std::size_t i = 0; i < entries.size(); ++i) {
             LN(113) if (entries[i].empty()) break;
             LN(114) std::vector<std::string> pieces = SplitText(entries[i], '=');

@@ -87,13 +87,16 @@ public:
                 std::lock_guard lock(m_mutex);
                 m_read = i + 1;
             }
-            m_forHasher.notify_one();
+            // The hasher, faster than the copy, sleeps between hand-overs, and under Wine each
+            // wake goes through its server: it is woken for a batch of chunks, not for each.
+            if ((i + 1) % kBatch == 0) m_forHasher.notify_one();
             if (!writeAll(dst, chunk.data(), n, &error)) {
                 ok = false;
                 break;
             }
             *written += n;
         }
+        m_forHasher.notify_one();  // the last chunks, however few
         {
             std::unique_lock lock(m_mutex);
             m_forCopier.wait(lock, [&] { return m_hashed == m_read; });
@@ -110,6 +113,7 @@ public:
 private:
     using Chunk = std::vector<BYTE>;
     static constexpr std::size_t kRing = 8;
+    static constexpr std::size_t kBatch = kRing / 2;  // the copier never waits on chunks not handed over
 
     bool startHasher() {
         if (m_hasher.joinable()) return true;
