@@ -222,7 +222,8 @@ backup::BackupResult cmdBackup_Click(Env& outer, MainControls& controls, const I
     // names; under Wine each reopens and checks the file. The answers are kept for the run.
     backup::RememberedProfile profile(outer.os.profile);
     const Platform& o = outer.os;
-    Platform os{o.registry, profile, o.system, o.files, o.internet, o.shell, o.ui, o.setup, o.data, o.locale};
+    Platform os{o.registry, profile, o.system, o.files,  o.internet, o.shell,
+                o.ui,       o.setup, o.data,   o.locale, o.devices};
     Env env{os, outer.errors, outer.app};
     backup::BackupPipeline copies(env, controls.Status, options, &profile);
     backup::RunEnd end = backup::RunEnd::Refused;
