@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/win32/factories.h"
-#include "platform/win32/system_dll.h"
+#include "platform/win32/system_library.h"
 
 namespace zv::win32 {
 namespace {
