@@ -101,9 +101,10 @@ def run_restore_steps(s, free_port):
         identical INF, as a backup with the driver's package holds, counts once."""
         infs = []
         for p in sorted(root.rglob("*")):
-            if p.suffix.lower() != ".inf":
+            # An extension driver's folder is named after its INF: only files count.
+            if p.suffix.lower() != ".inf" or not p.is_file():
                 continue
-            twins = [q for q in p.parent.iterdir() if q != p and q.suffix.lower() == ".inf" and
+            twins = [q for q in p.parent.iterdir() if q != p and q.suffix.lower() == ".inf" and q.is_file() and
                      q.read_bytes() == p.read_bytes()]
             if re.fullmatch(r"oem\d+\.inf", p.name.lower()) and twins:
                 continue
