@@ -21,7 +21,31 @@ add_library(zv_win32 STATIC ${ZV_WIN32_SOURCES})
 target_include_directories(zv_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # shell32, ole32, oleaut32, setupapi and newdev are bound at run time, when a command first
 # needs them (platform/win32/system_library.h): importing them would load them at every start.
-target_link_libraries(zv_win32 PUBLIC zv_logic comctl32 advapi32 wininet uuid user32 gdi32 kernel32)
+# The window's DLLs and WinINet are imported with a delay: each loads on the first call of one
+# of its functions, so a command that opens no window starts without them (under Wine they
+# take longer to load than a whole small backup takes to copy).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ZV_DLLTOOL_MACHINE i386:x86-64)
+else()
+    set(ZV_DLLTOOL_MACHINE i386)
+endif()
+set(ZV_DELAY_LIBS)
+foreach(dll comctl32 user32 gdi32 wininet)
+    execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=lib${dll}.a OUTPUT_VARIABLE import_lib
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(delay_lib ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
+    add_custom_command(
+        OUTPUT ${delay_lib}
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_delay_lib.py ${CMAKE_NM} ${CMAKE_DLLTOOL}
+                ${ZV_DLLTOOL_MACHINE} ${import_lib} ${dll}.dll ${delay_lib}
+        DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_delay_lib.py ${import_lib}
+        COMMENT "Delay-load import library for ${dll}.dll"
+        VERBATIM)
+    list(APPEND ZV_DELAY_LIBS ${delay_lib})
+endforeach()
+add_custom_target(zv_delay_libs DEPENDS ${ZV_DELAY_LIBS})
+add_dependencies(zv_win32 zv_delay_libs)
+target_link_libraries(zv_win32 PUBLIC zv_logic ${ZV_DELAY_LIBS} advapi32 uuid kernel32)
 target_compile_definitions(zv_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 target_compile_options(zv_win32 PRIVATE ${ZV_WARNINGS})
 

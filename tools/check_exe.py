@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks a built Zorvane exe: the architecture's PE format, the GUI subsystem, a
 manifest resource, a version resource, an icon, and imports of DLLs that Windows
-ships only (the exe is static: no C++ run-time or thread library beside it); that it
-stays under 2 MB; and that the 32-bit one carries the 64-bit build (RCDATA 201).
+ships only (the exe is static: no C++ run-time or thread library beside it), the window's
+DLLs and WinINet imported with a delay (a command that opens no window never loads them);
+that it stays under 2 MB; and that the 32-bit one carries the 64-bit build (RCDATA 201).
 
     check_exe.py EXE i686|x86_64
 """
@@ -13,6 +14,8 @@ FORMATS = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}  # machine, option
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
                "oleaut32.dll", "shell32.dll", "user32.dll", "wininet.dll", "setupapi.dll", "newdev.dll",
                "crypt32.dll", "bcrypt.dll", "version.dll", "shlwapi.dll", "uxtheme.dll"}
+# Loaded on their first call, never at start.
+DELAYED_DLLS = {"comctl32.dll", "gdi32.dll", "user32.dll", "wininet.dll"}
 RT_ICON, RT_RCDATA, RT_VERSION, RT_MANIFEST = 3, 10, 16, 24
 NATIVE_PROGRAM = 201
 SIZE_LIMIT = 2 * 1024 * 1024
@@ -100,6 +103,9 @@ def main():
     foreign = sorted(set(imports) - SYSTEM_DLLS)
     if foreign:
         problems.append("imports DLLs that Windows does not ship: " + ", ".join(foreign))
+    at_start = sorted(set(imports) & DELAYED_DLLS)
+    if at_start:
+        problems.append("loads at every start what only the window needs: " + ", ".join(at_start))
     for t, what in ((RT_MANIFEST, "manifest"), (RT_VERSION, "version"), (RT_ICON, "icon")):
         if t not in types:
             problems.append(f"no {what} resource")

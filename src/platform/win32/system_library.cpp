@@ -1,5 +1,7 @@
 #include "platform/win32/system_library.h"
 
+#include <delayimp.h>
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -22,6 +24,16 @@ FARPROC Kernel32Proc(const char* name) {
 bool SearchFlagsKnown() {
     static const bool known = Kernel32Proc("AddDllDirectory") != nullptr;
     return known;
+}
+
+// The DLLs the program imports with a delay (the window's, WinINet) load on the first call
+// of one of their functions: from the system folder, as every DLL loaded at run time.
+// Common controls are left to the usual search, which the manifest's side-by-side
+// redirection answers with version 6 as for an ordinary import; a full path would not.
+FARPROC WINAPI DelayedDllHook(unsigned notification, PDelayLoadInfo info) {
+    if (notification != dliNotePreLoadLibrary || ::lstrcmpiA(info->szDll, "comctl32.dll") == 0)
+        return nullptr;
+    return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
 }
 
 }  // namespace
@@ -54,3 +66,7 @@ bool RestrictDllSearch() {
 }
 
 }  // namespace zv::win32
+
+// The delay-load helper of the run-time library asks this hook (declared by delayimp.h
+// with C linkage) before it loads a DLL.
+PfnDliHook __pfnDliNotifyHook2 = zv::win32::DelayedDllHook;
