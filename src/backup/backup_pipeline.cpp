@@ -58,10 +58,10 @@ std::vector<std::string> SourceProbes(Env& env, const std::string& name, const s
 }
 
 BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions options,
-                               RememberedProfile* profile)
+                               RememberedProfile* profile, RememberedFolders* folders)
     : m_env(env),
       m_options(std::move(options)),
-      m_copies(env, status, profile),
+      m_copies(env, status, profile, folders),
       m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
 
 void BackupPipeline::start(const std::string& root, const WindowsFolders& folders, long ticked) {

@@ -37,8 +37,10 @@ struct BackupOptions {
 
 class BackupPipeline {
 public:
-    // profile, when given, is the one env reads INFs through; it learns of every file written.
-    BackupPipeline(Env& env, IStatusBar& status, BackupOptions options, RememberedProfile* profile = nullptr);
+    // profile and folders, when given, are the ones env reads INFs and lists folders through;
+    // they learn of every file written.
+    BackupPipeline(Env& env, IStatusBar& status, BackupOptions options, RememberedProfile* profile = nullptr,
+                   RememberedFolders* folders = nullptr);
 
     // Once the backup root and the Windows folders are known, with the ticked count.
     void start(const std::string& root, const WindowsFolders& folders, long ticked);

@@ -219,13 +219,15 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
 backup::BackupResult cmdBackup_Click(Env& outer, MainControls& controls, const IDriverRows& drivers,
                                      const backup::BackupOptions& options) {
     // The run reads its INF copies through profile calls that repeat for every file an INF
-    // names; under Wine each reopens and checks the file. The answers are kept for the run.
+    // names, and lists the catalog store for every driver; under Wine each reopens and
+    // checks the file or folder. The answers are kept for the run.
     backup::RememberedProfile profile(outer.os.profile);
+    backup::RememberedFolders folders(outer.os.files);
     const Platform& o = outer.os;
-    Platform os{o.registry, profile, o.system, o.files,  o.internet, o.shell,
+    Platform os{o.registry, profile, o.system, folders,  o.internet, o.shell,
                 o.ui,       o.setup, o.data,   o.locale, o.devices};
     Env env{os, outer.errors, outer.app};
-    backup::BackupPipeline copies(env, controls.Status, options, &profile);
+    backup::BackupPipeline copies(env, controls.Status, options, &profile, &folders);
     backup::RunEnd end = backup::RunEnd::Refused;
     int erl = 0;
     try {

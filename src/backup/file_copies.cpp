@@ -19,8 +19,12 @@ std::string LongPath(const std::string& path) {
     return full && path.size() >= kShortPathLimit ? "\\\\?\\" + path : path;
 }
 
-RunCopies::RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile)
-    : m_env(env), m_status(status), m_profile(profile), m_lastPump(std::chrono::steady_clock::now()) {}
+RunCopies::RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile, RememberedFolders* folders)
+    : m_env(env),
+      m_status(status),
+      m_profile(profile),
+      m_folders(folders),
+      m_lastPump(std::chrono::steady_clock::now()) {}
 
 CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyKind kind) {
     const std::string key = ToLower(to);
@@ -28,6 +32,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
         return it->second.result;
 
     if (m_profile) m_profile->written(to);
+    if (m_folders) m_folders->written(to);
     const std::string source = kind == CopyKind::Addition ? LongPath(from) : from;
     const std::string target = kind == CopyKind::Addition ? LongPath(to) : to;
     IFileSystem& files = m_env.os.files;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "backup/remembered_folders.h"
 #include "backup/remembered_profile.h"
 #include "support/env.h"
 #include "ui/controls.h"
@@ -31,8 +32,9 @@ enum class CopyKind {
 class RunCopies {
 public:
     // status names the file while a large addition copies; it gets its text back after.
-    // profile, when given, learns of every file written, before it is.
-    RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile = nullptr);
+    // profile and folders, when given, learn of every file written, before it is.
+    RunCopies(Env& env, IStatusBar& status, RememberedProfile* profile = nullptr,
+              RememberedFolders* folders = nullptr);
 
     // Copies from to `to`, replacing it.
     CopyResult copy(const std::string& from, const std::string& to, CopyKind kind);
@@ -50,6 +52,7 @@ private:
     Env& m_env;
     IStatusBar& m_status;
     RememberedProfile* m_profile;
+    RememberedFolders* m_folders;
     // By the target's lower-cased path: the source (lower-cased) and what its copy gave.
     struct Made {
         std::string source;

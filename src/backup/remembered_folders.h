@@ -1,0 +1,67 @@
+#pragma once
+// The backup run's folder listings. The run lists the catalog store again for every
+// driver, and under Wine each listing costs several calls to another process; a listing is
+// kept and given again until the run writes into that folder (the run's own copies tell
+// it through written(); the calls made through it tell it themselves).
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/filesystem.h"
+
+namespace zv::backup {
+
+class RememberedFolders final : public IFileSystem {
+public:
+    explicit RememberedFolders(IFileSystem& files) : m_files(files) {}
+
+    // A listing that found something is kept; the entries are the call's own.
+    bool FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) override;
+    // The file or folder at path is about to be written, made or removed: a listing of the
+    // folder that holds it, or of any folder where that cannot be told, is made again.
+    void written(const std::string& path);
+
+    Dword GetLastError() const override { return m_files.GetLastError(); }
+    Dword GetFileAttributes(const std::string& path) override { return m_files.GetFileAttributes(path); }
+    bool GetFileSize(const std::string& path, std::uint64_t* size) override {
+        return m_files.GetFileSize(path, size);
+    }
+    bool CreateDirectory(const std::string& path) override {
+        written(path);
+        return m_files.CreateDirectory(path);
+    }
+    bool CopyFile(const std::string& existing, const std::string& newFile, bool failIfExists) override {
+        written(newFile);
+        return m_files.CopyFile(existing, newFile, failIfExists);
+    }
+    bool DeleteFile(const std::string& path) override {
+        written(path);
+        return m_files.DeleteFile(path);
+    }
+    bool SetFileAttributes(const std::string& path, Dword attributes) override {
+        written(path);  // hidden and system entries are left out of the run's listings
+        return m_files.SetFileAttributes(path, attributes);
+    }
+    Hfile OpenForWrite(const std::string& path) override {
+        written(path);
+        return m_files.OpenForWrite(path);
+    }
+    bool WriteFile(Hfile file, const void* data, Dword size, Dword* done) override {
+        return m_files.WriteFile(file, data, size, done);
+    }
+    bool CloseFile(Hfile file) override { return m_files.CloseFile(file); }
+    bool DisableFsRedirection(std::uintptr_t* oldValue) override {
+        return m_files.DisableFsRedirection(oldValue);
+    }
+    bool RevertFsRedirection(std::uintptr_t oldValue) override {
+        return m_files.RevertFsRedirection(oldValue);
+    }
+
+private:
+    IFileSystem& m_files;
+    // By the pattern as given. Every listing of the run is made with redirection off
+    // (backup::ListFolder), so the pattern alone names what was listed.
+    std::map<std::string, std::vector<FindEntry>> m_listings;
+};
+
+}  // namespace zv::backup
