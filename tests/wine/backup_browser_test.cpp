@@ -16,9 +16,10 @@ namespace {
 
 constexpr const char* kPrompt = "Select the folder where it will be Backup done.";
 
-// Waits for the browser dialog, checks its prompt, and clicks the button.
+// Waits for the browser dialog, checks its prompt, and clicks the button. The shell and
+// the window's DLLs load with the first browser, which on a busy machine takes seconds.
 void Answer(int button, std::atomic<bool>* promptSeen) {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1200; ++i) {
         HWND dialog = ::FindWindowA("#32770", "Browse for Folder");
         if (dialog) {
             char text[256] = {};
