@@ -144,16 +144,16 @@ void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
     Skip([&] { c.lstDrivers.beginFill(static_cast<long>(records.size())); });
     for (const DriverRecord& r : records) {
         // The list is unsorted, so the row just added is the last one.
-        bool added = false;
+        long row = 0;
         Skip([&] {
             c.lstDrivers.add(r.description);
-            added = true;
+            row = c.lstDrivers.count();
         });
-        if (!added) continue;
+        if (row == 0) continue;
         if (shown) Skip([&] { shown->push_back(r); });
         const std::vector<std::string> cells = CellsOf(r);
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
-            Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
+            Skip([&] { c.lstDrivers.setSubItem(row, k, cells[k]); });
     }
 
     Skip([&] { env.os.ui.DoEvents(); });
