@@ -12,42 +12,17 @@
 #   tools/bench-backup.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/wine-arch.sh
+. tools/bench-lib.sh
 
 if [ "${ZV_BENCH_INNER:-}" != 1 ]; then
-    runs=${1:-5}
-    measured=0
-    for arch in i686 x86_64; do
-        case "$arch" in
-            i686) build=build/windows exe=Zorvane.exe ;;
-            x86_64) build=build/windows64 exe=Zorvane64.exe ;;
-        esac
-        if [ "$arch" = i686 ] && ! zv_can_run_i686; then
-            echo "i686: skipped, this machine cannot run 32-bit programs"
-            continue
-        fi
-        if [ ! -f "$build/$exe" ]; then
-            echo "$arch: skipped, $build/$exe is not built"
-            continue
-        fi
-        out=$build/bench
-        mkdir -p "$out"
-        "$arch-w64-mingw32-gcc-posix" -O2 -static bench/run_timer.c -o "$out/run_timer.exe"
-        "$arch-w64-mingw32-gcc-posix" -O2 -static bench/copy_loop.c -o "$out/copy_loop.exe"
-        echo
-        echo "$arch ($exe):"
-        ZV_BENCH_INNER=1 ZV_BENCH_RUNS="$runs" ZV_BENCH_BUILD="$build" ZV_BENCH_EXE="$exe" \
-            scripts/wine-session.sh --arch "$arch" "$build/bench-backup-prefix" "$(realpath "$0")" ||
-            echo "$arch: the benchmark failed"
-        measured=$((measured + 1))
-    done
-    [ $measured -gt 0 ] || { echo "Build a Windows preset first (no Zorvane exe to measure)." >&2; exit 1; }
-    exit 0
+    zv_bench_prepare() {
+        zv_bench_cc run_timer.c
+        zv_bench_cc copy_loop.c
+    }
+    zv_bench_arches bench-backup-prefix "${1:-5}"
 fi
 
 # Inside the Wine session.
-build=$ZV_BENCH_BUILD
-out=$build/bench
 drive_c=$WINEPREFIX/drive_c
 python3 bench/backup_machine.py reg "$out/backup-machine.reg"
 wine reg import "$(winepath -w "$out/backup-machine.reg" 2>/dev/null)" >/dev/null 2>&1

@@ -13,49 +13,30 @@
 #   tools/bench-startup.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/wine-arch.sh
+. tools/bench-lib.sh
 
 if [ "${ZV_BENCH_INNER:-}" != 1 ]; then
-    runs=${1:-5}
     host=$(sed -n 's/.*kUpdateHost = "\([^"]*\)".*/\1/p' src/app/StartUp.h)
     [ -n "$host" ] || { echo "No update host found in src/app/StartUp.h." >&2; exit 1; }
-    measured=0
-    for arch in i686 x86_64; do
-        case "$arch" in
-            i686) build=build/windows exe=Zorvane.exe ;;
-            x86_64) build=build/windows64 exe=Zorvane64.exe ;;
-        esac
-        if [ "$arch" = i686 ] && ! zv_can_run_i686; then
-            echo "i686: skipped, this machine cannot run 32-bit programs"
-            continue
-        fi
-        if [ ! -f "$build/$exe" ]; then
-            echo "$arch: skipped, $build/$exe is not built"
-            continue
-        fi
-        out=$build/bench
-        mkdir -p "$out"
-        "$arch-w64-mingw32-gcc-posix" -O2 -static -mwindows bench/bare_window.c -o "$out/bare_window.exe"
-        "$arch-w64-mingw32-gcc-posix" -O2 -static bench/window_timer.c -o "$out/window_timer.exe"
+    zv_bench_prepare() {
+        zv_bench_cc bare_window.c -mwindows
+        zv_bench_cc window_timer.c
+    }
+    # The session runs in a mount namespace of its own whose /etc/hosts the inner part writes.
+    zv_bench_session() {
+        local hosts rc=0
         hosts=$(mktemp)
         cp /etc/hosts "$hosts"
         cp /etc/hosts "$hosts.orig"
-        echo
-        echo "$arch ($exe):"
-        ZV_BENCH_INNER=1 ZV_BENCH_HOSTS="$hosts" ZV_BENCH_HOST="$host" ZV_BENCH_RUNS="$runs" \
-            ZV_BENCH_BUILD="$build" ZV_BENCH_EXE="$exe" \
+        ZV_BENCH_HOSTS="$hosts" ZV_BENCH_HOST="$host" \
             unshare -m bash -c 'mount --bind "$ZV_BENCH_HOSTS" /etc/hosts &&
-                scripts/wine-session.sh --arch "$1" "$ZV_BENCH_BUILD/bench-prefix" "$0"' "$(realpath "$0")" "$arch" ||
-            echo "$arch: the benchmark failed"
+                scripts/wine-session.sh --arch "$1" "$2" "$0"' "$zv_bench_script" "$arch" "$1" || rc=$?
         rm -f "$hosts" "$hosts.orig"
-        measured=$((measured + 1))
-    done
-    [ $measured -gt 0 ] || { echo "Build a Windows preset first (no Zorvane exe to measure)." >&2; exit 1; }
-    exit 0
+        return $rc
+    }
+    zv_bench_arches bench-prefix "${1:-5}"
 fi
 
-build=$ZV_BENCH_BUILD
-out=$build/bench
 # Inside the namespace and the Wine session.
 python3 tests/wine/http_server.py &
 server=$!
@@ -65,11 +46,11 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 # The agreement was accepted earlier, so no question stands before the window.
-wine reg add 'HKCU\SOFTWARE\FI' /v ZorvaneFirstTime /d No /f >/dev/null 2>&1
+zv_bench_accept
 
-timer=$(winepath -w "$out/window_timer.exe" 2>/dev/null)
-bare=$(winepath -w "$out/bare_window.exe" 2>/dev/null)
-zorvane=$(winepath -w "$build/$ZV_BENCH_EXE" 2>/dev/null)
+timer=$(zv_win "$out/window_timer.exe")
+bare=$(zv_win "$out/bare_window.exe")
+zorvane=$(zv_win "$build/$exe")
 
 map_host() {  # writes through the bind mount, so the namespace sees it at once
     { cat "$ZV_BENCH_HOSTS.orig"; echo "$1 $ZV_BENCH_HOST"; } >"$ZV_BENCH_HOSTS"

@@ -73,6 +73,13 @@ std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
     std::map<std::string, DeviceEntry> devices;
     Skip([&] { devices = DevicesByDriver(env.os.devices); });
     std::vector<DriverRecord> records;
+    // The class key's two values are the same for each of its instances: they are read once
+    // per class path (a run of IDs of one class), not once per ID, which would ask the
+    // registry for them again for every driver. The path is the positional one, so an
+    // instance name of another length still reads the key its path names.
+    std::string lastClassPath;
+    bool classRead = false;
+    std::string classDefault, className;
     for (const std::string& id : DriverKeys) {
         const std::string instancePath = std::string(kClassKey) + "\\" + id;
         const std::string classPath = ClassPathOf(id);
@@ -81,8 +88,16 @@ std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
         Skip([&] {
             r.provider = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "ProviderName", &keys));
         });
-        Skip([&] { r.classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
-        Skip([&] { r.className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
+        if (!classRead || classPath != lastClassPath) {
+            classDefault.clear();
+            className.clear();
+            Skip([&] { classDefault = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "", &keys)); });
+            Skip([&] { className = ValueText(ReadKey(env, kHkeyLocalMachine, classPath, "Class", &keys)); });
+            lastClassPath = classPath;
+            classRead = true;
+        }
+        r.classDefault = classDefault;
+        r.className = className;
         Skip([&] {
             r.description = ValueText(ReadKey(env, kHkeyLocalMachine, instancePath, "DriverDesc", &keys));
         });
@@ -129,16 +144,16 @@ void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
     Skip([&] { c.lstDrivers.beginFill(static_cast<long>(records.size())); });
     for (const DriverRecord& r : records) {
         // The list is unsorted, so the row just added is the last one.
-        bool added = false;
+        long row = 0;
         Skip([&] {
             c.lstDrivers.add(r.description);
-            added = true;
+            row = c.lstDrivers.count();
         });
-        if (!added) continue;
+        if (row == 0) continue;
         if (shown) Skip([&] { shown->push_back(r); });
         const std::vector<std::string> cells = CellsOf(r);
         for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
-            Skip([&] { c.lstDrivers.setSubItem(c.lstDrivers.count(), k, cells[k]); });
+            Skip([&] { c.lstDrivers.setSubItem(row, k, cells[k]); });
     }
 
     Skip([&] { env.os.ui.DoEvents(); });

@@ -47,9 +47,23 @@ Dword ExpandInto(ISystem& system, const std::string& source, std::string& buffer
 // asked for its size first, as before.
 constexpr Dword kFirstQuerySize = 512;
 
+// Key names ignore letter case. Compared in place: the driver list asks for an open key
+// several times per driver, and copying both paths to lower case each time cost more
+// than the comparison.
+bool SameNameNoCase(const char* a, const char* b, std::size_t n) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < n; ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && SameNameNoCase(a.data(), b.data(), a.size());
+}
+
 bool StartsWithPath(const std::string& path, const std::string& parent) {
     return path.size() > parent.size() + 1 && path[parent.size()] == '\\' &&
-           EqualsNoCase(path.substr(0, parent.size()), parent);
+           SameNameNoCase(path.data(), parent.data(), parent.size());
 }
 
 // Queries the value into a buffer of the size it reports; how QueryValueEx reads a value
@@ -130,11 +144,11 @@ Hkey OpenKeys::OpenBelow(Hkey root, const std::string& path) {
 
 Hkey OpenKeys::Open(Hkey root, const std::string& path) {
     for (const Entry& e : m_kept)
-        if (e.root == root && EqualsNoCase(e.path, path)) return e.key;
+        if (e.root == root && SamePath(e.path, path)) return e.key;
     // A driver's reads alternate between its instance key and its class key: keep the
     // few used last, so that the class key stays open while its instances are read.
     for (auto it = m_recent.begin(); it != m_recent.end(); ++it)
-        if (it->root == root && EqualsNoCase(it->path, path)) {
+        if (it->root == root && SamePath(it->path, path)) {
             std::rotate(it, it + 1, m_recent.end());
             return m_recent.back().key;
         }

@@ -133,6 +133,16 @@ def run_restore_steps(s, free_port):
             s.expect(found and found[0].read_bytes() == want.read_bytes(), f"{inf}: catalog {catalog} not staged")
         return rows
 
+    def base_before_extensions(rows):
+        """A folder's INFs are staged before those of its sub-folders: a base driver before
+        its extension drivers, which the backup keeps in sub-folders of the base's folder."""
+        order = [r[0] for r in rows]
+        folders = [inf.rsplit("\\", 1)[0] for inf in order]
+        pairs = [(j, i) for i, f in enumerate(folders) for j, g in enumerate(folders) if f.startswith(g + "\\")]
+        s.expect(pairs, f"no extension driver below a base driver among {order}")
+        late = [(order[j], order[i]) for j, i in pairs if j > i]
+        s.expect(not late, f"staged before the INFs of the folder above it: {late}")
+
     def window_backup_is_the_source():
         ensure_main()
         for i, r in enumerate(s.rows()):
@@ -261,7 +271,7 @@ def run_restore_steps(s, free_port):
                                       "0 already present, 0 failed.")
             rc, out = s.auto_("progress", MAIN_TITLE)
             s.expect(out.split()[:2] == [str(count), str(count)], f"progress bar {out.strip()}")
-            check_staged(prefix, root, "staged")
+            base_before_extensions(check_staged(prefix, root, "staged"))
 
     def cli_restore_into_a_fresh_machine():
         prefix = fresh_machine("fresh-cli")
@@ -390,7 +400,8 @@ def run_restore_steps(s, free_port):
             ("/? and bad arguments: usage, messages, codes 2 and 3, nothing written", usage_and_bad_arguments),
             ("/backup writes the window's tree for the same ticks", cli_backup_writes_the_windows_tree),
             ("/backup /all stops at the driver without an INF: code 1", cli_backup_of_all_stops_with_code_one),
-            ("window restore into a fresh machine: No changes nothing, Yes stages every INF and catalog",
+            ("window restore into a fresh machine: No changes nothing, Yes stages every INF and catalog, a base "
+             "driver before its extension",
              window_restore_into_a_fresh_machine),
             ("/restore into a fresh machine: refused before /accept, then every INF and catalog",
              cli_restore_into_a_fresh_machine),

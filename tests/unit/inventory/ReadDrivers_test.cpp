@@ -131,12 +131,17 @@ TEST_F(ReadDriversTest, ClassPathIsTheIdLessItsLastFiveCharacters) {
 }
 
 // The values come through open keys: the Class key once, each class key and each instance
-// key once, not five opens from the root per driver; and every key is closed again.
+// key once, not five opens from the root per driver; a class key's two values once per
+// class; and every key is closed again.
 TEST_F(ReadDriversTest, ReadsThroughOpenKeysAndClosesThemAll) {
     seed();
     ReadDrivers(p.env, ui.controls);
-    // Listing: the Class key and 4 class keys. Reading: the Class key, 4 class keys, 12 IDs.
+    // Listing: the Class key and 4 class keys. Reading: the Class key, 4 class paths (the
+    // "Properties" subkey's is one of its own), 12 IDs.
     EXPECT_EQ(p.registry.calls["OpenKeyEx"], (1 + 4) + (1 + 4 + 12));
+    // Provider, description and INF of 12 IDs, the two class values of 4 class paths,
+    // version and date of the 5 rows listed.
+    EXPECT_EQ(p.registry.calls["QueryValueEx"], 12 * 3 + 4 * 2 + 5 * 2);
     EXPECT_EQ(p.registry.openHandles(), 0u);
 }
 
