@@ -40,7 +40,8 @@ public:
     // How a click on a column header orders the rows.
     [[nodiscard]] static int CompareListCells(int column, const std::string& a, const std::string& b);
 
-    [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
+    // A backup, restore or verify run is under way (each lets messages through).
+    [[nodiscard]] bool runInProgress() const noexcept { return m_runInProgress; }
     // The window was closed during the restore: it stops after the driver at hand.
     [[nodiscard]] bool closeRequested() const noexcept { return m_closeRequested; }
     // What the Backup command runs; tests put a run of their own here.
@@ -60,9 +61,10 @@ private:
     StartUpState m_startUp;
     // The record behind each row of lstDrivers, in row order.
     std::vector<DriverRecord> m_drivers;
-    // The backup run lets messages through; while it runs, a second run must not
-    // start and the list it walks must not be rebuilt.
-    bool m_backupRunning = false;
+    // The backup, restore and verify runs let messages through; while one runs, no other
+    // run may start (they share the bar and the status text), and the list a backup
+    // walks must not be rebuilt.
+    bool m_runInProgress = false;
     // The check box clicked during a run: the list is read again once the run is over,
     // so that it matches the box.
     bool m_rereadAfterRun = false;

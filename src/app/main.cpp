@@ -40,9 +40,6 @@ int main() {
     const bool window = !cli::IsCommand({argv.begin() + (argv.empty() ? 0 : 1), argv.end()});
     if (window) InitCommonControlClasses();
 
-    auto restoreSetup = MakeSetup();
-    auto contents = MakeFileContents();
-    RestoreSeams seams{*restoreSetup, *contents, handOverFailure};
     auto registry = MakeRegistry();
     auto profile = MakeProfile();
     auto system = MakeSystem();
@@ -60,7 +57,7 @@ int main() {
     AppValues app;
     Env env{os, errors, app};
     // A command runs without a window, without the version check and without the agreement box.
-    if (!window) return cli::RunCommandLine(os, seams, *console, argv);
+    if (!window) return cli::RunCommandLine(os, *console, argv, handOverFailure);
 
     // The program normally ends through ExitProcess from inside a handler, so
     // nothing here may rely on this frame unwinding.
@@ -70,14 +67,12 @@ int main() {
         return 1;
     }
     ui.setMainWindow(mainWindow.hwnd());
-    // The window's restore keeps the window responsive: the setup calls run on a worker.
-    auto responsive = MakeResponsiveSetup(*restoreSetup, ui);
-    RestoreSeams windowSeams{*responsive, *contents, handOverFailure};
     frmMain& logic = mainWindow.logic();
-    logic.setRestoreRun([&windowSeams, &logic](Env& e, MainControls& c) {
+    logic.setRestoreRun([&handOverFailure, &logic](Env& e, MainControls& c) {
         restore::Options options;
         options.stop = [&logic] { return logic.closeRequested(); };
-        (void)restore::mnuRestore_Click(e, windowSeams, c, options);
+        options.handOverFailure = handOverFailure;
+        (void)restore::Run(e, c, options);
     });
     mainWindow.load();  // StartUp may end the program here; the window is never shown then
     mainWindow.show();
