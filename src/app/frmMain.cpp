@@ -6,6 +6,7 @@
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
 #include "restore/backup_check.h"
+#include "restore/restore_run.h"
 #include "support/guard.h"
 
 namespace zv {
@@ -23,8 +24,16 @@ struct Running {
 }  // namespace
 
 frmMain::frmMain(Env& env, MainControls& controls)
-    : m_env(env), m_controls(controls), m_backupRun([this](Env& e, MainControls& c) {
+    : m_env(env),
+      m_controls(controls),
+      m_backupRun([this](Env& e, MainControls& c) {
           (void)backup::Run(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+      }),
+      m_restoreRun([this](Env& e, MainControls& c) {
+          restore::Options options;
+          options.stop = [this] { return m_closeRequested; };
+          options.handOverFailure = m_handOverFailure;
+          (void)restore::Run(e, c, options);
       }) {}
 
 // One statement per marked line: the line table takes each line as written.

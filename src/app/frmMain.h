@@ -47,9 +47,11 @@ public:
     // What the Backup command runs; tests put a run of their own here.
     using BackupRun = std::function<void(Env&, MainControls&)>;
     void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }
-    // What File, Restore from backup... runs; the program entry gives it the restore's seams.
+    // What File, Restore from backup... runs; tests put a run of their own here.
     using RestoreRun = std::function<void(Env&, MainControls&)>;
     void setRestoreRun(RestoreRun run) { m_restoreRun = std::move(run); }
+    // Why the 32-bit program did not hand over to the 64-bit one, for the restore to tell.
+    void setHandOverFailure(std::string why) { m_handOverFailure = std::move(why); }
 
 private:
     void End();
@@ -72,6 +74,7 @@ private:
     bool m_closeRequested = false;
     BackupRun m_backupRun;
     RestoreRun m_restoreRun;
+    std::string m_handOverFailure;
 };
 
 }  // namespace zv

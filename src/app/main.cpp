@@ -13,7 +13,6 @@
 #include "platform/win32/hand_over.h"
 #include "platform/win32/message_pump.h"
 #include "platform/win32/system_library.h"
-#include "restore/restore_run.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
 
@@ -67,13 +66,7 @@ int main() {
         return 1;
     }
     ui.setMainWindow(mainWindow.hwnd());
-    frmMain& logic = mainWindow.logic();
-    logic.setRestoreRun([&handOverFailure, &logic](Env& e, MainControls& c) {
-        restore::Options options;
-        options.stop = [&logic] { return logic.closeRequested(); };
-        options.handOverFailure = handOverFailure;
-        (void)restore::Run(e, c, options);
-    });
+    mainWindow.logic().setHandOverFailure(handOverFailure);
     mainWindow.load();  // StartUp may end the program here; the window is never shown then
     mainWindow.show();
     return RunMessageLoop();
