@@ -3,7 +3,7 @@
 #include <exception>
 #include <memory>
 
-#include "platform/win32/handles.h"
+#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
