@@ -28,7 +28,6 @@
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
-#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {

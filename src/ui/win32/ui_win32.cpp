@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "platform/win32/message_pump.h"
-#include "platform/win32/unique.h"
 #include "resources/resource.h"
 #include "ui/win32/about_window.h"
 
