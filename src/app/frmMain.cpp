@@ -6,6 +6,7 @@
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
 #include "restore/backup_check.h"
+#include "restore/restore_run.h"
 #include "support/guard.h"
 
 namespace zv {
@@ -23,8 +24,16 @@ struct Running {
 }  // namespace
 
 frmMain::frmMain(Env& env, MainControls& controls)
-    : m_env(env), m_controls(controls), m_backupRun([this](Env& e, MainControls& c) {
-          (void)zv::cmdBackup_Click(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+    : m_env(env),
+      m_controls(controls),
+      m_backupRun([this](Env& e, MainControls& c) {
+          (void)backup::Run(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+      }),
+      m_restoreRun([this](Env& e, MainControls& c) {
+          restore::Options options;
+          options.stop = [this] { return m_closeRequested; };
+          options.handOverFailure = m_handOverFailure;
+          (void)restore::Run(e, c, options);
       }) {}
 
 // One statement per marked line: the line table takes each line as written.
@@ -80,7 +89,7 @@ void frmMain::mnuExit_Click() {
 // clang-format on
 
 void frmMain::chkMicrosoft_Click() {
-    if (m_backupRunning) {
+    if (m_runInProgress) {
         m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
         return;
     }
@@ -96,11 +105,11 @@ void frmMain::cmdInvert_Click() {
 }
 
 void frmMain::cmdBackup_Click() {
-    if (m_backupRunning) return;
-    Running running(m_backupRunning);
+    if (m_runInProgress) return;
+    Running running(m_runInProgress);
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
-    m_backupRunning = false;
+    m_runInProgress = false;
     if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
 }
 
@@ -129,9 +138,9 @@ int frmMain::CompareListCells(int column, const std::string& a, const std::strin
 }
 
 void frmMain::mnuVerify_Click() {
-    if (m_backupRunning) return;
-    Running running(m_backupRunning);
-    restore::mnuVerify_Click(m_env, m_controls);
+    if (m_runInProgress) return;
+    Running running(m_runInProgress);
+    restore::VerifyChosenFolder(m_env, m_controls);
 }
 
 bool frmMain::DeferCloseDuringRestore() {
@@ -146,9 +155,9 @@ bool frmMain::DeferCloseDuringRestore() {
 // The restore walks no list rows, but it sets the same bar and status text as a backup
 // run, so the two never run at once.
 void frmMain::mnuRestore_Click() {
-    if (m_backupRunning || !m_restoreRun) return;
+    if (m_runInProgress || !m_restoreRun) return;
     {
-        Running running(m_backupRunning);
+        Running running(m_runInProgress);
         Running restoring(m_restoreRunning);
         m_rereadAfterRun = false;
         m_restoreRun(m_env, m_controls);

@@ -40,15 +40,18 @@ public:
     // How a click on a column header orders the rows.
     [[nodiscard]] static int CompareListCells(int column, const std::string& a, const std::string& b);
 
-    [[nodiscard]] bool backupInProgress() const noexcept { return m_backupRunning; }
+    // A backup, restore or verify run is under way (each lets messages through).
+    [[nodiscard]] bool runInProgress() const noexcept { return m_runInProgress; }
     // The window was closed during the restore: it stops after the driver at hand.
     [[nodiscard]] bool closeRequested() const noexcept { return m_closeRequested; }
     // What the Backup command runs; tests put a run of their own here.
     using BackupRun = std::function<void(Env&, MainControls&)>;
     void setBackupRun(BackupRun run) { m_backupRun = std::move(run); }
-    // What File, Restore from backup... runs; the program entry gives it the restore's seams.
+    // What File, Restore from backup... runs; tests put a run of their own here.
     using RestoreRun = std::function<void(Env&, MainControls&)>;
     void setRestoreRun(RestoreRun run) { m_restoreRun = std::move(run); }
+    // Why the 32-bit program did not hand over to the 64-bit one, for the restore to tell.
+    void setHandOverFailure(std::string why) { m_handOverFailure = std::move(why); }
 
 private:
     void End();
@@ -60,9 +63,10 @@ private:
     StartUpState m_startUp;
     // The record behind each row of lstDrivers, in row order.
     std::vector<DriverRecord> m_drivers;
-    // The backup run lets messages through; while it runs, a second run must not
-    // start and the list it walks must not be rebuilt.
-    bool m_backupRunning = false;
+    // The backup, restore and verify runs let messages through; while one runs, no other
+    // run may start (they share the bar and the status text), and the list a backup
+    // walks must not be rebuilt.
+    bool m_runInProgress = false;
     // The check box clicked during a run: the list is read again once the run is over,
     // so that it matches the box.
     bool m_rereadAfterRun = false;
@@ -70,6 +74,7 @@ private:
     bool m_closeRequested = false;
     BackupRun m_backupRun;
     RestoreRun m_restoreRun;
+    std::string m_handOverFailure;
 };
 
 }  // namespace zv

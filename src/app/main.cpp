@@ -13,7 +13,6 @@
 #include "platform/win32/hand_over.h"
 #include "platform/win32/message_pump.h"
 #include "platform/win32/system_library.h"
-#include "restore/restore_run.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
 
@@ -40,9 +39,6 @@ int main() {
     const bool window = !cli::IsCommand({argv.begin() + (argv.empty() ? 0 : 1), argv.end()});
     if (window) InitCommonControlClasses();
 
-    auto restoreSetup = MakeSetup();
-    auto contents = MakeFileContents();
-    RestoreSeams seams{*restoreSetup, *contents, handOverFailure};
     auto registry = MakeRegistry();
     auto profile = MakeProfile();
     auto system = MakeSystem();
@@ -60,7 +56,7 @@ int main() {
     AppValues app;
     Env env{os, errors, app};
     // A command runs without a window, without the version check and without the agreement box.
-    if (!window) return cli::RunCommandLine(os, seams, *console, argv);
+    if (!window) return cli::RunCommandLine(os, *console, argv, handOverFailure);
 
     // The program normally ends through ExitProcess from inside a handler, so
     // nothing here may rely on this frame unwinding.
@@ -70,15 +66,7 @@ int main() {
         return 1;
     }
     ui.setMainWindow(mainWindow.hwnd());
-    // The window's restore keeps the window responsive: the setup calls run on a worker.
-    auto responsive = MakeResponsiveSetup(*restoreSetup, ui);
-    RestoreSeams windowSeams{*responsive, *contents, handOverFailure};
-    frmMain& logic = mainWindow.logic();
-    logic.setRestoreRun([&windowSeams, &logic](Env& e, MainControls& c) {
-        restore::Options options;
-        options.stop = [&logic] { return logic.closeRequested(); };
-        (void)restore::mnuRestore_Click(e, windowSeams, c, options);
-    });
+    mainWindow.logic().setHandOverFailure(handOverFailure);
     mainWindow.load();  // StartUp may end the program here; the window is never shown then
     mainWindow.show();
     return RunMessageLoop();

@@ -64,7 +64,7 @@ std::string ReportPath(Env& env, const std::string& root) {
 }
 
 Dword WriteReport(Env& env, const std::string& path, const BackupResult& result) {
-    if (path.empty()) return static_cast<Dword>(kErrorFileExists);
+    if (path.empty()) return kErrorFileExists;
     const std::string text = ReportText(env, result);
     IFileSystem& files = env.os.files;
     RedirectionOff off(files);
@@ -76,7 +76,7 @@ Dword WriteReport(Env& env, const std::string& path, const BackupResult& result)
         Dword written = 0;
         if (!files.WriteFile(h, text.data() + done, chunk, &written) || written == 0) {
             error = files.GetLastError();
-            if (error == 0) error = static_cast<Dword>(kErrorDiskFull);
+            if (error == 0) error = kErrorDiskFull;
             break;
         }
         done += written;

@@ -216,8 +216,8 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
 // A second run started from inside this one's DoEvents is kept out by the main window,
 // which also holds back the list's rebuild while a run walks it. The run's own failure
 // path is the one every numbered procedure has, with what it reported kept in the result.
-backup::BackupResult cmdBackup_Click(Env& outer, MainControls& controls, const IDriverRows& drivers,
-                                     const backup::BackupOptions& options) {
+backup::BackupResult backup::Run(Env& outer, MainControls& controls, const IDriverRows& drivers,
+                                 const backup::BackupOptions& options) {
     // The run reads its INF copies through profile calls that repeat for every file an INF
     // names, and lists the catalog store for every driver; under Wine each reopens and
     // checks the file or folder. The answers are kept for the run.

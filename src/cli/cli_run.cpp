@@ -96,7 +96,7 @@ bool MakeFolders(IFileSystem& files, const std::string& path, Dword* error) {
     const Dword a = files.GetFileAttributes(path);
     if (a != kInvalidFileAttributes) {
         if (a & kFileAttributeDirectory) return true;
-        *error = static_cast<Dword>(kErrorAlreadyExists);
+        *error = kErrorAlreadyExists;
         return false;
     }
     const std::string parent = ParentOf(path);
@@ -161,7 +161,7 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         (void)console.Write(ConsoleStream::Out, DriverLine(d, number, ticked));
     };
     const backup::BackupResult result =
-        cmdBackup_Click(env, f.controls, FixedDriverRows(std::move(rows)), options);
+        backup::Run(env, f.controls, FixedDriverRows(std::move(rows)), options);
 
     if (!result.reportPath.empty()) {
         (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");
@@ -185,13 +185,15 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     return shortfall ? kExitDoneWithFailures : kExitDone;
 }
 
-int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const std::string& folder) {
+int RunRestoreCommand(Front& f, IConsole& console, const std::string& folder,
+                      const std::string& handOverFailure) {
     const Dword a = f.env.os.files.GetFileAttributes(folder);
     if (a == kInvalidFileAttributes || !(a & kFileAttributeDirectory))
         return Fail(console, kExitBadArguments, "The folder " + folder + " does not exist.");
     restore::Options options;
     options.confirm = false;
     options.offerRestart = false;
+    options.handOverFailure = handOverFailure;
     options.onItem = [&](long n, long total, const restore::Item& item) {
         std::string line = std::to_string(n) + "/" + std::to_string(total) + " " + item.relative + ": " +
                            restore::OutcomeName(item.outcome);
@@ -202,7 +204,7 @@ int RunRestoreCommand(Front& f, RestoreSeams& seams, IConsole& console, const st
         for (const std::string& d : item.devices) line += ", on " + d;
         (void)console.Write(ConsoleStream::Out, line + "\r\n");
     };
-    const restore::Summary s = restore::mnuRestore_Click(f.env, seams, f.controls, options);
+    const restore::Summary s = restore::Run(f.env, f.controls, options);
     if (!s.ran) return kExitNothingDone;
     if (s.counts.failed > 0 || s.counts.damaged > 0 || !s.reportWritten) return kExitDoneWithFailures;
     return s.rebootNeeded ? kExitRestartNeeded : kExitDone;
@@ -236,8 +238,8 @@ AppValues CommandLineAppValues() {
     return AppValues{"Zorvane", kProgramVersion, "SOFTWARE\\FI", ""};
 }
 
-int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
-                   const std::vector<std::string>& argv) {
+int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::string>& argv,
+                   const std::string& handOverFailure) {
     const std::string program = argv.empty() ? "Zorvane.exe" : NameOf(argv.front());
     const std::vector<std::string> args(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     const Parsed parsed = ParseArguments(args);
@@ -280,7 +282,7 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
                     "The agreement has not been accepted yet. Read it with /? and accept it with /accept, "
                     "or start Zorvane once without arguments.");
             return c.action == Action::Backup ? RunBackupCommand(f, console, c, folder)
-                                              : RunRestoreCommand(f, seams, console, folder);
+                                              : RunRestoreCommand(f, console, folder, handOverFailure);
         case Action::Verify: return RunVerifyCommand(f, console, folder);
         default: return kExitBadArguments;
     }

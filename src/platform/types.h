@@ -53,26 +53,26 @@ inline constexpr Dword kRegDword = 4;
 inline constexpr Dword kRegMultiSz = 7;
 
 // Win32 error codes the program and its fakes use.
-inline constexpr Long kErrorSuccess = 0;
-inline constexpr Long kErrorInvalidFunction = 1;
-inline constexpr Long kErrorFileNotFound = 2;
-inline constexpr Long kErrorPathNotFound = 3;
-inline constexpr Long kErrorAccessDenied = 5;
-inline constexpr Long kErrorInvalidHandle = 6;
-inline constexpr Long kErrorNotReady = 21;
-inline constexpr Long kErrorSharingViolation = 32;
-inline constexpr Long kErrorDiskFull = 112;
-inline constexpr Long kErrorInsufficientBuffer = 122;
-inline constexpr Long kErrorInvalidName = 123;
-inline constexpr Long kErrorFilenameExcedRange = 206;
-inline constexpr Long kErrorAlreadyExists = 183;
-inline constexpr Long kErrorMoreData = 234;
-inline constexpr Long kErrorNoMoreItems = 259;
-inline constexpr Long kErrorFileExists = 80;
-inline constexpr Long kErrorInternetTimeout = 12002;
-inline constexpr Long kErrorInternetNameNotResolved = 12007;
-inline constexpr Long kErrorInternetCannotConnect = 12029;
-inline constexpr Long kErrorInternetConnectionAborted = 12030;
+inline constexpr Dword kErrorSuccess = 0;
+inline constexpr Dword kErrorInvalidFunction = 1;
+inline constexpr Dword kErrorFileNotFound = 2;
+inline constexpr Dword kErrorPathNotFound = 3;
+inline constexpr Dword kErrorAccessDenied = 5;
+inline constexpr Dword kErrorInvalidHandle = 6;
+inline constexpr Dword kErrorNotReady = 21;
+inline constexpr Dword kErrorSharingViolation = 32;
+inline constexpr Dword kErrorDiskFull = 112;
+inline constexpr Dword kErrorInsufficientBuffer = 122;
+inline constexpr Dword kErrorInvalidName = 123;
+inline constexpr Dword kErrorFilenameExcedRange = 206;
+inline constexpr Dword kErrorAlreadyExists = 183;
+inline constexpr Dword kErrorMoreData = 234;
+inline constexpr Dword kErrorNoMoreItems = 259;
+inline constexpr Dword kErrorFileExists = 80;
+inline constexpr Dword kErrorInternetTimeout = 12002;
+inline constexpr Dword kErrorInternetNameNotResolved = 12007;
+inline constexpr Dword kErrorInternetCannotConnect = 12029;
+inline constexpr Dword kErrorInternetConnectionAborted = 12030;
 
 // File attributes.
 inline constexpr Dword kInvalidFileAttributes = 0xFFFFFFFFu;
@@ -86,6 +86,7 @@ inline constexpr Dword kFileAttributeNormal = 0x80;
 // Message-box styles and answers, as the message boxes of the program use them.
 inline constexpr Dword kMbOk = 0x0;
 inline constexpr Dword kMbYesNoCancel = 0x3;
+inline constexpr Dword kMbYesNo = 0x4;
 inline constexpr Dword kMbIconError = 0x10;        // 16
 inline constexpr Dword kMbIconQuestion = 0x20;     // 32
 inline constexpr Dword kMbIconExclamation = 0x30;  // 48

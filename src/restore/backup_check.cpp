@@ -199,7 +199,7 @@ std::string DamageText(const DriverCheck& c) {
     return "";
 }
 
-void mnuVerify_Click(Env& env, MainControls& c) {
+void VerifyChosenFolder(Env& env, MainControls& c) {
     IUi& ui = env.os.ui;
     const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
         c.form.handle(), "Select the backup folder to verify.", kBifReturnOnlyFsDirs);

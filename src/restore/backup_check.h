@@ -56,6 +56,6 @@ bool FindBackupReport(Env& env, const std::string& folder, BackupReport* report)
 
 // File, Verify backup...: asks for the folder, checks every driver of its report with the
 // bar and status text following, and shows one line per driver and the counts.
-void mnuVerify_Click(Env& env, MainControls& controls);
+void VerifyChosenFolder(Env& env, MainControls& controls);
 
 }  // namespace zv::restore

@@ -31,15 +31,12 @@ bool DecorationFits(const std::string& decoration, const std::string& arch) {
     return d == want || d.rfind(want + ".", 0) == 0;
 }
 
-bool SameContent(IFileContents& contents, const std::string& a, const std::string& b) {
+bool SameContent(IFileData& data, const std::string& a, const std::string& b) {
     std::string x, y;
-    Dword error = 0;
-    return contents.ReadAll(a, kCompareLimit, &x, &error) && contents.ReadAll(b, kCompareLimit, &y, &error) &&
-           x == y;
+    return data.ReadWholeFile(a, kCompareLimit, &x) && data.ReadWholeFile(b, kCompareLimit, &y) && x == y;
 }
 
-void Walk(Env& env, IFileContents& contents, const std::string& folder, int depth,
-          std::vector<std::string>& out) {
+void Walk(Env& env, const std::string& folder, int depth, std::vector<std::string>& out) {
     std::vector<FindEntry> entries;
     // A folder picked high up (a whole drive) has many to walk; the window repaints meanwhile.
     env.os.ui.DoEvents();
@@ -60,7 +57,7 @@ void Walk(Env& env, IFileContents& contents, const std::string& folder, int dept
         if (IsPublishedName(name)) {
             for (const std::string& other : infs)
                 if (!IsPublishedName(other) &&
-                    SameContent(contents, folder + "\\" + name, folder + "\\" + other)) {
+                    SameContent(env.os.data, folder + "\\" + name, folder + "\\" + other)) {
                     copy = true;
                     break;
                 }
@@ -68,7 +65,7 @@ void Walk(Env& env, IFileContents& contents, const std::string& folder, int dept
         if (!copy) out.push_back(folder + "\\" + name);
     }
     if (depth >= kMaxDepth) return;
-    for (const std::string& name : folders) Walk(env, contents, folder + "\\" + name, depth + 1, out);
+    for (const std::string& name : folders) Walk(env, folder + "\\" + name, depth + 1, out);
 }
 
 }  // namespace
@@ -80,11 +77,11 @@ bool IsPublishedName(const std::string& name) {
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-std::vector<std::string> FindInfFiles(Env& env, IFileContents& contents, const std::string& folder) {
+std::vector<std::string> FindInfFiles(Env& env, const std::string& folder) {
     std::vector<std::string> out;
     std::string root = folder;
     while (root.size() > 1 && root.back() == '\\') root.pop_back();
-    Walk(env, contents, root, 0, out);
+    Walk(env, root, 0, out);
     return out;
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/setup.h"
 #include "support/env.h"
 
 namespace zv::restore {
@@ -13,8 +12,7 @@ namespace zv::restore {
 // name order before its sub-folders. A published copy "oemNN.inf" that has the same
 // content as another INF of its folder is left out: it is the same driver. Reparse
 // points are not followed, so a link back up the tree cannot make the walk endless.
-[[nodiscard]] std::vector<std::string> FindInfFiles(Env& env, IFileContents& contents,
-                                                    const std::string& folder);
+[[nodiscard]] std::vector<std::string> FindInfFiles(Env& env, const std::string& folder);
 
 // The hardware and compatible ids of the INF's models for the architecture ("x86",
 // "amd64"): the models sections its [Manufacturer] entries name, decorated for the

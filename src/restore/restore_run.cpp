@@ -15,10 +15,6 @@
 namespace zv::restore {
 namespace {
 
-constexpr Dword kErrorNoMoreItemsD = static_cast<Dword>(kErrorNoMoreItems);
-constexpr Dword kErrorFileExistsD = static_cast<Dword>(kErrorFileExists);
-constexpr Dword kErrorFileNotFoundD = static_cast<Dword>(kErrorFileNotFound);
-
 struct SetupText {
     Dword error;
     const char* text;
@@ -89,18 +85,18 @@ void Fail(Env& env, Item& item, Dword error) {
 
 // Stages the INF and installs it where a present device matches. Nothing here may stop
 // the other drivers: every failure ends up in the item.
-void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& present,
+void RestoreOne(Env& env, const std::string& handOverFailure, const std::vector<std::string>& present,
                 const std::string& arch, Item& item) {
+    IDriverSetup& setup = env.os.setup;
     std::string stored;
-    Dword error = 0;
-    if (seams.setup.CopyOEMInf(item.path, kSpostPath, kSpCopyNoOverwrite, &stored, &error)) {
+    if (setup.CopyOEMInf(item.path, kSpostPath, kSpCopyNoOverwrite, &stored)) {
         item.outcome = Outcome::Staged;
-    } else if (error == kErrorFileExistsD) {
+    } else if (const Dword error = setup.GetLastError(); error == kErrorFileExists) {
         item.outcome = Outcome::AlreadyPresent;
     } else {
         Fail(env, item, error);
         // "File not found" alone does not say which file: usually the catalog.
-        if (error == kErrorFileNotFoundD) {
+        if (error == kErrorFileNotFound) {
             const std::string catalog = CatalogOf(env, item.path, arch);
             if (!catalog.empty() && !backup::IsPlainName(catalog))
                 item.errorText += " (the catalog name " + catalog + " is not a plain file name)";
@@ -119,18 +115,20 @@ void RestoreOne(Env& env, RestoreSeams& seams, const std::vector<std::string>& p
         if (!here) continue;
         bool reboot = false;
         // The INF in the backup folder, not the store's copy: its driver files lie beside it.
-        if (seams.setup.InstallOnDevices(id, item.path, &reboot, &error)) {
+        if (setup.InstallOnDevices(id, item.path, &reboot)) {
             item.outcome = Outcome::Installed;
             item.devices.push_back(id);
             item.rebootNeeded = item.rebootNeeded || reboot;
-        } else if (error == kErrorNoMoreItemsD) {
+            continue;
+        }
+        const Dword error = setup.GetLastError();
+        if (error == kErrorNoMoreItems) {
             better = true;  // the device's driver is as good or newer
         } else if (error == kErrorInWow64) {
             // Staged all the same: Windows installs it when it next looks for the device's driver.
             item.notInstalled = ErrorTextOf(env, error) + " It is staged only.";
-            if (!seams.handOverFailure.empty())
-                item.notInstalled +=
-                    " The 64-bit Zorvane could not take over: " + seams.handOverFailure + ".";
+            if (!handOverFailure.empty())
+                item.notInstalled += " The 64-bit Zorvane could not take over: " + handOverFailure + ".";
             return;
         } else if (error != kErrorNoSuchDevinst) {
             // No such device: it went since the list was read.
@@ -146,7 +144,7 @@ bool WriteReport(Env& env, const std::string& path, const std::string& text, Dwo
     // OpenForWrite keeps what is there: an older, longer report would leave its tail.
     if (!files.DeleteFile(path)) {
         const Dword e = files.GetLastError();
-        if (e != kErrorFileNotFoundD && e != static_cast<Dword>(kErrorPathNotFound)) return *error = e, false;
+        if (e != kErrorFileNotFound && e != kErrorPathNotFound) return *error = e, false;
     }
     const Hfile h = files.OpenForWrite(path);
     if (h == kInvalidHfile) return *error = files.GetLastError(), false;
@@ -229,8 +227,7 @@ std::string ReportText(const std::vector<Item>& items) {
     return text;
 }
 
-Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std::string& chosen,
-                      const Options& options) {
+Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, const Options& options) {
     IUi& ui = env.os.ui;
     Summary s;
     s.folder = WithoutTrailingSeparator(chosen);
@@ -241,7 +238,7 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
     c.form.setMousePointer(kPointerHourglass);
     c.Status.setSimpleText("Looking for drivers in " + s.folder + "...");
     ui.DoEvents();
-    std::vector<std::string> infs = FindInfFiles(env, seams.contents, s.folder);
+    std::vector<std::string> infs = FindInfFiles(env, s.folder);
     c.form.setMousePointer(kPointerDefault);
     if (infs.empty()) {
         c.Status.setSimpleText("");
@@ -271,10 +268,11 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
     std::deque<std::pair<std::string, DriverCheck>> checks;  // by driver folder, checked once
     const std::string arch = backup::ArchitectureOf(env.os.setup.NativeProcessorArchitecture()).sources;
     std::vector<std::string> present;
-    Dword error = 0;
     // Without the device list the drivers are still staged; Windows installs them when
     // it next looks for a device's driver.
-    if (!seams.setup.PresentDeviceIds(&present, &error)) present.clear();
+    ui.RunOffThread([&] {
+        if (!env.os.setup.PresentDeviceIds(&present)) present.clear();
+    });
     c.pbBar.setMax(total);
     c.pbBar.setValue(0);
     for (long n = 1; n <= total; ++n) {
@@ -298,7 +296,8 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
                 item.outcome = Outcome::Damaged;
                 item.errorText = DamageText(*check);
             } else {
-                RestoreOne(env, seams, present, arch, item);
+                // What the worker throws comes back here: the failure of this driver.
+                ui.RunOffThread([&] { RestoreOne(env, options.handOverFailure, present, arch, item); });
             }
         } catch (...) {
             const RuntimeError e = CurrentFailure();
@@ -347,12 +346,12 @@ Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& c, const std:
     return s;
 }
 
-Summary mnuRestore_Click(Env& env, RestoreSeams& seams, MainControls& controls, const Options& options) {
+Summary Run(Env& env, MainControls& controls, const Options& options) {
     const std::optional<std::string> folder = env.os.shell.BrowseForFolder(
         controls.form.handle(), "Select the backup folder to restore the drivers from.",
         kBifReturnOnlyFsDirs);
     if (!folder || folder->empty()) return Summary{};
-    return RestoreFolder(env, seams, controls, *folder, options);
+    return RestoreFolder(env, controls, *folder, options);
 }
 
 }  // namespace zv::restore

@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/setup.h"
 #include "support/env.h"
 #include "ui/controls.h"
 
 namespace zv::restore {
 
 inline constexpr const char* kReportName = "restore-report.csv";
-inline constexpr Dword kMbYesNo = 0x4;
 
 enum class Outcome { Staged, Installed, AlreadyPresent, Damaged, Failed };
 
@@ -59,15 +57,19 @@ struct Options {
     std::function<bool()> stop;
     // Offer to restart Windows at the end when an install asked for it (the window).
     bool offerRestart = true;
+    // Why the 32-bit program on 64-bit Windows did not hand over to the 64-bit one (its
+    // drivers can then only be staged); "" where no hand-over was tried.
+    std::string handOverFailure;
 };
 
-// File, Restore from backup...: asks for the folder with the shell's folder browser
-// (the command line's shell answers with its argument), then restores it.
-Summary mnuRestore_Click(Env& env, RestoreSeams& seams, MainControls& controls, const Options& options);
+// The restore run of File, Restore from backup... and of /restore: asks for the folder
+// with the shell's folder browser (the command line's shell answers with its argument),
+// then restores it.
+Summary Run(Env& env, MainControls& controls, const Options& options);
 
-// The restore of one chosen folder.
-Summary RestoreFolder(Env& env, RestoreSeams& seams, MainControls& controls, const std::string& folder,
-                      const Options& options);
+// The restore of one chosen folder. The driver-store and installer calls run off the
+// window's thread (IUi::RunOffThread): an install can take minutes.
+Summary RestoreFolder(Env& env, MainControls& controls, const std::string& folder, const Options& options);
 
 [[nodiscard]] const char* OutcomeName(Outcome outcome);
 // The system's text for an error, or setupapi's own for the INF errors that FormatMessage

@@ -50,7 +50,7 @@ double Val(const std::string& text) {
 }
 
 void RaiseWin32(ISystem& system, Dword win32Error) {
-    switch (static_cast<Long>(win32Error)) {
+    switch (win32Error) {
         case kErrorFileNotFound: Raise(kErrFileNotFound);
         case kErrorPathNotFound: Raise(kErrPathNotFound);
         case kErrorAccessDenied:

@@ -42,7 +42,7 @@ TEST_F(FileDataContract, Sha256OfKnownContents) {
     }
     std::string hex = "unchanged";
     EXPECT_FALSE(fx->data().Sha256File(at("missing"), &hex));
-    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(fx->data().GetLastError(), kErrorFileNotFound);
     EXPECT_EQ(hex, "unchanged");
 }
 
@@ -56,9 +56,9 @@ TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
     EXPECT_FALSE(fx->data().ReadWholeFile(at("f.inf"), bytes.size() - 1, &kept));
     EXPECT_EQ(kept, "kept");
     EXPECT_FALSE(fx->data().ReadWholeFile(at("missing.inf"), 100, &kept));
-    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(fx->data().GetLastError(), kErrorFileNotFound);
     EXPECT_FALSE(fx->data().ReadWholeFile(at("no\\such.inf"), 100, &kept));
-    EXPECT_EQ(fx->data().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fx->data().GetLastError(), kErrorPathNotFound);
 }
 
 // The hashed copy ends as CopyFileA(from, to, FALSE) ends (result, error, the target's bytes,

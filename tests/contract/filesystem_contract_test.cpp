@@ -32,9 +32,9 @@ TEST_F(FileSystemContract, AttributesOfFilesFoldersAndMissingPaths) {
     EXPECT_EQ(fs().GetFileAttributes(at("sub\\..\\plain.sys")), fs().GetFileAttributes(at("plain.sys")));
 
     EXPECT_EQ(fs().GetFileAttributes(at("missing.sys")), kInvalidFileAttributes);
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorFileNotFound);
     EXPECT_EQ(fs().GetFileAttributes(at("nofolder\\missing.sys")), kInvalidFileAttributes);
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorPathNotFound);
     // Names are never wildcard-expanded.
     EXPECT_EQ(fs().GetFileAttributes(at("*.sys")), kInvalidFileAttributes);
 
@@ -45,14 +45,14 @@ TEST_F(FileSystemContract, AttributesOfFilesFoldersAndMissingPaths) {
 
 TEST_F(FileSystemContract, CreateDirectoryNeedsTheParentAndFailsOnAnExistingName) {
     EXPECT_FALSE(fs().CreateDirectory(at("a\\b")));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorPathNotFound);
     EXPECT_TRUE(fs().CreateDirectory(at("a")));
     EXPECT_TRUE(fs().CreateDirectory(at("a\\b")));
     EXPECT_FALSE(fs().CreateDirectory(at("A")));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorAlreadyExists));
+    EXPECT_EQ(fs().GetLastError(), kErrorAlreadyExists);
     fx->writeFile(at("file"), "x");
     EXPECT_FALSE(fs().CreateDirectory(at("file")));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorAlreadyExists));
+    EXPECT_EQ(fs().GetLastError(), kErrorAlreadyExists);
 }
 
 TEST_F(FileSystemContract, TrailingDotsAndBlanksOfNamesAreDropped) {
@@ -74,11 +74,11 @@ TEST_F(FileSystemContract, CopyFileReplacesAndReportsMissingSourceOrFolder) {
     EXPECT_EQ(fx->readFile(at("new.sys")), bytes);
 
     EXPECT_FALSE(fs().CopyFile(at("src.sys"), at("dst.sys"), true));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorFileExists));
+    EXPECT_EQ(fs().GetLastError(), kErrorFileExists);
     EXPECT_FALSE(fs().CopyFile(at("missing.sys"), at("x.sys"), false));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorFileNotFound);
     EXPECT_FALSE(fs().CopyFile(at("src.sys"), at("nofolder\\x.sys"), false));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorPathNotFound);
     EXPECT_FALSE(fx->readFile(at("x.sys")));
 
     // A system file copies like any other, and keeps its attribute.
@@ -112,7 +112,7 @@ TEST_F(FileSystemContract, ListingIncludesDotEntriesAndHiddenOnesWithTheirAttrib
         }
     }
     EXPECT_FALSE(fs().FindFiles(at("nostore\\*"), &entries));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorPathNotFound);
 }
 
 TEST_F(FileSystemContract, WritingOpensWithoutTruncatingAndDeleteRemoves) {
@@ -127,9 +127,9 @@ TEST_F(FileSystemContract, WritingOpensWithoutTruncatingAndDeleteRemoves) {
     EXPECT_TRUE(fs().DeleteFile(at("out.bin")));
     EXPECT_FALSE(fx->readFile(at("out.bin")));
     EXPECT_FALSE(fs().DeleteFile(at("out.bin")));
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorFileNotFound);
     EXPECT_EQ(fs().OpenForWrite(at("nofolder\\out.bin")), kInvalidHfile);
-    EXPECT_EQ(fs().GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+    EXPECT_EQ(fs().GetLastError(), kErrorPathNotFound);
 }
 
 TEST_F(FileSystemContract, RedirectionSwitchIsHarmlessWhereThereIsNone) {

@@ -35,16 +35,16 @@ TEST(SetupContract, StagesIntoTheInfFolderAndKnowsAnInfItHasAlready) {
     f->writeFile(source, text);
     f->writeFile(f->folder() + "\\zvcard.cat", "catalog");
     std::string stored;
-    Dword error = 99;
-    ASSERT_TRUE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored, &error)) << error;
+    ASSERT_TRUE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored))
+        << f->setup().GetLastError();
     f->staged(stored);
-    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(f->setup().GetLastError(), 0u);
     EXPECT_EQ(Upper(FolderOf(stored)), Upper(f->windowsFolder() + "\\inf"));
     EXPECT_EQ(f->readFile(stored), text);
 
     std::string again;
-    EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &again, &error));
-    EXPECT_EQ(error, static_cast<Dword>(kErrorFileExists));
+    EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &again));
+    EXPECT_EQ(f->setup().GetLastError(), kErrorFileExists);
     EXPECT_EQ(Upper(again), Upper(stored));
 }
 
@@ -56,8 +56,8 @@ TEST(SetupContract, FailsWithTheReasonForBadInfs) {
     };
     auto f = MakeSetupContractFixture();
     const Case cases[] = {
-        {"zvmissing.inf", "", static_cast<Dword>(kErrorFileNotFound)},
-        {"zvnocat.inf", Inf(*f, "zvnotthere.cat"), static_cast<Dword>(kErrorFileNotFound)},
+        {"zvmissing.inf", "", kErrorFileNotFound},
+        {"zvnocat.inf", Inf(*f, "zvnotthere.cat"), kErrorFileNotFound},
         {"zvstyle.inf", Inf(*f, "", "\"$Something$\""), 0xE0000100u},
     };
     for (const Case& c : cases) {
@@ -65,10 +65,9 @@ TEST(SetupContract, FailsWithTheReasonForBadInfs) {
         const std::string source = f->folder() + "\\" + c.name;
         if (!c.text.empty()) f->writeFile(source, c.text);
         std::string stored = "unchanged";
-        Dword error = 0;
-        EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored, &error));
+        EXPECT_FALSE(f->setup().CopyOEMInf(source, kSpostPath, kSpCopyNoOverwrite, &stored));
         if (!stored.empty() && stored != "unchanged") f->staged(stored);
-        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(f->setup().GetLastError(), c.error);
         EXPECT_TRUE(stored.empty());
     }
 }

@@ -5,14 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "platform/setup.h"
+#include "platform/driver_setup.h"
 
 namespace zv::contract {
 
 class SetupContractFixture {
 public:
     virtual ~SetupContractFixture() = default;
-    virtual ISetup& setup() = 0;
+    virtual IDriverSetup& setup() = 0;
     [[nodiscard]] virtual const std::string& folder() const = 0;  // empty when the test starts
     [[nodiscard]] virtual std::string windowsFolder() const = 0;
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;

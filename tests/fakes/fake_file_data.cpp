@@ -24,16 +24,16 @@ void FakeFileData::failOn(const std::string& path) {
 
 bool FakeFileData::read(const std::string& path, std::string* bytes) {
     if (m_failing.count(Upper(path))) {
-        m_lastError = static_cast<Dword>(kErrorAccessDenied);
+        m_lastError = kErrorAccessDenied;
         return false;
     }
     auto data = m_files.contents(path);
     if (!data) {
         // A folder cannot be opened for reading; a missing file's error tells whether its folder exists.
         const std::string parent = path.substr(0, path.find_last_of("\\/"));
-        const Long error = m_files.exists(path)       ? kErrorAccessDenied
-                           : m_files.isFolder(parent) ? kErrorFileNotFound
-                                                      : kErrorPathNotFound;
+        const Dword error = m_files.exists(path)       ? kErrorAccessDenied
+                            : m_files.isFolder(parent) ? kErrorFileNotFound
+                                                       : kErrorPathNotFound;
         m_lastError = static_cast<Dword>(error);
         return false;
     }
@@ -65,7 +65,7 @@ bool FakeFileData::CopyFileHashed(const std::string& from, const std::string& to
                                   std::string* sha256hex) {
     ++hashedCopies;
     if (m_failing.count(Upper(from))) {
-        m_lastError = static_cast<Dword>(kErrorAccessDenied);
+        m_lastError = kErrorAccessDenied;
         return false;
     }
     if (!m_files.CopyFile(from, to, false)) {

@@ -8,7 +8,6 @@
 namespace zv::fakes {
 namespace {
 
-constexpr Dword kErrorInvalidFunctionD = static_cast<Dword>(kErrorInvalidFunction);
 // MAX_PATH: a full path and its terminating NUL.
 constexpr std::size_t kMaxPath = 260;
 
@@ -117,7 +116,7 @@ std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dwo
             part.pop_back();  // an inner segment loses one trailing dot
         }
         if (std::any_of(part.begin(), part.end(), BadNameChar)) {
-            *error = static_cast<Dword>(kErrorInvalidName);
+            *error = kErrorInvalidName;
             return std::nullopt;
         }
         parts.push_back(part);
@@ -125,11 +124,11 @@ std::optional<std::string> FakeFileSystem::resolve(const std::string& input, Dwo
     std::string full = drive + "\\";
     for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "\\" : "") + parts[i];
     if (!longForm && full.size() >= kMaxPath) {
-        *error = static_cast<Dword>(kErrorFilenameExcedRange);
+        *error = kErrorFilenameExcedRange;
         return std::nullopt;
     }
     if (!m_nodes.count(keyOf(drive + "\\"))) {
-        *error = static_cast<Dword>(kErrorPathNotFound);
+        *error = kErrorPathNotFound;
         return std::nullopt;
     }
     // WOW64: a 32-bit process sees SysWOW64 where it asks for system32.
@@ -218,8 +217,7 @@ bool FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FindEntry
     if (!full) return fail(error);
     if (forced("FindFiles", *full)) return false;
     const Node* dir = find(*full);
-    if (!dir || !(dir->attributes & kFileAttributeDirectory))
-        return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!dir || !(dir->attributes & kFileAttributeDirectory)) return fail(kErrorPathNotFound);
     if (full->size() > 3) {
         for (const char* dots : {".", ".."})
             if (Matches(mask, dots)) entries->push_back({dots, dir->attributes});
@@ -231,7 +229,7 @@ bool FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FindEntry
         if (name.empty() || name.find('\\') != std::string::npos) continue;
         if (Matches(mask, name)) entries->push_back({name, it->second.attributes});
     }
-    if (entries->empty()) return fail(static_cast<Dword>(kErrorFileNotFound));
+    if (entries->empty()) return fail(kErrorFileNotFound);
     return true;
 }
 
@@ -241,10 +239,9 @@ bool FakeFileSystem::CreateDirectory(const std::string& path) {
     auto full = resolve(path, &error);
     if (!full) return fail(error);
     if (forced("CreateDirectory", *full)) return false;
-    if (find(*full)) return fail(static_cast<Dword>(kErrorAlreadyExists));
+    if (find(*full)) return fail(kErrorAlreadyExists);
     const Node* parent = find(parentOf(*full));
-    if (!parent || !(parent->attributes & kFileAttributeDirectory))
-        return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!parent || !(parent->attributes & kFileAttributeDirectory)) return fail(kErrorPathNotFound);
     m_nodes[keyOf(*full)] = Node{*full, kFileAttributeDirectory, {}};
     return true;
 }
@@ -259,18 +256,16 @@ bool FakeFileSystem::CopyFile(const std::string& existing, const std::string& ne
     if (forced("CopyFile", *src) || forced("CopyFile", *dst)) return false;
     const Node* from = find(*src);
     if (!from) return fail(missingError(*src));
-    if (from->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
+    if (from->attributes & kFileAttributeDirectory) return fail(kErrorAccessDenied);
     const Node* parent = find(parentOf(*dst));
-    if (!parent || !(parent->attributes & kFileAttributeDirectory))
-        return fail(static_cast<Dword>(kErrorPathNotFound));
+    if (!parent || !(parent->attributes & kFileAttributeDirectory)) return fail(kErrorPathNotFound);
     Node* to = find(*dst);
     if (to) {
-        if (to->attributes & kFileAttributeDirectory) return fail(static_cast<Dword>(kErrorAccessDenied));
-        if (failIfExists) return fail(static_cast<Dword>(kErrorFileExists));
+        if (to->attributes & kFileAttributeDirectory) return fail(kErrorAccessDenied);
+        if (failIfExists) return fail(kErrorFileExists);
         // A file is never copied onto itself: the open source stands in the way of its replacing.
-        if (to == from) return fail(static_cast<Dword>(kErrorSharingViolation));
-        if (to->attributes & (kFileAttributeReadonly | kFileAttributeHidden))
-            return fail(static_cast<Dword>(kErrorAccessDenied));
+        if (to == from) return fail(kErrorSharingViolation);
+        if (to->attributes & (kFileAttributeReadonly | kFileAttributeHidden)) return fail(kErrorAccessDenied);
         to->data = from->data;
         to->attributes = from->attributes;
         return true;
@@ -304,9 +299,9 @@ bool FakeFileSystem::DeleteFile(const std::string& path) {
     const Node* node = find(*full);
     if (!node) return fail(missingError(*full));
     if (node->attributes & (kFileAttributeDirectory | kFileAttributeReadonly))
-        return fail(static_cast<Dword>(kErrorAccessDenied));
+        return fail(kErrorAccessDenied);
     for (const auto& [h, open] : m_open)
-        if (open.key == keyOf(*full)) return fail(static_cast<Dword>(kErrorSharingViolation));
+        if (open.key == keyOf(*full)) return fail(kErrorSharingViolation);
     m_nodes.erase(keyOf(*full));
     return true;
 }
@@ -319,11 +314,11 @@ Hfile FakeFileSystem::OpenForWrite(const std::string& path) {
     if (forced("OpenForWrite", *full)) return kInvalidHfile;
     Node* node = find(*full);
     if (node && (node->attributes & (kFileAttributeDirectory | kFileAttributeReadonly)))
-        return fail(static_cast<Dword>(kErrorAccessDenied)), kInvalidHfile;
+        return fail(kErrorAccessDenied), kInvalidHfile;
     if (!node) {
         const Node* parent = find(parentOf(*full));
         if (!parent || !(parent->attributes & kFileAttributeDirectory))
-            return fail(static_cast<Dword>(kErrorPathNotFound)), kInvalidHfile;
+            return fail(kErrorPathNotFound), kInvalidHfile;
         m_nodes[keyOf(*full)] = Node{*full, kFileAttributeArchive, {}};
     }
     const Hfile h = m_nextHandle;
@@ -335,9 +330,9 @@ Hfile FakeFileSystem::OpenForWrite(const std::string& path) {
 bool FakeFileSystem::WriteFile(Hfile file, const void* data, Dword size, Dword* written) {
     note("WriteFile", std::to_string(size));
     auto it = m_open.find(file);
-    if (it == m_open.end()) return fail(static_cast<Dword>(kErrorInvalidHandle));
+    if (it == m_open.end()) return fail(kErrorInvalidHandle);
     auto node = m_nodes.find(it->second.key);
-    if (node == m_nodes.end()) return fail(static_cast<Dword>(kErrorInvalidHandle));
+    if (node == m_nodes.end()) return fail(kErrorInvalidHandle);
     if (forced("WriteFile", node->second.path)) return false;
     std::string& bytes = node->second.data;
     // OPEN_ALWAYS does not truncate: writing from the start overwrites in place.
@@ -350,12 +345,12 @@ bool FakeFileSystem::WriteFile(Hfile file, const void* data, Dword size, Dword* 
 
 bool FakeFileSystem::CloseFile(Hfile file) {
     note("CloseFile", std::to_string(HandleValue(file)));
-    return m_open.erase(file) ? true : fail(static_cast<Dword>(kErrorInvalidHandle));
+    return m_open.erase(file) ? true : fail(kErrorInvalidHandle);
 }
 
 bool FakeFileSystem::DisableFsRedirection(std::uintptr_t* oldValue) {
     log.push_back("DisableFsRedirection");
-    if (m_system32Key.empty()) return fail(kErrorInvalidFunctionD);
+    if (m_system32Key.empty()) return fail(kErrorInvalidFunction);
     *oldValue = m_redirectionOff ? 1 : 0;
     m_redirectionOff = true;
     return true;
@@ -363,7 +358,7 @@ bool FakeFileSystem::DisableFsRedirection(std::uintptr_t* oldValue) {
 
 bool FakeFileSystem::RevertFsRedirection(std::uintptr_t oldValue) {
     log.push_back("RevertFsRedirection");
-    if (m_system32Key.empty()) return fail(kErrorInvalidFunctionD);
+    if (m_system32Key.empty()) return fail(kErrorInvalidFunction);
     m_redirectionOff = oldValue != 0;
     return true;
 }

@@ -7,7 +7,7 @@
 namespace zv::fakes {
 namespace {
 
-constexpr Long kErrorInternetIncorrectHandleType = 12018;
+constexpr Dword kErrorInternetIncorrectHandleType = 12018;
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -53,7 +53,7 @@ void FakeInternet::fail(Step step, Dword error, int afterReads) {
     m_failures[step] = {error, afterReads};
 }
 
-bool FakeInternet::failed(Step step, Long) {
+bool FakeInternet::failed(Step step, Dword) {
     auto it = m_failures.find(step);
     if (it == m_failures.end()) return false;
     m_lastError = it->second.first;
@@ -298,7 +298,7 @@ bool FakeInternet::InternetReadFile(Hinternet file, void* buffer, Dword toRead, 
     auto f = m_failures.find(Step::Read);
     if (f != m_failures.end() && r->reads >= f->second.second) {
         ++r->reads;
-        return setError(static_cast<Long>(f->second.first));
+        return setError(f->second.first);
     }
     ++r->reads;
     std::size_t& pos = m_readPos[file];

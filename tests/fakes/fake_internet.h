@@ -14,8 +14,8 @@
 
 namespace zv::fakes {
 
-inline constexpr Long kErrorHttpHeaderNotFound = 12150;
-inline constexpr Long kErrorHttpHeaderAlreadyExists = 12155;
+inline constexpr Dword kErrorHttpHeaderNotFound = 12150;
+inline constexpr Dword kErrorHttpHeaderAlreadyExists = 12155;
 
 struct FakeResponse {
     std::string statusLine = "HTTP/1.0 200 OK";
@@ -108,8 +108,8 @@ private:
     Request* request(Hinternet h);
     const FakeResponse* responseFor(const Request& r) const;
     std::optional<std::string> queryValue(const Request& r, Dword level) const;
-    bool failed(Step step, Long error);
-    bool setError(Long error) {
+    bool failed(Step step, Dword error);
+    bool setError(Dword error) {
         m_lastError = static_cast<Dword>(error);
         return false;
     }

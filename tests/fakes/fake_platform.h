@@ -27,7 +27,7 @@ struct FakePlatform {
     FakeInternet internet;
     FakeShell shell;
     FakeUi ui;
-    FakeDriverSetup setup;
+    FakeDriverSetup setup{files};
     FakeFileData data{files};
     FakeLocale locale;
     FakeDevices devices;

@@ -9,7 +9,7 @@ namespace zv::fakes {
 namespace {
 
 constexpr Dword kWriteRights = 0x0002 | 0x0004 | 0x0020 | 0x10000 | 0x40000 | 0x80000;
-constexpr Long kErrorInvalidParameter = 87;
+constexpr Dword kErrorInvalidParameter = 87;
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

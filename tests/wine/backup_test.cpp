@@ -141,7 +141,7 @@ protected:
     }
     void run(std::optional<std::string> folder) {
         shell.queueFolder(std::move(folder));
-        (void)cmdBackup_Click(env, c.controls, fakes::ListRows(c.list));
+        (void)backup::Run(env, c.controls, fakes::ListRows(c.list));
     }
     std::vector<std::string> titles() const {
         std::vector<std::string> out;
@@ -221,8 +221,8 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
 
 TEST_F(BackupWine, CancelAndNoTickWriteNothing) {
     driver("Card", "Net", tag + "-none.inf", false);
-    (void)cmdBackup_Click(env, c.controls,
-                          fakes::ListRows(c.list));  // the browser is not opened, so nothing is queued
+    (void)backup::Run(env, c.controls,
+                      fakes::ListRows(c.list));  // the browser is not opened, so nothing is queued
     EXPECT_EQ(titles(), std::vector<std::string>{"Driver"});
     c.list.rows[0].checked = true;
     run(std::nullopt);
@@ -403,7 +403,7 @@ TEST_F(BackupWine, TheWindowAnswersWithin250MsWhileA300MbPackageCopies) {
         stopped = true;
     });
     shell.queueFolder(chosen);
-    const backup::BackupResult result = cmdBackup_Click(pumpingEnv, controls, fakes::ListRows(c.list));
+    const backup::BackupResult result = backup::Run(pumpingEnv, controls, fakes::ListRows(c.list));
     done = true;
     // A message sent just now still wants its answer.
     for (MSG msg; !stopped;) {

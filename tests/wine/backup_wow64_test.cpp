@@ -77,7 +77,7 @@ TEST(BackupWow64, FindsFilesThatOnlyTheNativeSystemFolderHolds) {
     c.list.rows.back().sub[5] = tag + "-64.inf";
     c.list.rows.back().checked = true;
     shell.queueFolder(chosen);
-    (void)cmdBackup_Click(env, c.controls, fakes::ListRows(c.list));
+    (void)backup::Run(env, c.controls, fakes::ListRows(c.list));
 
     const std::string copied = chosen + "\\Zorvane\\Net\\Card\\" + tag;
     EXPECT_EQ(Read(copied + "-64.sys"), "64-bit");
@@ -148,7 +148,7 @@ TEST(BackupWow64, ThePackageOfTheNativeStoreAndTheSectionsOfTheNativeArchitectur
         real.c.list.rows.back().checked = true;
     }
     real.shell.queueFolder(chosen);
-    (void)cmdBackup_Click(real.env, real.c.controls, fakes::ListRows(real.c.list));
+    (void)backup::Run(real.env, real.c.controls, fakes::ListRows(real.c.list));
 
     const std::string net = chosen + "\\Zorvane\\Net\\";
     EXPECT_EQ(real.ui.shown.back().title, "Backup");

@@ -1,5 +1,7 @@
 // File, Restore from backup... in the real window: the menu item, its command, and
-// Ctrl+R through the message pump's accelerators, so the restore needs no mouse.
+// Ctrl+R through the message pump's accelerators, so the restore needs no mouse; the
+// one restart question at the end of a restore; File, Verify backup... on a backup
+// before and after one of its files changed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "fakes/fake_file_data.h"
 #include "fakes/fake_platform.h"
 #include "resources/resource.h"
 #include "ui/win32/main_window.h"
@@ -63,6 +66,65 @@ TEST_F(RestoreMenuTest, CtrlRStartsTheRestoreAndRAloneDoesNot) {
     EXPECT_EQ(runs, 0);
     EXPECT_TRUE(press('R', true));
     EXPECT_EQ(runs, 1);
+}
+
+class WindowRunsTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform p;
+    std::unique_ptr<MainWindow> window;
+
+    void SetUp() override {
+        p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");
+        p.files.addDrive('D');
+        p.files.addFolder("C:\\WINDOWS\\inf");
+        window = std::make_unique<MainWindow>(p.env, GetModuleHandleA(nullptr));
+        ASSERT_TRUE(window->create());
+    }
+    void TearDown() override { window.reset(); }
+    void menu(int id, const std::string& folder) {
+        p.shell.queueFolder(folder);
+        SendMessageA(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
+    [[nodiscard]] const fakes::ShownMessage& last() const { return p.ui.shown.back(); }
+};
+
+// Two drivers whose installs each ask for a restart: one question, after both.
+TEST_F(WindowRunsTest, ARestoreAsksOnceToRestartWhenAnInstallAskedForIt) {
+    for (const char* id : {"PCI\\VEN_1", "PCI\\VEN_2"}) {
+        const std::string name = std::string(id).substr(4);
+        p.files.addFile("D:\\R\\" + name + "\\" + name + ".inf",
+                        "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Manufacturer]\r\nM=Models\r\n"
+                        "[Models]\r\nDevice=Install, " +
+                            std::string(id) + "\r\n");
+        p.setup.presentIds.push_back(id);
+        p.setup.rebootIds.push_back(id);
+    }
+    menu(IDM_RESTORE, "D:\\R");
+    EXPECT_EQ(p.setup.installs.size(), 2u);
+    int questions = 0;
+    for (const auto& m : p.ui.shown) questions += m.text.find("Restart Windows now?") != std::string::npos;
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(last().style & kMbYesNo, kMbYesNo);
+    EXPECT_EQ(p.system.restarts, 1);  // the fake box answers yes
+}
+
+TEST_F(WindowRunsTest, VerifyBackupTellsAnIntactBackupFromADamagedOne) {
+    const std::string root = "D:\\B\\Zorvane";
+    const std::string bytes = "card driver";
+    p.files.addFile(root + "\\Net\\Card\\card.sys", bytes);
+    p.files.addFile(root + "\\backup-report.csv",
+                    "Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text\r\n"
+                    "Card,Net,oem3.inf,card.sys,copied,C:\\WINDOWS\\system32\\drivers\\card.sys," +
+                        std::to_string(bytes.size()) + "," + fakes::Sha256Hex(bytes) + ",,\r\n");
+    menu(IDM_VERIFY, "D:\\B");
+    EXPECT_NE(last().text.find("1 intact, 0 damaged"), std::string::npos) << last().text;
+    EXPECT_EQ(last().style, kMbIconInformation);
+
+    p.files.addFile(root + "\\Net\\Card\\card.sys", "card driveR");
+    menu(IDM_VERIFY, "D:\\B");
+    EXPECT_NE(last().text.find("0 intact, 1 damaged"), std::string::npos) << last().text;
+    EXPECT_NE(last().text.find("Net\\Card: damaged, card.sys changed"), std::string::npos) << last().text;
+    EXPECT_EQ(last().style, kMbIconExclamation);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The restore under Wine: the real driver-store calls on a backup folder of uniquely
 // named INFs (one good with its catalog, one without a catalog line, one whose
 // catalog is missing, one broken), and the worker thread that keeps the window's
-// messages flowing during a setup call. What the store received is removed afterwards.
+// messages flowing while a driver is installed. What the store received is removed afterwards.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,12 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "fakes/fake_setup.h"
+#include "fakes/fake_controls.h"
+#include "fakes/fake_platform.h"
 #include "platform/win32/factories.h"
 #include "restore/restore_run.h"
 #include "ui/win32/ui_win32.h"
@@ -73,10 +75,7 @@ TEST_F(WineRestore, StagesIntoTheStoreAndReportsTheDriversThatFail) {
     Write(m_backup / "Net" / "Bad" / (bad + ".inf"), "garbage\x01\r\n");
 
     RealFilesEnv e;
-    auto setup = win32::MakeSetup();
-    auto contents = win32::MakeFileContents();
-    RestoreSeams seams{*setup, *contents};
-    const restore::Summary s = restore::RestoreFolder(e.env, seams, e.c.controls, m_backup.string(), {});
+    const restore::Summary s = restore::RestoreFolder(e.env, e.c.controls, m_backup.string(), {});
     const std::string infFolder = WindowsFolder() + "\\inf\\";
     for (const auto& item : s.items)
         if (!item.storedAs.empty()) {
@@ -123,21 +122,23 @@ TEST_F(WineRestore, StagesIntoTheStoreAndReportsTheDriversThatFail) {
     EXPECT_EQ(s.counts.failed, 2);
 
     // Again: the same INFs are in the store already.
-    const restore::Summary again = restore::RestoreFolder(e.env, seams, e.c.controls, m_backup.string(), {});
+    const restore::Summary again = restore::RestoreFolder(e.env, e.c.controls, m_backup.string(), {});
     ASSERT_EQ(again.items.size(), 4u);
     EXPECT_EQ(again.items[2].outcome, restore::Outcome::AlreadyPresent);
     EXPECT_EQ(again.items[2].storedAs, s.items[2].storedAs);
 }
 
-// A slow setup call: the thread's messages are handled while it runs.
-class SlowSetup : public fakes::FakeSetup {
+// The driver store on a fake machine whose setup calls are slow or throw, run by the
+// window's message pump.
+class PumpedSetup : public fakes::FakeDriverSetup {
 public:
-    using FakeSetup::FakeSetup;
-    bool CopyOEMInf(const std::string&, Dword, Dword, std::string* destination, Dword* lastError) override {
+    using FakeDriverSetup::FakeDriverSetup;
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style,
+                    std::string* destination) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        if (destination) *destination = "C:\\windows\\inf\\oem9.inf";
-        if (lastError) *lastError = 0;
-        return true;
+        // Out of memory inside the installer's call, say.
+        if (source.find("throws") != std::string::npos) throw std::bad_alloc();
+        return FakeDriverSetup::CopyOEMInf(source, mediaType, style, destination);
     }
 };
 
@@ -146,47 +147,37 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     ++g_ticks;
 }
 
-TEST(WineResponsiveSetup, MessagesAreHandledDuringASetupCall) {
-    fakes::FakeFileSystem files;
-    SlowSetup slow(files);
-    win32::UiWin32 ui;
-    auto responsive = win32::MakeResponsiveSetup(slow, ui);
+// The window's messages are handled while a driver is staged, and what the worker throws
+// becomes the failure of that driver alone; before, it ended the program.
+TEST(WinePumpedRestore, MessagesFlowAndAWorkersExceptionFailsOnlyThatDriver) {
+    fakes::FakePlatform p;
+    p.files.addFolder("C:\\WINDOWS\\inf");
+    const std::string inf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+    p.files.addFile("C:\\B\\A\\throws.inf", inf + "; a\r\n");
+    p.files.addFile("C:\\B\\B\\fine.inf", inf + "; b\r\n");
+    PumpedSetup setup(p.files);
+    // Message boxes stay scripted; the work goes off the thread as in the program.
+    struct PumpingUi : fakes::FakeUi {
+        win32::UiWin32 real;
+        void RunOffThread(const std::function<void()>& work) override { real.RunOffThread(work); }
+    } ui;
+    Platform os{p.registry, p.profile, p.system, p.files,  p.internet, p.shell,
+                ui,         setup,     p.data,   p.locale, p.devices};
+    Env env{os, p.errors, p.app};
+    fakes::FakeControls c;
+    restore::Options options;
+    options.confirm = false;
+    options.offerRestart = false;
     g_ticks = 0;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &Tick);
-    std::string stored;
-    Dword error = 1;
-    EXPECT_TRUE(responsive->CopyOEMInf("x.inf", kSpostPath, 0, &stored, &error));
+    const restore::Summary s = restore::RestoreFolder(env, c.controls, "C:\\B", options);
     ::KillTimer(nullptr, timer);
-    EXPECT_EQ(stored, "C:\\windows\\inf\\oem9.inf");
-    EXPECT_EQ(error, 0u);
-    EXPECT_GE(g_ticks, 5);
-}
-
-// What the worker throws (here: out of memory inside the installer's call) is thrown again
-// on the calling thread, where the restore makes it the failure of that driver; before,
-// it ended the program.
-class ThrowingSetup : public fakes::FakeSetup {
-public:
-    using FakeSetup::FakeSetup;
-    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style, std::string* destination,
-                    Dword* lastError) override {
-        if (source.find("throws") != std::string::npos) throw std::bad_alloc();
-        return FakeSetup::CopyOEMInf(source, mediaType, style, destination, lastError);
-    }
-};
-
-TEST(WineResponsiveSetup, AWorkersExceptionIsTheFailureOfThatDriver) {
-    fakes::FakeFileSystem files;
-    files.addFolder("C:\\WINDOWS\\inf");
-    files.addFile("C:\\B\\B\\fine.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
-    ThrowingSetup throwing(files);
-    win32::UiWin32 ui;
-    auto responsive = win32::MakeResponsiveSetup(throwing, ui);
-    std::string stored;
-    Dword error = 0;
-    EXPECT_THROW((void)responsive->CopyOEMInf("C:\\B\\A\\throws.inf", kSpostPath, 0, &stored, &error),
-                 std::bad_alloc);
-    EXPECT_TRUE(responsive->CopyOEMInf("C:\\B\\B\\fine.inf", kSpostPath, 0, &stored, &error));
+    ASSERT_EQ(s.items.size(), 2u);
+    EXPECT_EQ(s.items[0].outcome, restore::Outcome::Failed);
+    EXPECT_FALSE(s.items[0].errorText.empty());
+    EXPECT_EQ(s.items[1].outcome, restore::Outcome::Staged);
+    // 800 ms of setup calls at a 20 ms timer.
+    EXPECT_GE(g_ticks, 15);
 }
 
 }  // namespace

@@ -4,14 +4,12 @@
 // before Windows 10, any of them under Wine) reads as not there.
 #include <windows.h>
 
-#include <setupapi.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win32/factories.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/setupapi_calls.h"
 
 namespace zv::win32 {
 namespace {
@@ -37,21 +35,10 @@ using GetDevicePropertyW = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const Prope
                                          PDWORD, DWORD);
 using GetDevNodeStatus = DWORD(WINAPI*)(PULONG, PULONG, DWORD, ULONG);
 
-// setupapi is bound on first use, as the restore binds it: the program does not import it.
-template <class Fn>
-Fn Setupapi(const char* name) {
-    return SystemProc<Fn>("setupapi.dll", name);
-}
-
+// A REG_SZ property: the driver key, the names.
 std::string RegistryText(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
-    static const auto getProperty =
-        Setupapi<decltype(&::SetupDiGetDeviceRegistryPropertyA)>("SetupDiGetDeviceRegistryPropertyA");
-    DWORD type = 0, size = 0;
-    getProperty(set, &device, property, &type, nullptr, 0, &size);
-    if (size == 0) return "";
-    std::vector<BYTE> data(size + 1, 0);
-    if (!getProperty(set, &device, property, &type, data.data(), size, nullptr) || type != REG_SZ) return "";
-    return std::string(reinterpret_cast<const char*>(data.data()));
+    std::vector<std::string> strings = DeviceStrings(set, device, property);
+    return strings.empty() ? "" : std::move(strings.front());
 }
 
 std::string Ansi(const wchar_t* text) {
@@ -71,34 +58,21 @@ public:
 
     bool ListDevices(std::vector<DeviceEntry>* devices, Dword* lastError) override {
         devices->clear();
-        static const auto getClassDevs = Setupapi<decltype(&::SetupDiGetClassDevsA)>("SetupDiGetClassDevsA");
-        static const auto enumDevice = Setupapi<decltype(&::SetupDiEnumDeviceInfo)>("SetupDiEnumDeviceInfo");
-        static const auto destroyList =
-            Setupapi<decltype(&::SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
-        if (!getClassDevs || !enumDevice || !destroyList ||
-            !Setupapi<void (*)()>("SetupDiGetDeviceRegistryPropertyA")) {
-            *lastError = ERROR_PROC_NOT_FOUND;
-            return false;
-        }
-        HDEVINFO set = getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
-        if (set == INVALID_HANDLE_VALUE) {
-            *lastError = ::GetLastError();
-            return false;
-        }
-        // Bound at run time, so the list's owner takes the bound destroy call.
-        const std::unique_ptr<void, decltype(destroyList)> owner(set, destroyList);
-        SP_DEVINFO_DATA device{};
-        device.cbSize = sizeof device;
-        for (DWORD i = 0; enumDevice(set, i, &device); ++i) {
-            DeviceEntry e;
-            e.driverKey = RegistryText(set, device, SPDRP_DRIVER);
-            e.name = RegistryText(set, device, SPDRP_FRIENDLYNAME);
-            if (e.name.empty()) e.name = RegistryText(set, device, SPDRP_DEVICEDESC);
-            e.present = present(set, device);
-            e.extensionInfs = stringList(set, device, kExtensionInfs);
-            devices->push_back(std::move(e));
-        }
-        return true;
+        DWORD error = 0;
+        const bool listed = ForEachDevice(
+            0,
+            [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
+                DeviceEntry e;
+                e.driverKey = RegistryText(set, device, SPDRP_DRIVER);
+                e.name = RegistryText(set, device, SPDRP_FRIENDLYNAME);
+                if (e.name.empty()) e.name = RegistryText(set, device, SPDRP_DEVICEDESC);
+                e.present = present(set, device);
+                e.extensionInfs = stringList(set, device, kExtensionInfs);
+                devices->push_back(std::move(e));
+            },
+            &error);
+        if (!listed) *lastError = error;
+        return listed;
     }
 
 private:

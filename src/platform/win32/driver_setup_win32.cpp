@@ -1,11 +1,13 @@
-// The driver store's package of a published INF, through setupapi, and the running
-// Windows' architecture.
+// The driver store, the devices present and the driver installer, over setupapi and
+// newdev, and the running Windows' architecture.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/setupapi_calls.h"
 #include "platform/win32/system_library.h"
 
 namespace zv::win32 {
@@ -14,17 +16,17 @@ namespace {
 // SetupGetInfDriverStoreLocationA exists from Vista on; Windows XP and Wine 8 do not export
 // it, so it is looked up at run time and its absence means "no package known".
 using GetLocationFn = BOOL(WINAPI*)(PCSTR, const void*, PCSTR, PSTR, DWORD, PDWORD);
-
-GetLocationFn ResolveGetLocation() {
-    // From the system folder: a setupapi.dll planted beside the program (on the same stick
-    // as a backup, say) must never be the one loaded.
-    HMODULE setupapi = LoadSystemLibrary("setupapi.dll");
-    if (!setupapi) return nullptr;
-    FARPROC p = ::GetProcAddress(setupapi, "SetupGetInfDriverStoreLocationA");
-    return reinterpret_cast<GetLocationFn>(reinterpret_cast<void (*)()>(p));
-}
-
+using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
+using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
 using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+
+// newdev.dll is loaded on first use and kept: it is not there on every system, and a
+// program that imported it would not start where it is missing. From the system folder
+// only: a newdev.dll beside the program would otherwise run as administrator.
+template <class Fn>
+Fn NewdevProc(const char* name) {
+    return SystemProc<Fn>("newdev.dll", name);
+}
 
 // IsWow64Process2 (Windows 10 1511 on) tells the machine's own processor; on ARM64 Windows
 // GetNativeSystemInfo answers an emulated x86 or x64 process with the emulated one.
@@ -49,8 +51,10 @@ std::uint16_t ReadNativeArchitecture() {
 
 class Win32DriverSetup final : public IDriverSetup {
 public:
+    Dword GetLastError() const override { return m_lastError; }
+
     bool GetInfDriverStoreLocation(const std::string& infPath, std::string* storeInf) override {
-        static const GetLocationFn getLocation = ResolveGetLocation();
+        static const auto getLocation = Setupapi<GetLocationFn>("SetupGetInfDriverStoreLocationA");
         if (!getLocation) return false;
         std::string buffer(MAX_PATH, '\0');
         DWORD needed = 0;
@@ -71,6 +75,70 @@ public:
         static const std::uint16_t native = ReadNativeArchitecture();
         return native;
     }
+
+    bool CopyOEMInf(const std::string& source, Dword mediaType, Dword style,
+                    std::string* destination) override {
+        static const auto copyOemInf = Setupapi<decltype(&::SetupCopyOEMInfA)>("SetupCopyOEMInfA");
+        if (destination) destination->clear();
+        if (!copyOemInf) return fail(ERROR_PROC_NOT_FOUND);
+        char dest[1024] = {};
+        DWORD needed = 0;
+        BOOL ok = copyOemInf(source.c_str(), nullptr, mediaType, style, dest, sizeof dest, &needed, nullptr);
+        DWORD error = ok ? 0 : ::GetLastError();
+        // Wine 8's ANSI call reports every failure as "insufficient buffer" when it is given a
+        // buffer for the name (it converts the name it does not have). Without a buffer it
+        // gives the real reason. No store path comes near the buffer's size.
+        if (!ok && error == ERROR_INSUFFICIENT_BUFFER) {
+            ok = copyOemInf(source.c_str(), nullptr, mediaType, style, nullptr, 0, nullptr, nullptr);
+            error = ok ? 0 : ::GetLastError();
+            dest[0] = '\0';
+        }
+        m_lastError = error;
+        // The store's name is filled in for an INF that is there already too.
+        if (destination && (ok || error == ERROR_FILE_EXISTS)) *destination = dest;
+        return ok != FALSE;
+    }
+
+    bool PresentDeviceIds(std::vector<std::string>* ids) override {
+        DWORD error = 0;
+        const bool listed = ForEachDevice(
+            DIGCF_PRESENT,
+            [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
+                for (DWORD property : {SPDRP_HARDWAREID, SPDRP_COMPATIBLEIDS})
+                    for (std::string& id : DeviceStrings(set, device, property))
+                        ids->push_back(std::move(id));
+            },
+            &error);
+        m_lastError = error;
+        return listed;
+    }
+
+    bool InstallOnDevices(const std::string& hardwareId, const std::string& infPath,
+                          bool* rebootNeeded) override {
+        BOOL reboot = FALSE;
+        BOOL ok = FALSE;
+        DWORD error = ERROR_PROC_NOT_FOUND;
+        if (static const auto update = NewdevProc<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
+            update) {
+            // No INSTALLFLAG_FORCE: a driver that is not better than the device's own is left out.
+            ok = update(nullptr, hardwareId.c_str(), infPath.c_str(), 0, &reboot);
+            error = ok ? 0 : ::GetLastError();
+        } else if (static const auto install = NewdevProc<DiInstallDriverFn>("DiInstallDriverA"); install) {
+            ok = install(nullptr, infPath.c_str(), 0, &reboot);
+            error = ok ? 0 : ::GetLastError();
+        }
+        if (rebootNeeded) *rebootNeeded = reboot != FALSE;
+        m_lastError = error;
+        return ok != FALSE;
+    }
+
+private:
+    bool fail(DWORD error) {
+        m_lastError = error;
+        return false;
+    }
+
+    Dword m_lastError = 0;
 };
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "platform/console.h"
 #include "platform/platform.h"
-#include "platform/setup.h"
 
 namespace zv::win32 {
 
@@ -17,12 +16,7 @@ std::unique_ptr<IShell> MakeShell();
 std::unique_ptr<IDriverSetup> MakeDriverSetup();
 std::unique_ptr<IFileData> MakeFileData();
 std::unique_ptr<ILocale> MakeLocale();
-std::unique_ptr<ISetup> MakeSetup();
 std::unique_ptr<IDevices> MakeDevices();
-std::unique_ptr<IFileContents> MakeFileContents();
 std::unique_ptr<IConsole> MakeConsole();
-// The setup calls on a worker thread while the calling thread processes its window
-// messages through ui: a driver install can take minutes, and the window must not freeze.
-std::unique_ptr<ISetup> MakeResponsiveSetup(ISetup& inner, IUi& ui);
 
 }  // namespace zv::win32

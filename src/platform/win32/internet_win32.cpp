@@ -28,14 +28,12 @@
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
-#include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
 
 // One blocking call, shared by the waiting thread and the worker: whichever lets go last frees it.
 struct Job {
-    UniqueHandle done;
     HINTERNET handle = nullptr;
     bool isRead = false;
     std::string headers;
@@ -57,14 +55,6 @@ void Run(Job& job) {
                                     static_cast<DWORD>(job.optional.size()));
     }
     job.error = job.ok ? 0 : ::GetLastError();
-    if (job.done) SetEvent(job.done.get());
-}
-
-DWORD WINAPI RunJob(LPVOID param) {
-    // The worker's own reference, handed over by the thread's creator.
-    const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(param));
-    Run(**job);
-    return 0;
 }
 
 class Win32Internet : public IInternet {
@@ -198,18 +188,7 @@ private:
     // Runs the job on a worker and waits for it up to the handle's bound. A worker still
     // stuck at the deadline keeps the job alive until its call returns.
     bool run(const std::shared_ptr<Job>& job, Hinternet handle) {
-        job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        auto workerRef = std::make_unique<std::shared_ptr<Job>>(job);
-        UniqueHandle thread;
-        if (job->done) thread.reset(::CreateThread(nullptr, 0, RunJob, workerRef.get(), 0, nullptr));
-        bool finished = true;
-        if (thread) {
-            (void)workerRef.release();  // the worker's now
-            finished = WaitDispatching(job->done.get(), boundOf(handle));
-        } else {
-            // No worker: make the call here, unbounded, rather than not at all.
-            Run(*job);
-        }
+        const bool finished = RunDispatching([job] { Run(*job); }, boundOf(handle));
         bool ok = false;
         if (finished) {
             ok = job->ok != FALSE;

@@ -3,6 +3,8 @@
 // processing inside long runs, and the waits for blocking calls on a worker.
 #include <windows.h>
 
+#include <functional>
+
 namespace zv::win32 {
 
 // Gives the windows their keyboard handling (dialog navigation, accelerators) ahead
@@ -19,6 +21,14 @@ bool DispatchPending();
 // INFINITE) passed first. After a WM_QUIT it only waits, and the quit is left for
 // the main loop.
 [[nodiscard]] bool WaitDispatching(HANDLE event, DWORD timeoutMs);
+
+// Runs work on a worker thread while this thread processes its messages, and waits up
+// to timeoutMs (INFINITE: until work has ended). What work throws is thrown again here.
+// False when the time ran out first: the worker is then left to finish on its own, so
+// work given a timeout must own everything it touches. When no worker can be started,
+// work runs right here. A message handler that throws (a test's program exit) leaves
+// through here too, after an unbounded work has ended.
+bool RunDispatching(std::function<void()> work, DWORD timeoutMs);
 
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();

@@ -175,7 +175,7 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
             // Sorting moves rows, which a running backup walks by position: not while it runs.
             if (hdr && hdr->hwndFrom == m_list.hwnd() && hdr->code == LVN_COLUMNCLICK &&
-                !m_logic->backupInProgress())
+                !m_logic->runInProgress())
                 m_list.sortByColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem,
                                          &frmMain::CompareListCells);
             break;

@@ -2,11 +2,7 @@
 
 #include <commctrl.h>
 
-#include <exception>
-#include <thread>
-
 #include "platform/win32/message_pump.h"
-#include "platform/win32/unique.h"
 #include "resources/resource.h"
 #include "ui/win32/about_window.h"
 
@@ -59,30 +55,7 @@ void UiWin32::DoEvents() {
 }
 
 void UiWin32::RunOffThread(const std::function<void()>& work) {
-    const UniqueHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    if (!done) {
-        work();  // no event to wait on: the work still gets done, only without the pump
-        return;
-    }
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        ::SetEvent(done.get());
-    });
-    try {
-        (void)WaitDispatching(done.get(), INFINITE);
-    } catch (...) {
-        // A handler run by the pump ended the program: the worker still holds references
-        // to this frame, so it is waited for before the unwinding goes on.
-        worker.join();
-        throw;
-    }
-    worker.join();
-    if (failure) std::rethrow_exception(failure);
+    (void)RunDispatching(work, INFINITE);
 }
 
 bool PreTranslate(HWND main, MSG& msg) {

@@ -25,7 +25,7 @@ public:
 private:
     fakes::FakeFileSystem m_fs;
     fakes::FakeFileData m_data{m_fs};
-    fakes::FakeDriverSetup m_setup;
+    fakes::FakeDriverSetup m_setup{m_fs};
     fakes::FakeLocale m_locale;
     std::string m_folder = "C:\\users\\tester\\Temp\\zv-data-1";
 };

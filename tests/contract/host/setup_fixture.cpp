@@ -1,7 +1,7 @@
 #include "contract/setup_fixture.h"
 
+#include "fakes/fake_driver_setup.h"
 #include "fakes/fake_filesystem.h"
-#include "fakes/fake_setup.h"
 
 namespace zv::contract {
 namespace {
@@ -12,7 +12,7 @@ public:
         m_fs.addFolder(m_folder);
         m_fs.addFolder("C:\\windows\\inf");
     }
-    ISetup& setup() override { return m_setup; }
+    IDriverSetup& setup() override { return m_setup; }
     const std::string& folder() const override { return m_folder; }
     std::string windowsFolder() const override { return "C:\\windows"; }
     void writeFile(const std::string& path, const std::string& bytes) override { m_fs.addFile(path, bytes); }
@@ -21,7 +21,7 @@ public:
 
 private:
     fakes::FakeFileSystem m_fs;
-    fakes::FakeSetup m_setup{m_fs, "C:\\windows"};
+    fakes::FakeDriverSetup m_setup{m_fs, "C:\\windows"};
     std::string m_folder = "C:\\users\\tester\\Temp\\zv-setup-1";
 };
 

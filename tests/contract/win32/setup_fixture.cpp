@@ -16,7 +16,7 @@ namespace {
 
 class RealSetupFixture final : public SetupContractFixture {
 public:
-    RealSetupFixture() : m_setup(win32::MakeSetup()) {
+    RealSetupFixture() : m_setup(win32::MakeDriverSetup()) {
         char temp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, temp);
         static int counter = 0;
@@ -34,7 +34,7 @@ public:
             std::filesystem::remove(std::filesystem::path(p).replace_extension(".pnf"), ec);
         }
     }
-    ISetup& setup() override { return *m_setup; }
+    IDriverSetup& setup() override { return *m_setup; }
     const std::string& folder() const override { return m_folder; }
     std::string windowsFolder() const override {
         char buffer[MAX_PATH] = {};
@@ -52,7 +52,7 @@ public:
     void staged(const std::string& path) override { m_staged.push_back(path); }
 
 private:
-    std::unique_ptr<ISetup> m_setup;
+    std::unique_ptr<IDriverSetup> m_setup;
     std::string m_folder;
     std::vector<std::string> m_staged;
 };

@@ -40,7 +40,7 @@ TEST(FrmMainRestore, BackupAndRestoreNeverRunAtOnce) {
     form.cmdBackup_Click();
     EXPECT_EQ(restores, 1);
     EXPECT_EQ(backups, 1);
-    EXPECT_FALSE(form.backupInProgress());
+    EXPECT_FALSE(form.runInProgress());
 }
 
 // Closing while Windows' installer works on a driver would cut it off: the program ends

@@ -167,7 +167,7 @@ TEST_F(FrmMainTest, CommandsDuringABackupRunDoNotRebuildOrRestart) {
         EXPECT_TRUE(ui.list.rows[1].checked);
     });
     p.ui.onDoEvents = [&](int) {
-        if (!form.backupInProgress()) return;  // the list read after the run pumps messages too
+        if (!form.runInProgress()) return;  // the list read after the run pumps messages too
         ui.check.ticked = 1;
         form.chkMicrosoft_Click();
         form.cmdBackup_Click();
@@ -178,7 +178,7 @@ TEST_F(FrmMainTest, CommandsDuringABackupRunDoNotRebuildOrRestart) {
     p.ui.onDoEvents = nullptr;
 
     EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(form.backupInProgress());
+    EXPECT_FALSE(form.runInProgress());
     // The box was ticked during the run: the list now matches it, read afresh.
     ASSERT_EQ(ui.list.rows.size(), 3u);
     for (const auto& row : ui.list.rows) EXPECT_FALSE(row.checked);
@@ -190,7 +190,7 @@ TEST_F(FrmMainTest, TwoClicksOnTheBoxDuringARunLeaveTheListAsItWas) {
     ui.list.rows[1].checked = true;
     form.setBackupRun([&](Env& env, MainControls&) { env.os.ui.DoEvents(); });
     p.ui.onDoEvents = [&](int) {
-        if (!form.backupInProgress()) return;
+        if (!form.runInProgress()) return;
         form.chkMicrosoft_Click();
         form.chkMicrosoft_Click();
     };
@@ -204,7 +204,7 @@ TEST_F(FrmMainTest, ARunThatEndsTheProgramOrFailsLeavesNoBusyFlagBehind) {
     frmMain form(p.env, ui.controls);
     form.setBackupRun([](Env&, MainControls&) { throw RuntimeError(kErrPathNotFound, "Path not found"); });
     EXPECT_THROW(form.cmdBackup_Click(), RuntimeError);
-    EXPECT_FALSE(form.backupInProgress());
+    EXPECT_FALSE(form.runInProgress());
 }
 
 }  // namespace

@@ -273,7 +273,7 @@ TEST(BackupPipeline, AFailedPackageCopyIsRecordedAndTheRunCompletes) {
         std::find_if(files.begin(), files.end(), [](const auto& f) { return f.file == "x86\\cardsvc.dll"; });
     ASSERT_NE(svc, files.end());
     EXPECT_EQ(svc->outcome, backup::FileOutcome::Failed);
-    EXPECT_EQ(svc->error, static_cast<Dword>(kErrorAccessDenied));
+    EXPECT_EQ(svc->error, kErrorAccessDenied);
     EXPECT_EQ(m.file(kRoot + "\\Net\\Next\\next.sys"), "next");
     EXPECT_NE(m.file(kRoot + "\\backup-report.csv").find(",x86\\cardsvc.dll,failed," + kRepo),
               std::string::npos);

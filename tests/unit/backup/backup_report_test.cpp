@@ -147,7 +147,7 @@ TEST(BackupReport, AReportThatCannotBeWrittenIsRecordedNotShownAsAnErrorOfTheRun
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
     EXPECT_EQ(m.result.end, backup::RunEnd::Completed);
     EXPECT_EQ(m.result.reportPath, "");
-    EXPECT_EQ(m.result.reportError, static_cast<Dword>(kErrorDiskFull));
+    EXPECT_EQ(m.result.reportError, kErrorDiskFull);
 }
 
 TEST(BackupReport, NoReportWithoutADriverBackedUp) {

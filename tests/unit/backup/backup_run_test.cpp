@@ -372,9 +372,8 @@ TEST(BackupRun, ASecondClickDuringTheRunDoesNotStartAnotherRun) {
     m.driver("Card", "Net", "oem1.inf");
     m.inf("oem1.inf", "", "", {});
     frmMain form(m.p.env, m.c.controls);  // the Backup button and File, Backup go through the window
-    form.setBackupRun([&](Env& env, MainControls& c) {
-        (void)cmdBackup_Click(env, c, ShownDrivers(c.lstDrivers, m.records));
-    });
+    form.setBackupRun(
+        [&](Env& env, MainControls& c) { (void)backup::Run(env, c, ShownDrivers(c.lstDrivers, m.records)); });
     m.p.ui.onDoEvents = [&](int call) {
         if (call == 1) {
             form.cmdBackup_Click();

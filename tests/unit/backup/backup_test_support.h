@@ -53,7 +53,7 @@ struct Machine {
     }
     void run(std::optional<std::string> chosen = std::string("D:\\Backup")) {
         p.shell.queueFolder(std::move(chosen));
-        result = cmdBackup_Click(p.env, c.controls, ShownDrivers(c.list, records));
+        result = backup::Run(p.env, c.controls, ShownDrivers(c.list, records));
     }
     [[nodiscard]] std::string file(const std::string& path) const {
         return p.files.contents(path).value_or("<none>");

@@ -106,7 +106,7 @@ TEST(InfReader, ASectionOf400NamesGivesThemAll) {
     EXPECT_EQ(names[366], "f0366.dll");
     EXPECT_EQ(names[399], "f0399.dll");
     EXPECT_FALSE(backup::ReadInf(p.env, "C:\\WINDOWS\\inf\\missing.inf", &inf, &error));
-    EXPECT_EQ(error, static_cast<Dword>(kErrorFileNotFound));
+    EXPECT_EQ(error, kErrorFileNotFound);
     EXPECT_EQ(backup::SourceDisksFilesOf(inf, "x86").size(), 400u);  // untouched
 }
 

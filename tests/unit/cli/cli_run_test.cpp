@@ -8,7 +8,6 @@
 #include "fakes/fake_console.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
-#include "fakes/fake_setup.h"
 #include "inventory/ReadDrivers.h"
 
 namespace zv {
@@ -25,9 +24,7 @@ const std::string kStore = "C:\\WINDOWS\\system32\\CatRoot\\{F750E6C3-38EE-11D1-
 // files, and the command line's console.
 struct Cli {
     fakes::FakePlatform p;
-    fakes::FakeSetup setup{p.files};
-    fakes::FakeFileContents contents{p.files};
-    RestoreSeams seams{setup, contents};
+    fakes::FakeDriverSetup& setup = p.setup;
     fakes::FakeConsole console;
 
     Cli() {
@@ -69,7 +66,7 @@ struct Cli {
     void accept() { p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No"); }
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;
-        return cli::RunCommandLine(p.os, seams, console, cli::SplitCommandLine(console.commandLine));
+        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.commandLine));
     }
     [[nodiscard]] Strings writes() const {
         Strings out;
@@ -192,7 +189,7 @@ TEST(CommandLine, BackupWritesTheTreeTheWindowWritesForTheSameTicks) {
     ASSERT_EQ(c.list.rows.size(), 2u);
     c.list.rows[0].checked = true;
     m.p.shell.queueFolder("D:\\Window");
-    (void)cmdBackup_Click(m.p.env, c.controls, ShownDrivers(c.list, shown));
+    (void)backup::Run(m.p.env, c.controls, ShownDrivers(c.list, shown));
     ASSERT_TRUE(m.p.reports().empty());
 
     EXPECT_EQ(m.run("/backup D:\\Cli\\new /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"), cli::kExitDone);

@@ -367,7 +367,7 @@ TEST_F(HttpFileTest, AMissingFolderOrAFailedWriteShowsTheMessage) {
         net.respondHost("srv", Page("data"));
         p.ui.shown.clear();
         const std::string name = missingFolder ? "C:\\nope\\v.txt" : "C:\\dl\\w.txt";
-        if (!missingFolder) files.failOn("WriteFile", name, static_cast<Dword>(kErrorDiskFull));
+        if (!missingFolder) files.failOn("WriteFile", name, kErrorDiskFull);
         std::size_t openBefore = net.openHandles();
         clsHTTP http(env);
         std::string content;

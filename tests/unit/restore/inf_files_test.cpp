@@ -17,7 +17,7 @@ TEST(FindInfFiles, WalksSubFoldersFilesFirstInNameOrder) {
     m.driver("Net\\A card", "notes.txt", "x");
     m.p.files.addFile(kBackup + "\\top.inf", Inf(""));
     m.p.files.addFile(kBackup + "\\Net\\A card\\deeper\\c.inf", Inf(""));
-    EXPECT_EQ(restore::FindInfFiles(m.p.env, m.contents, kBackup + "\\"),
+    EXPECT_EQ(restore::FindInfFiles(m.p.env, kBackup + "\\"),
               (Strings{kBackup + "\\top.inf", kBackup + "\\Net\\A card\\a.INF",
                        kBackup + "\\Net\\A card\\deeper\\c.inf", kBackup + "\\Net\\B card\\b.inf"}));
 }
@@ -38,7 +38,7 @@ TEST(FindInfFiles, APublishedCopyBesideTheSameOriginalCountsOnce) {
         Machine m;
         m.driver("Net", "card.inf", card);
         m.driver("Net", "oem7.inf", c.other);
-        EXPECT_EQ(restore::FindInfFiles(m.p.env, m.contents, kBackup), c.found);
+        EXPECT_EQ(restore::FindInfFiles(m.p.env, kBackup), c.found);
     }
 }
 
@@ -46,7 +46,7 @@ TEST(FindInfFiles, TwoPublishedCopiesAloneAreBothKept) {
     Machine m;
     m.driver("A", "oem3.inf", Inf(""));
     m.driver("A", "oem4.inf", Inf(""));
-    EXPECT_EQ(restore::FindInfFiles(m.p.env, m.contents, kBackup),
+    EXPECT_EQ(restore::FindInfFiles(m.p.env, kBackup),
               (Strings{kBackup + "\\A\\oem3.inf", kBackup + "\\A\\oem4.inf"}));
 }
 
@@ -55,7 +55,7 @@ TEST(FindInfFiles, DoesNotFollowReparsePoints) {
     m.driver("A", "a.inf", Inf(""));
     m.p.files.addFolder(kBackup + "\\link", kFileAttributeDirectory | 0x400);
     m.p.files.addFile(kBackup + "\\link\\b.inf", Inf(""));
-    EXPECT_EQ(restore::FindInfFiles(m.p.env, m.contents, kBackup), (Strings{kBackup + "\\A\\a.inf"}));
+    EXPECT_EQ(restore::FindInfFiles(m.p.env, kBackup), (Strings{kBackup + "\\A\\a.inf"}));
 }
 
 TEST(IsPublishedName, OnlyOemDigitsInf) {

@@ -37,7 +37,7 @@ TEST(RestoreRun, StagesInfAndCatalogAsWindowsNamesThemAndWritesTheReport) {
         m.p.ui.shown[0].text,
         "Found 2 drivers in D:\\Zorvane.\r\nAdd them to the Windows driver store and install them on the "
         "devices present now?");
-    EXPECT_EQ(m.p.ui.shown[0].style, restore::kMbYesNo | kMbIconQuestion);
+    EXPECT_EQ(m.p.ui.shown[0].style, kMbYesNo | kMbIconQuestion);
     EXPECT_EQ(m.p.ui.shown[1].text,
               "Restore finished: 2 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
                   std::string("No backup report was found for this folder, so the drivers could not be "
@@ -131,7 +131,7 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
                               "checked before installing.\r\n") +
                   "Restart Windows to finish the installation.\r\n"
                   "The report is written to D:\\Zorvane\\restore-report.csv.\r\n\r\nRestart Windows now?");
-    EXPECT_EQ(m.p.ui.shown[1].style, restore::kMbYesNo | kMbIconExclamation);
+    EXPECT_EQ(m.p.ui.shown[1].style, kMbYesNo | kMbIconExclamation);
     EXPECT_EQ(m.p.system.restarts, 1);
 }
 
@@ -185,7 +185,7 @@ TEST(RestoreRun, AReportThatCannotBeWrittenIsToldInTheFinalMessage) {
     m.p.files.failOn("OpenForWrite", kBackup + "\\restore-report.csv", kErrorAccessDenied);
     const restore::Summary s = m.run();
     EXPECT_FALSE(s.reportWritten);
-    EXPECT_EQ(s.reportError, static_cast<Dword>(kErrorAccessDenied));
+    EXPECT_EQ(s.reportError, kErrorAccessDenied);
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
     EXPECT_EQ(m.p.ui.shown[1].text,
               "Restore finished: 1 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
@@ -219,10 +219,10 @@ TEST(MnuRestore, TheFolderBrowserPicksTheFolderAndCancelDoesNothing) {
     Machine m;
     m.driver("A", "a.inf", Inf(""));
     m.p.shell.queueFolder(std::nullopt);
-    EXPECT_FALSE(restore::mnuRestore_Click(m.p.env, m.seams, m.c.controls, {}).ran);
+    EXPECT_FALSE(restore::Run(m.p.env, m.c.controls, {}).ran);
     EXPECT_TRUE(m.p.ui.shown.empty());
     m.p.shell.queueFolder(kBackup);
-    EXPECT_TRUE(restore::mnuRestore_Click(m.p.env, m.seams, m.c.controls, {}).ran);
+    EXPECT_TRUE(restore::Run(m.p.env, m.c.controls, {}).ran);
     ASSERT_EQ(m.p.shell.browsed.size(), 2u);
     EXPECT_EQ(m.p.shell.browsed[1].owner, m.c.form.hwnd);
     EXPECT_EQ(m.p.shell.browsed[1].options, kBifReturnOnlyFsDirs);

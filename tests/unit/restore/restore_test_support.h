@@ -1,12 +1,11 @@
 #pragma once
 // A machine for restore tests: an empty Windows INF folder and catalog store, a backup
-// folder on D:, the restore's seams over the fake file system, and the window's controls.
+// folder on D:, the driver store over the fake file system, and the window's controls.
 #include <string>
 #include <vector>
 
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
-#include "fakes/fake_setup.h"
 #include "restore/restore_run.h"
 
 namespace zv::testing_restore {
@@ -31,9 +30,7 @@ inline std::string Inf(const std::string& catalog, const std::vector<std::string
 struct Machine {
     fakes::FakePlatform p;
     fakes::FakeControls c;
-    fakes::FakeSetup setup{p.files};
-    fakes::FakeFileContents contents{p.files};
-    RestoreSeams seams{setup, contents};
+    fakes::FakeDriverSetup& setup = p.setup;
 
     Machine() {
         p.files.addDrive('D');
@@ -50,7 +47,7 @@ struct Machine {
     restore::Summary run(const std::string& folder = kBackup, bool confirm = true) {
         restore::Options o;
         o.confirm = confirm;
-        return restore::RestoreFolder(p.env, seams, c.controls, folder, o);
+        return restore::RestoreFolder(p.env, c.controls, folder, o);
     }
     [[nodiscard]] std::string file(const std::string& path) const {
         return p.files.contents(path).value_or("<none>");

@@ -28,10 +28,9 @@ int main() {
         std::printf("no planted newdev.dll beside %s\n", own.c_str());
         return 2;
     }
-    auto setup = zv::win32::MakeSetup();
+    auto setup = zv::win32::MakeDriverSetup();
     bool reboot = false;
-    zv::Dword error = 0;
-    (void)setup->InstallOnDevices("ZV\\NO_SUCH_DEVICE", own + "\\none.inf", &reboot, &error);
+    (void)setup->InstallOnDevices("ZV\\NO_SUCH_DEVICE", own + "\\none.inf", &reboot);
     HMODULE loaded = ::GetModuleHandleA("newdev.dll");
     const std::string path = loaded ? ModulePath(loaded) : "(none)";
     std::printf("newdev.dll loaded from %s\n", path.c_str());
