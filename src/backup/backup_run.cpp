@@ -13,6 +13,7 @@
 #include "backup/self_restore.h"
 #include "support/guard.h"
 #include "support/runtime_error.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv {

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "backup/backup_files.h"
-#include "support/vbrt.h"
+#include "support/file_writer.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {
@@ -20,23 +21,6 @@ bool SameFile(Env& env, const std::string& a, const std::string& b) {
     std::string hashA, hashB;
     return env.os.files.GetFileSize(a, &sizeA) && env.os.files.GetFileSize(b, &sizeB) && sizeA == sizeB &&
            env.os.data.Sha256File(a, &hashA) && env.os.data.Sha256File(b, &hashB) && hashA == hashB;
-}
-
-// OpenForWrite keeps what is there, so an older, longer file goes first.
-bool WriteText(Env& env, const std::string& path, const std::string& text, Dword* error) {
-    IFileSystem& files = env.os.files;
-    if (files.GetFileAttributes(path) != kInvalidFileAttributes && !files.DeleteFile(path))
-        return *error = files.GetLastError(), false;
-    const Hfile h = files.OpenForWrite(path);
-    if (h == kInvalidHfile) return *error = files.GetLastError(), false;
-    Dword written = 0;
-    const bool ok =
-        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
-    const Dword writeError = ok ? 0 : files.GetLastError();
-    const bool closed = files.CloseFile(h);
-    if (!ok) return *error = writeError, false;
-    if (!closed) return *error = files.GetLastError(), false;
-    return true;
 }
 
 }  // namespace
@@ -101,8 +85,8 @@ SelfRestore WriteSelfRestore(Env& env, const std::string& root) {
         const std::string text = RestoreScriptText();
         std::string there;
         if (!env.os.data.ReadWholeFile(script, kScriptLimit, &there) || there != text) {
-            Dword error = 0;
-            if (!WriteText(env, script, text, &error)) fail(kRestoreScriptName, ErrorOf(env, error));
+            if (const Dword error = WriteWholeFile(env.os.files, script, text); error != 0)
+                fail(kRestoreScriptName, ErrorOf(env, error));
         }
     } catch (...) {
         fail(kRestoreScriptName, "it could not be written");

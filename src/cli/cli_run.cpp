@@ -12,7 +12,8 @@
 #include "restore/restore_run.h"
 #include "support/csv.h"
 #include "support/md_Usefull.h"
-#include "support/vbrt.h"
+#include "support/paths.h"
+#include "support/text.h"
 #include "support/version.h"
 
 namespace zv::cli {
@@ -20,18 +21,6 @@ namespace {
 
 constexpr const char* kHeaders[kDriverColumns] = {"Description", "Default", "Provider", "ID",     "Class",
                                                   "Inf Path",    "Version", "Date",     "Device", "Present"};
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos) return "";
-    // "D:\x" has the parent "D:\", which must keep its separator.
-    return slash == 2 && path[1] == ':' ? path.substr(0, 3) : path.substr(0, slash);
-}
 
 // One console front end: its controls, message boxes, folder browser and the platform
 // the runs see through them.
@@ -99,7 +88,7 @@ bool MakeFolders(IFileSystem& files, const std::string& path, Dword* error) {
         *error = static_cast<Dword>(kErrorAlreadyExists);
         return false;
     }
-    const std::string parent = ParentOf(path);
+    const std::string parent = ParentFolder(path);
     if (!parent.empty() && parent != path && !MakeFolders(files, parent, error)) return false;
     if (files.CreateDirectory(path)) return true;
     *error = files.GetLastError();
@@ -254,8 +243,7 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
         folder = console.FullPathName(c.folder);
         if (folder.empty())
             return Fail(console, kExitBadArguments, "The folder name " + c.folder + " is not valid.");
-        // "D:\Backup\" and "D:\Backup" are one folder; a drive root keeps its separator.
-        while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+        folder = WithoutTrailingSeparator(folder);
     }
     Front f(os, console, folder, c.microsoft);
 

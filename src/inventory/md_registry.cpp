@@ -5,6 +5,7 @@
 
 #include "support/guard.h"
 #include "support/registry_key.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv::md_registry {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "support/guard.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv {
@@ -45,7 +46,11 @@ std::string TrimBlanks(const std::string& s) {
 
 }  // namespace
 
-clsHTTP::clsHTTP(Env& env) : m_env(env) {
+clsHTTP::clsHTTP(Env& env)
+    : m_env(env),
+      m_session(kNoInternet, {&env.os.internet}),
+      m_connection(kNoInternet, {&env.os.internet}),
+      m_request(kNoInternet, {&env.os.internet}) {
     Guard(m_env, [&](int& erl) {
         LN(373)
         hInternetSession =
@@ -62,21 +67,19 @@ clsHTTP::clsHTTP(Env& env) : m_env(env) {
 }
 
 clsHTTP::~clsHTTP() {
-    // Failures are ignored here; each handle is closed once.
-    CloseRequest();
-    if (hInternetSession != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, kNoInternet));
-    CloseConnection();
+    // Failures are ignored here; the request, the session, then the connection, as the
+    // object has always closed them.
+    m_request.reset();
+    m_session.reset();
+    m_connection.reset();
 }
 
 void clsHTTP::CloseRequest() {
-    if (hHttpOpenRequest != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, kNoInternet));
+    m_request.reset();
 }
 
 void clsHTTP::CloseConnection() {
-    if (hInternetConnect != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, kNoInternet));
+    m_connection.reset();
 }
 
 // Timeouts go on every handle: Windows inherits them from the session, while
