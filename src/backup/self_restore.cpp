@@ -40,15 +40,20 @@ std::string RestoreScriptText() {
            "'/c \\\"\\\"%~f0\\\" /elevated\\\"' -Verb RunAs\" >nul 2>&1 && exit /b 0\r\n"
            ":run\r\n"
            "cd /d \"%~dp0\"\r\n"
-           "echo Zorvane puts the drivers of this backup back: it adds them to the Windows driver\r\n"
+           "echo " +
+           std::string(kProductName) +
+           " puts the drivers of this backup back: it adds them to the Windows driver\r\n"
            "echo store and installs them on the devices present now.\r\n"
            "echo.\r\n"
-           "echo Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
-           "echo for any loss of data or any data corruption.\r\n"
+           "echo Agreement: " +
+           kAgreementLine1 + "\r\necho " + kAgreementLine2 +
+           "\r\n"
            "echo.\r\n"
            "echo Press a key to accept and restore, or close this window to stop.\r\n"
            "pause >nul\r\n"
-           "\"%~dp0Zorvane.exe\" /accept /restore \"%~dp0.\"\r\n"
+           "\"%~dp0" +
+           kProgramFileName +
+           "\" /accept /restore \"%~dp0.\"\r\n"
            "set rc=%errorlevel%\r\n"
            "echo.\r\n"
            "if %rc%==0 echo Done: the drivers are back. restore-report.csv in this folder lists them.\r\n"

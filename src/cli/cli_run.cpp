@@ -11,10 +11,10 @@
 #include "restore/backup_check.h"
 #include "restore/restore_run.h"
 #include "support/csv.h"
+#include "support/identity.h"
 #include "support/md_Usefull.h"
 #include "support/paths.h"
 #include "support/text.h"
-#include "support/version.h"
 
 namespace zv::cli {
 namespace {
@@ -47,7 +47,7 @@ struct Front {
 };
 
 bool Accepted(Env& env) {
-    return md_Usefull::GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "";
+    return md_Usefull::GetString(env, kHkeyCurrentUser, kSettingsKey, kAgreementValue) != "";
 }
 
 std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
@@ -222,12 +222,12 @@ int RunVerifyCommand(Front& f, IConsole& console, const std::string& folder) {
 }  // namespace
 
 AppValues CommandLineAppValues() {
-    return AppValues{"Zorvane", kProgramVersion, "SOFTWARE\\FI", ""};
+    return AppValues{kProductName, kProgramVersion, kSettingsKey, ""};
 }
 
 int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
                    const std::vector<std::string>& argv) {
-    const std::string program = argv.empty() ? "Zorvane.exe" : NameOf(argv.front());
+    const std::string program = argv.empty() ? kProgramFileName : NameOf(argv.front());
     const std::vector<std::string> args(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     const Parsed parsed = ParseArguments(args);
     const Command& c = parsed.command;
@@ -248,7 +248,7 @@ int RunCommandLine(Platform& os, RestoreSeams& seams, IConsole& console,
     Front f(os, console, folder, c.microsoft);
 
     if (c.accept) {
-        md_Usefull::SaveString(f.env, kHkeyCurrentUser, f.app.MainKey, f.app.Appname + "FirstTime", "No");
+        md_Usefull::SaveString(f.env, kHkeyCurrentUser, kSettingsKey, kAgreementValue, "No");
         if (!Accepted(f.env)) return Fail(console, kExitNothingDone, "The agreement could not be recorded.");
         if (c.action == Action::Accept) {
             (void)console.Write(ConsoleStream::Out, "The agreement is recorded as accepted.\r\n");

@@ -9,6 +9,7 @@
 #include "backup/backup_report.h"
 #include "backup/folder_names.h"
 #include "support/csv.h"
+#include "support/identity.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -129,7 +130,7 @@ bool ReadOne(Env& env, const std::string& root, const std::string& path, std::ve
 
 bool ReadBackupReport(Env& env, const std::string& chosen, BackupReport* report) {
     const std::string folder = WithoutTrailingSeparator(chosen);
-    for (const std::string& root : {folder, JoinPath(folder, "Zorvane")}) {
+    for (const std::string& root : {folder, JoinPath(folder, kBackupFolderName)}) {
         BackupReport r;
         r.root = root;
         for (const ReportName& name : ReportsIn(env, root)) {
