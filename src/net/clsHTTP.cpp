@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "support/file_writer.h"
 #include "support/guard.h"
 #include "support/text.h"
 #include "support/vbrt.h"
@@ -213,10 +214,10 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
     if (!Connect(Url, AdditionalHeader)) return false;
     m_env.os.ui.DoEvents();
 
-    Hfile file = kInvalidHfile;
+    OpenedFile file(kInvalidHfile, SeamFileTraits{&files});
     // From here on failures are ignored; the request stays open until the object ends.
     auto transferFailed = [&] {
-        if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+        file.reset();
         (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error",
                                      kMbOk | kMbIconExclamation);
         return false;
@@ -229,8 +230,8 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             sContent = "";
         } else {
             if (FileExist(sFilename)) (void)files.DeleteFile(sFilename);
-            file = files.OpenForWrite(sFilename);
-            if (file == kInvalidHfile) RaiseWin32(m_env.os.system, files.GetLastError());
+            file.reset(files.OpenForWrite(sFilename));
+            if (!file) RaiseWin32(m_env.os.system, files.GetLastError());
         }
         bool more = true;
         bool noAnswer = false;
@@ -263,7 +264,7 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
                 }
             } else if (bytesRead > 0) {
                 Dword written = 0;
-                if (!files.WriteFile(file, buffer.data(), bytesRead, &written))
+                if (!files.WriteFile(file.get(), buffer.data(), bytesRead, &written))
                     RaiseWin32(m_env.os.system, files.GetLastError());
                 if (written != bytesRead) Raise(kErrDiskFull);
             }
@@ -273,13 +274,10 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
         if (noAnswer) {
             // Not a version file, or not in time: as if the server had not answered.
             if (ReadToString) sContent = "";
-            if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+            file.reset();
             return false;
         }
-        if (file != kInvalidHfile) {
-            const Hfile f = std::exchange(file, kInvalidHfile);
-            if (!files.CloseFile(f)) RaiseWin32(m_env.os.system, files.GetLastError());
-        }
+        if (file && !files.CloseFile(file.release())) RaiseWin32(m_env.os.system, files.GetLastError());
     } catch (...) {
         (void)CurrentFailure();
         return transferFailed();
