@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the layers of src/: which folder's files may include which folders'
 headers, that the table itself has no cycle, and that only the Win32 folders
-include the Win32 SDK's headers. Prints every include the table does not allow."""
+include the Win32 SDK's headers, and that the folders of code written since the numbered
+procedures leave the old run-time's rules alone. Prints every include the table does not allow."""
 import re
 import sys
 from pathlib import Path
@@ -26,6 +27,10 @@ ALLOWED = {
     "app/main.cpp": {"platform", "support", "ui", "net", "inventory", "backup", "restore", "about", "app",
                      "cli", "platform/win32", "ui/win32", "resources"},
 }
+# The old run-time's rules (16-bit overflow, Val, its error numbers) are for the modules the
+# numbered procedures live in; the folders of code written since do without them.
+RUNTIME_RULES = "support/vbrt.h"
+WITHOUT_RUNTIME_RULES = {"restore", "cli", "ui", "platform", "platform/win32", "ui/win32"}
 # Where the SDK's headers may be included: the code that runs only on Windows, and its resources.
 SDK_ALLOWED = {"platform/win32", "ui/win32", "app/main.cpp", "resources"}
 
@@ -84,6 +89,8 @@ def check(root):
             m = INCLUDE.search(line)
             if not m or "/" not in m.group(1):
                 continue
+            if m.group(1) == RUNTIME_RULES and node in WITHOUT_RUNTIME_RULES:
+                problems.append(f"{where}: {node} may not include the old run-time's rules ({RUNTIME_RULES})")
             target = Path(m.group(1)).parent.as_posix()
             if target == node or (node == "app/main.cpp" and target == "app"):
                 continue

@@ -36,6 +36,9 @@ def main():
     check(len(got) == 1 and "may not include app/frmMain.h" in got[0], "the seam may not reach up to the app", got)
     got = problems_of({"backup/x.cpp": "#include <windows.h>\n"})
     check(len(got) == 1 and "SDK" in got[0], "the logic may not include SDK headers", got)
+    got = problems_of({"restore/x.cpp": '#include "support/vbrt.h"\n', "backup/y.cpp": '#include "support/vbrt.h"\n'})
+    check(len(got) == 1 and "restore may not include the old run-time's rules" in got[0],
+          "only the numbered modules' folders include the old run-time's rules", got)
     got = problems_of({"gadgets/x.cpp": ""})
     check(len(got) == 1 and "no place in the include table" in got[0], "a new folder must be in the table", got)
     saved = dict(check_layout.ALLOWED)

@@ -6,13 +6,14 @@
 #include "backup/backup_files.h"
 #include "backup/backup_report.h"
 #include "backup/inf_reader.h"
+#include "support/paths.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv::backup {
 namespace {
 
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
-constexpr Dword kFileAttributeReparsePoint = 0x400;
 // Deeper than any package is laid out; bounds a folder chain of odd names.
 constexpr int kDepthLimit = 32;
 
@@ -21,10 +22,6 @@ FileResult FileNamed(const std::string& file, FileOutcome outcome) {
     f.file = file;
     f.outcome = outcome;
     return f;
-}
-
-std::string BaseName(const std::string& path) {
-    return path.substr(path.find_last_of('\\') + 1);
 }
 
 Dword AttributesOf(Env& env, const std::string& path) {
@@ -301,7 +298,7 @@ void BackupPipeline::notFound(const InfFile& inf) {
     for (const std::string& name : named) {
         if (name.empty()) continue;
         const bool known = std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
-            return EqualsNoCase(f.outcome == FileOutcome::NotFound ? f.file : BaseName(f.file), name);
+            return EqualsNoCase(f.outcome == FileOutcome::NotFound ? f.file : NameOf(f.file), name);
         });
         if (!known) d.files.push_back(FileNamed(name, FileOutcome::NotFound));
     }

@@ -5,7 +5,7 @@
 
 #include "backup/backup_files.h"
 #include "support/csv.h"
-#include "support/vbrt.h"
+#include "support/file_writer.h"
 
 namespace zv::backup {
 namespace {
@@ -66,25 +66,8 @@ std::string ReportPath(Env& env, const std::string& root) {
 Dword WriteReport(Env& env, const std::string& path, const BackupResult& result) {
     if (path.empty()) return kErrorFileExists;
     const std::string text = ReportText(env, result);
-    IFileSystem& files = env.os.files;
-    RedirectionOff off(files);
-    const Hfile h = files.OpenForWrite(path);
-    if (h == kInvalidHfile) return files.GetLastError();
-    Dword error = 0;
-    for (std::size_t done = 0; done < text.size();) {
-        const Dword chunk = static_cast<Dword>(std::min<std::size_t>(text.size() - done, 1u << 20));
-        Dword written = 0;
-        if (!files.WriteFile(h, text.data() + done, chunk, &written) || written == 0) {
-            error = files.GetLastError();
-            if (error == 0) error = kErrorDiskFull;
-            break;
-        }
-        done += written;
-    }
-    // A close that fails after the last write is a failed write: the bytes may not have
-    // reached the disk.
-    if (!files.CloseFile(h) && error == 0) error = files.GetLastError();
-    return error;
+    RedirectionOff off(env.os.files);
+    return WriteWholeFile(env.os.files, path, text);
 }
 
 }  // namespace zv::backup

@@ -12,13 +12,14 @@
 #include "backup/remembered_profile.h"
 #include "backup/self_restore.h"
 #include "support/guard.h"
+#include "support/identity.h"
 #include "support/runtime_error.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv {
 namespace {
 
-constexpr const char* kBackupFolderName = "Zorvane";
 constexpr const char* kPrinterDriverFolder = "\\spool\\Drivers\\w32x86";
 
 // Under the name the line table shows for the driver folder's statement.

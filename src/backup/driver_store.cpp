@@ -3,22 +3,14 @@
 #include <utility>
 
 #include "backup/backup_files.h"
-#include "support/vbrt.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {
 
 // An INF past this is no INF; comparing it byte by byte would only cost memory.
 constexpr std::uint64_t kInfLimit = 64ull << 20;
-
-std::string ParentOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-bool EndsWithNoCase(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
-}
 
 // "oem.inf_amd64_0123abcd" -> "oem.inf"; a name of another shape gives "".
 std::string InfNameOf(const std::string& folder) {
@@ -98,7 +90,7 @@ void PackageFinder::index() {
 std::string PackageFinder::find(const std::string& infPath) {
     std::string storeInf;
     if (m_env.os.setup.GetInfDriverStoreLocation(infPath, &storeInf)) {
-        const std::string folder = ParentOf(storeInf);
+        const std::string folder = FolderOf(storeInf);
         if (!folder.empty() && IsFolder(m_env, folder)) return folder;
     }
     std::uint64_t size = 0;

@@ -1,16 +1,13 @@
 #include "backup/file_copies.h"
 
 #include "backup/backup_files.h"
-#include "support/vbrt.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {
 
 constexpr std::size_t kShortPathLimit = 248;
-
-std::string BaseName(const std::string& path) {
-    return path.substr(path.find_last_of('\\') + 1);
-}
 
 }  // namespace
 
@@ -58,7 +55,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
         std::string before;
         if (named) {
             before = m_status.simpleText();
-            m_status.setSimpleText("Copying " + BaseName(to) + "...");
+            m_status.setSimpleText("Copying " + NameOf(to) + "...");
         }
         m_env.os.ui.RunOffThread([&] { result = copyOnce(source, target); });
         if (named) m_status.setSimpleText(before);

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "support/guard.h"
-#include "support/vbrt.h"
+#include "support/text.h"
 
 namespace zv {
 namespace {

@@ -1,7 +1,7 @@
 #include "backup/md_ini_inf.h"
 
 #include "support/guard.h"
-#include "support/vbrt.h"
+#include "support/text.h"
 
 namespace zv::md_ini_inf {
 

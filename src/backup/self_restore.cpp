@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "backup/backup_files.h"
-#include "support/vbrt.h"
+#include "support/file_writer.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {
@@ -20,23 +21,6 @@ bool SameFile(Env& env, const std::string& a, const std::string& b) {
     std::string hashA, hashB;
     return env.os.files.GetFileSize(a, &sizeA) && env.os.files.GetFileSize(b, &sizeB) && sizeA == sizeB &&
            env.os.data.Sha256File(a, &hashA) && env.os.data.Sha256File(b, &hashB) && hashA == hashB;
-}
-
-// OpenForWrite keeps what is there, so an older, longer file goes first.
-bool WriteText(Env& env, const std::string& path, const std::string& text, Dword* error) {
-    IFileSystem& files = env.os.files;
-    if (files.GetFileAttributes(path) != kInvalidFileAttributes && !files.DeleteFile(path))
-        return *error = files.GetLastError(), false;
-    const Hfile h = files.OpenForWrite(path);
-    if (h == kInvalidHfile) return *error = files.GetLastError(), false;
-    Dword written = 0;
-    const bool ok =
-        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
-    const Dword writeError = ok ? 0 : files.GetLastError();
-    const bool closed = files.CloseFile(h);
-    if (!ok) return *error = writeError, false;
-    if (!closed) return *error = files.GetLastError(), false;
-    return true;
 }
 
 }  // namespace
@@ -56,15 +40,20 @@ std::string RestoreScriptText() {
            "'/c \\\"\\\"%~f0\\\" /elevated\\\"' -Verb RunAs\" >nul 2>&1 && exit /b 0\r\n"
            ":run\r\n"
            "cd /d \"%~dp0\"\r\n"
-           "echo Zorvane puts the drivers of this backup back: it adds them to the Windows driver\r\n"
+           "echo " +
+           std::string(kProductName) +
+           " puts the drivers of this backup back: it adds them to the Windows driver\r\n"
            "echo store and installs them on the devices present now.\r\n"
            "echo.\r\n"
-           "echo Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
-           "echo for any loss of data or any data corruption.\r\n"
+           "echo Agreement: " +
+           kAgreementLine1 + "\r\necho " + kAgreementLine2 +
+           "\r\n"
            "echo.\r\n"
            "echo Press a key to accept and restore, or close this window to stop.\r\n"
            "pause >nul\r\n"
-           "\"%~dp0Zorvane.exe\" /accept /restore \"%~dp0.\"\r\n"
+           "\"%~dp0" +
+           kProgramFileName +
+           "\" /accept /restore \"%~dp0.\"\r\n"
            "set rc=%errorlevel%\r\n"
            "echo.\r\n"
            "if %rc%==0 echo Done: the drivers are back. restore-report.csv in this folder lists them.\r\n"
@@ -101,8 +90,8 @@ SelfRestore WriteSelfRestore(Env& env, const std::string& root) {
         const std::string text = RestoreScriptText();
         std::string there;
         if (!env.os.data.ReadWholeFile(script, kScriptLimit, &there) || there != text) {
-            Dword error = 0;
-            if (!WriteText(env, script, text, &error)) fail(kRestoreScriptName, ErrorOf(env, error));
+            if (const Dword error = WriteWholeFile(env.os.files, script, text); error != 0)
+                fail(kRestoreScriptName, ErrorOf(env, error));
         }
     } catch (...) {
         fail(kRestoreScriptName, "it could not be written");

@@ -4,10 +4,11 @@
 #include <string>
 
 #include "support/env.h"
+#include "support/identity.h"
 
 namespace zv::backup {
 
-inline constexpr const char* kProgramCopyName = "Zorvane.exe";
+inline constexpr const char* kProgramCopyName = kProgramFileName;
 inline constexpr const char* kRestoreScriptName = "Restore drivers.cmd";
 
 // The script's text, CRLF line ends.

@@ -11,27 +11,16 @@
 #include "restore/backup_check.h"
 #include "restore/restore_run.h"
 #include "support/csv.h"
+#include "support/identity.h"
 #include "support/md_Usefull.h"
-#include "support/vbrt.h"
-#include "support/version.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace zv::cli {
 namespace {
 
 constexpr const char* kHeaders[kDriverColumns] = {"Description", "Default", "Provider", "ID",     "Class",
                                                   "Inf Path",    "Version", "Date",     "Device", "Present"};
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos) return "";
-    // "D:\x" has the parent "D:\", which must keep its separator.
-    return slash == 2 && path[1] == ':' ? path.substr(0, 3) : path.substr(0, slash);
-}
 
 // One console front end: its controls, message boxes, folder browser and the platform
 // the runs see through them.
@@ -58,7 +47,7 @@ struct Front {
 };
 
 bool Accepted(Env& env) {
-    return md_Usefull::GetString(env, kHkeyCurrentUser, env.app.MainKey, env.app.Appname + "FirstTime") != "";
+    return md_Usefull::GetString(env, kHkeyCurrentUser, kSettingsKey, kAgreementValue) != "";
 }
 
 std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
@@ -99,7 +88,7 @@ bool MakeFolders(IFileSystem& files, const std::string& path, Dword* error) {
         *error = kErrorAlreadyExists;
         return false;
     }
-    const std::string parent = ParentOf(path);
+    const std::string parent = ParentFolder(path);
     if (!parent.empty() && parent != path && !MakeFolders(files, parent, error)) return false;
     if (files.CreateDirectory(path)) return true;
     *error = files.GetLastError();
@@ -235,12 +224,12 @@ int RunVerifyCommand(Front& f, IConsole& console, const std::string& folder) {
 }  // namespace
 
 AppValues CommandLineAppValues() {
-    return AppValues{"Zorvane", kProgramVersion, "SOFTWARE\\FI", ""};
+    return AppValues{kProductName, kProgramVersion, kSettingsKey, ""};
 }
 
 int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::string>& argv,
                    const std::string& handOverFailure) {
-    const std::string program = argv.empty() ? "Zorvane.exe" : NameOf(argv.front());
+    const std::string program = argv.empty() ? kProgramFileName : NameOf(argv.front());
     const std::vector<std::string> args(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     const Parsed parsed = ParseArguments(args);
     const Command& c = parsed.command;
@@ -256,13 +245,12 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::strin
         folder = console.FullPathName(c.folder);
         if (folder.empty())
             return Fail(console, kExitBadArguments, "The folder name " + c.folder + " is not valid.");
-        // "D:\Backup\" and "D:\Backup" are one folder; a drive root keeps its separator.
-        while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+        folder = WithoutTrailingSeparator(folder);
     }
     Front f(os, console, folder, c.microsoft);
 
     if (c.accept) {
-        md_Usefull::SaveString(f.env, kHkeyCurrentUser, f.app.MainKey, f.app.Appname + "FirstTime", "No");
+        md_Usefull::SaveString(f.env, kHkeyCurrentUser, kSettingsKey, kAgreementValue, "No");
         if (!Accepted(f.env)) return Fail(console, kExitNothingDone, "The agreement could not be recorded.");
         if (c.action == Action::Accept) {
             (void)console.Write(ConsoleStream::Out, "The agreement is recorded as accepted.\r\n");

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "support/vbrt.h"
+#include "support/identity.h"
+#include "support/text.h"
 
 namespace zv::cli {
 namespace {
@@ -163,8 +164,9 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& program) {
-    const std::string p = program.empty() ? "Zorvane.exe" : program;
-    return "Zorvane backs up the drivers of this Windows and puts them back.\r\n"
+    const std::string p = program.empty() ? kProgramFileName : program;
+    return std::string(kProductName) +
+           " backs up the drivers of this Windows and puts them back.\r\n"
            "\r\n"
            "  " +
            p +
@@ -206,8 +208,8 @@ std::string UsageText(const std::string& program) {
            "2 bad arguments; 3 nothing done; 3010 (/restore) restart Windows to finish.\r\n"
            "/verify: 0 all intact; 1 damage found; 2 bad arguments; 3 no report found.\r\n"
            "\r\n"
-           "Agreement: Use this application at your own risk. Fenwright Inc is not responsible\r\n"
-           "for any loss of data or any data corruption.\r\n";
+           "Agreement: " +
+           kAgreementLine1 + "\r\n" + kAgreementLine2 + "\r\n";
 }
 
 }  // namespace zv::cli

@@ -6,6 +6,7 @@
 
 #include "inventory/md_registry.h"
 #include "support/guard.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv {

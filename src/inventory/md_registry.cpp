@@ -5,6 +5,7 @@
 
 #include "support/guard.h"
 #include "support/registry_key.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv::md_registry {
@@ -114,51 +115,44 @@ Hkey OpenForReading(Env& env, OpenKeys* keys, Hkey root, const std::string& path
 }  // namespace
 
 OpenKeys::~OpenKeys() {
-    for (Entry& e : m_recent) Close(e);
-    for (Entry& e : m_kept) Close(e);
-}
-
-void OpenKeys::Close(Entry& e) noexcept {
-    if (e.key != kNoKey) (void)m_registry.CloseKey(e.key);
-    e.key = kNoKey;
+    // The keys used last first, those kept for the run last.
+    m_recent.clear();
+    m_kept.clear();
 }
 
 void OpenKeys::Keep(Hkey root, const std::string& path) {
     m_kept.push_back(Entry{root, path, OpenBelow(root, path)});
 }
 
-Hkey OpenKeys::OpenBelow(Hkey root, const std::string& path) {
+OpenedKey OpenKeys::OpenBelow(Hkey root, const std::string& path) {
     // The deepest open key above path, so that only the rest of the path is looked up.
     const Entry* parent = nullptr;
     for (const std::vector<Entry>* list : {&m_kept, &m_recent})
         for (const Entry& e : *list)
-            if (e.key != kNoKey && e.root == root && StartsWithPath(path, e.path) &&
+            if (e.key && e.root == root && StartsWithPath(path, e.path) &&
                 (!parent || e.path.size() > parent->path.size()))
                 parent = &e;
     Hkey key = kNoKey;
-    const Long status =
-        parent ? m_registry.OpenKeyEx(parent->key, path.substr(parent->path.size() + 1), 0, kKeyRead, &key)
-               : m_registry.OpenKeyEx(root, path, 0, kKeyRead, &key);
-    return status == kErrorSuccess ? key : kNoKey;
+    const Long status = parent ? m_registry.OpenKeyEx(parent->key.get(), path.substr(parent->path.size() + 1),
+                                                      0, kKeyRead, &key)
+                               : m_registry.OpenKeyEx(root, path, 0, kKeyRead, &key);
+    return OpenedKey(status == kErrorSuccess ? key : kNoKey, SeamKeyTraits{&m_registry});
 }
 
 Hkey OpenKeys::Open(Hkey root, const std::string& path) {
     for (const Entry& e : m_kept)
-        if (e.root == root && SamePath(e.path, path)) return e.key;
+        if (e.root == root && SamePath(e.path, path)) return e.key.get();
     // A driver's reads alternate between its instance key and its class key: keep the
     // few used last, so that the class key stays open while its instances are read.
     for (auto it = m_recent.begin(); it != m_recent.end(); ++it)
         if (it->root == root && SamePath(it->path, path)) {
             std::rotate(it, it + 1, m_recent.end());
-            return m_recent.back().key;
+            return m_recent.back().key.get();
         }
     constexpr std::size_t kRecent = 3;
-    if (m_recent.size() == kRecent) {
-        Close(m_recent.front());
-        m_recent.erase(m_recent.begin());
-    }
+    if (m_recent.size() == kRecent) m_recent.erase(m_recent.begin());
     m_recent.push_back(Entry{root, path, OpenBelow(root, path)});
-    return m_recent.back().key;
+    return m_recent.back().key.get();
 }
 
 std::string ValueText(const RegValue& value) {

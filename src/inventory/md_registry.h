@@ -9,6 +9,7 @@
 
 #include "platform/types.h"
 #include "support/env.h"
+#include "support/registry_key.h"
 
 namespace zv::md_registry {
 
@@ -39,10 +40,9 @@ private:
     struct Entry {
         Hkey root;
         std::string path;
-        Hkey key;
+        OpenedKey key;
     };
-    Hkey OpenBelow(Hkey root, const std::string& path);
-    void Close(Entry& e) noexcept;
+    OpenedKey OpenBelow(Hkey root, const std::string& path);
 
     IRegistry& m_registry;
     std::vector<Entry> m_kept;

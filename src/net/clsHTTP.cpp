@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "support/file_writer.h"
 #include "support/guard.h"
+#include "support/text.h"
 #include "support/vbrt.h"
 
 namespace zv {
@@ -45,7 +47,11 @@ std::string TrimBlanks(const std::string& s) {
 
 }  // namespace
 
-clsHTTP::clsHTTP(Env& env) : m_env(env) {
+clsHTTP::clsHTTP(Env& env)
+    : m_env(env),
+      m_session(kNoInternet, {&env.os.internet}),
+      m_connection(kNoInternet, {&env.os.internet}),
+      m_request(kNoInternet, {&env.os.internet}) {
     Guard(m_env, [&](int& erl) {
         LN(373)
         hInternetSession =
@@ -62,21 +68,19 @@ clsHTTP::clsHTTP(Env& env) : m_env(env) {
 }
 
 clsHTTP::~clsHTTP() {
-    // Failures are ignored here; each handle is closed once.
-    CloseRequest();
-    if (hInternetSession != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetSession, kNoInternet));
-    CloseConnection();
+    // Failures are ignored here; the request, the session, then the connection, as the
+    // object has always closed them.
+    m_request.reset();
+    m_session.reset();
+    m_connection.reset();
 }
 
 void clsHTTP::CloseRequest() {
-    if (hHttpOpenRequest != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hHttpOpenRequest, kNoInternet));
+    m_request.reset();
 }
 
 void clsHTTP::CloseConnection() {
-    if (hInternetConnect != kNoInternet)
-        (void)m_env.os.internet.InternetCloseHandle(std::exchange(hInternetConnect, kNoInternet));
+    m_connection.reset();
 }
 
 // Timeouts go on every handle: Windows inherits them from the session, while
@@ -210,10 +214,10 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
     if (!Connect(Url, AdditionalHeader)) return false;
     m_env.os.ui.DoEvents();
 
-    Hfile file = kInvalidHfile;
+    OpenedFile file(kInvalidHfile, SeamFileTraits{&files});
     // From here on failures are ignored; the request stays open until the object ends.
     auto transferFailed = [&] {
-        if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+        file.reset();
         (void)m_env.os.ui.MessageBox("Could not retrieve latest version", "Error",
                                      kMbOk | kMbIconExclamation);
         return false;
@@ -226,8 +230,8 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
             sContent = "";
         } else {
             if (FileExist(sFilename)) (void)files.DeleteFile(sFilename);
-            file = files.OpenForWrite(sFilename);
-            if (file == kInvalidHfile) RaiseWin32(m_env.os.system, files.GetLastError());
+            file.reset(files.OpenForWrite(sFilename));
+            if (!file) RaiseWin32(m_env.os.system, files.GetLastError());
         }
         bool more = true;
         bool noAnswer = false;
@@ -260,7 +264,7 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
                 }
             } else if (bytesRead > 0) {
                 Dword written = 0;
-                if (!files.WriteFile(file, buffer.data(), bytesRead, &written))
+                if (!files.WriteFile(file.get(), buffer.data(), bytesRead, &written))
                     RaiseWin32(m_env.os.system, files.GetLastError());
                 if (written != bytesRead) Raise(kErrDiskFull);
             }
@@ -270,13 +274,10 @@ bool clsHTTP::GetFile(std::string Url, const std::string& sFilename, std::string
         if (noAnswer) {
             // Not a version file, or not in time: as if the server had not answered.
             if (ReadToString) sContent = "";
-            if (file != kInvalidHfile) (void)files.CloseFile(std::exchange(file, kInvalidHfile));
+            file.reset();
             return false;
         }
-        if (file != kInvalidHfile) {
-            const Hfile f = std::exchange(file, kInvalidHfile);
-            if (!files.CloseFile(f)) RaiseWin32(m_env.os.system, files.GetLastError());
-        }
+        if (file && !files.CloseFile(file.release())) RaiseWin32(m_env.os.system, files.GetLastError());
     } catch (...) {
         (void)CurrentFailure();
         return transferFailed();

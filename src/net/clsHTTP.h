@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/env.h"
+#include "support/unique.h"
 
 namespace zv {
 
@@ -18,6 +19,15 @@ inline constexpr Dword kHttpTimeoutMs = 3000;
 // The most a body read into a text may hold: a version file is a line. A longer body
 // is no answer, as above.
 inline constexpr std::size_t kHttpMaxTextBytes = 64 * 1024;
+
+// A handle of the internet seam, closed through it.
+struct InternetHandleTraits {
+    using Type = Hinternet;
+    IInternet* internet = nullptr;
+    [[nodiscard]] static constexpr Hinternet invalid() noexcept { return kNoInternet; }
+    void close(Hinternet h) const noexcept { (void)internet->InternetCloseHandle(h); }
+};
+using InternetHandle = Unique<InternetHandleTraits>;
 
 class clsHTTP {
 public:
@@ -81,9 +91,13 @@ private:
     std::string sPragma;
     std::string sUserAgent;
     std::string sRequestMethod2;
-    Hinternet hInternetSession{};
-    Hinternet hInternetConnect{};
-    Hinternet hHttpOpenRequest{};
+    // The owners of the three handles; the procedures work on them through the names below.
+    InternetHandle m_session;
+    InternetHandle m_connection;
+    InternetHandle m_request;
+    Hinternet& hInternetSession = *m_session.put();
+    Hinternet& hInternetConnect = *m_connection.put();
+    Hinternet& hHttpOpenRequest = *m_request.put();
     Long lMajor = 0;
     Long lMinor = 0;
     Dword m_fetchStarted = 0;

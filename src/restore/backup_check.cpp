@@ -9,7 +9,9 @@
 #include "backup/backup_report.h"
 #include "backup/folder_names.h"
 #include "support/csv.h"
-#include "support/vbrt.h"
+#include "support/identity.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace zv::restore {
 namespace {
@@ -124,23 +126,11 @@ bool ReadOne(Env& env, const std::string& root, const std::string& path, std::ve
     return true;
 }
 
-std::string WithoutTrailingSeparator(std::string folder) {
-    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos || slash < 3) return "";
-    return path.substr(0, slash);
-}
-
 }  // namespace
 
 bool ReadBackupReport(Env& env, const std::string& chosen, BackupReport* report) {
     const std::string folder = WithoutTrailingSeparator(chosen);
-    const std::string separator = !folder.empty() && folder.back() == '\\' ? "" : "\\";
-    for (const std::string& root : {folder, folder + separator + "Zorvane"}) {
+    for (const std::string& root : {folder, JoinPath(folder, kBackupFolderName)}) {
         BackupReport r;
         r.root = root;
         for (const ReportName& name : ReportsIn(env, root)) {
@@ -156,8 +146,11 @@ bool ReadBackupReport(Env& env, const std::string& chosen, BackupReport* report)
 
 bool FindBackupReport(Env& env, const std::string& folder, BackupReport* report) {
     std::string at = WithoutTrailingSeparator(folder);
-    for (int up = 0; up < 3 && !at.empty(); ++up, at = ParentOf(at))
+    for (int up = 0; up < 3 && !at.empty(); ++up) {
         if (ReadBackupReport(env, at, report)) return true;
+        at = FolderOf(at);
+        if (at.size() < 3) break;  // the drive ("D:") or a share's start is not looked in
+    }
     return false;
 }
 

@@ -5,19 +5,19 @@
 #include <set>
 
 #include "backup/inf_reader.h"
-#include "support/vbrt.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace zv::restore {
 namespace {
 
-constexpr Dword kFileAttributeReparsePoint = 0x400;
 // Deeper than any backup tree; a bound, so that an odd file system cannot recurse for ever.
 constexpr int kMaxDepth = 32;
 // An INF is text of a few kilobytes; anything far larger is not one to compare.
 constexpr std::size_t kCompareLimit = 16u << 20;
 
 bool EndsWithInf(const std::string& name) {
-    return name.size() > 4 && ToLower(name.substr(name.size() - 4)) == ".inf";
+    return name.size() > 4 && EndsWithNoCase(name, ".inf");
 }
 
 bool LessNoCase(const std::string& a, const std::string& b) {
@@ -40,7 +40,7 @@ void Walk(Env& env, const std::string& folder, int depth, std::vector<std::strin
     std::vector<FindEntry> entries;
     // A folder picked high up (a whole drive) has many to walk; the window repaints meanwhile.
     env.os.ui.DoEvents();
-    if (!env.os.files.FindFiles(folder + "\\*", &entries)) return;
+    if (!env.os.files.FindFiles(JoinPath(folder, "*"), &entries)) return;
     std::vector<std::string> infs, folders;
     for (const FindEntry& e : entries) {
         if (e.name == "." || e.name == "..") continue;
@@ -57,15 +57,15 @@ void Walk(Env& env, const std::string& folder, int depth, std::vector<std::strin
         if (IsPublishedName(name)) {
             for (const std::string& other : infs)
                 if (!IsPublishedName(other) &&
-                    SameContent(env.os.data, folder + "\\" + name, folder + "\\" + other)) {
+                    SameContent(env.os.data, JoinPath(folder, name), JoinPath(folder, other))) {
                     copy = true;
                     break;
                 }
         }
-        if (!copy) out.push_back(folder + "\\" + name);
+        if (!copy) out.push_back(JoinPath(folder, name));
     }
     if (depth >= kMaxDepth) return;
-    for (const std::string& name : folders) Walk(env, folder + "\\" + name, depth + 1, out);
+    for (const std::string& name : folders) Walk(env, JoinPath(folder, name), depth + 1, out);
 }
 
 }  // namespace
@@ -79,9 +79,7 @@ bool IsPublishedName(const std::string& name) {
 
 std::vector<std::string> FindInfFiles(Env& env, const std::string& folder) {
     std::vector<std::string> out;
-    std::string root = folder;
-    while (root.size() > 1 && root.back() == '\\') root.pop_back();
-    Walk(env, root, 0, out);
+    Walk(env, WithoutTrailingSeparator(folder), 0, out);
     return out;
 }
 

@@ -10,7 +10,10 @@
 #include "restore/backup_check.h"
 #include "restore/inf_files.h"
 #include "support/csv.h"
-#include "support/vbrt.h"
+#include "support/file_writer.h"
+#include "support/paths.h"
+#include "support/runtime_error.h"
+#include "support/text.h"
 
 namespace zv::restore {
 namespace {
@@ -40,28 +43,12 @@ constexpr const char* kNotCheckedText =
 constexpr const char* kNoDevice = "no device present with its ids";
 constexpr const char* kBetterDriver = "the device has a better or newer driver already";
 
-std::string WithoutTrailingSeparator(std::string folder) {
-    // "D:\" stays as it is: without the separator it would name the current folder of D:.
-    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
 std::string Relative(const std::string& folder, const std::string& path) {
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
     if (path.size() > prefix.size() && ToLower(path.substr(0, prefix.size())) == ToLower(prefix))
         return path.substr(prefix.size());
     return path;
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
 // The check of a driver folder against the report, made when its first INF comes up;
@@ -139,25 +126,6 @@ void RestoreOne(Env& env, const std::string& handOverFailure, const std::vector<
     if (item.outcome != Outcome::Installed) item.notInstalled = better ? kBetterDriver : kNoDevice;
 }
 
-bool WriteReport(Env& env, const std::string& path, const std::string& text, Dword* error) {
-    IFileSystem& files = env.os.files;
-    // OpenForWrite keeps what is there: an older, longer report would leave its tail.
-    if (!files.DeleteFile(path)) {
-        const Dword e = files.GetLastError();
-        if (e != kErrorFileNotFound && e != kErrorPathNotFound) return *error = e, false;
-    }
-    const Hfile h = files.OpenForWrite(path);
-    if (h == kInvalidHfile) return *error = files.GetLastError(), false;
-    Dword written = 0;
-    const bool ok =
-        files.WriteFile(h, text.data(), static_cast<Dword>(text.size()), &written) && written == text.size();
-    const Dword writeError = ok ? 0 : files.GetLastError();
-    const bool closed = files.CloseFile(h);
-    if (!ok) return *error = writeError, false;
-    if (!closed) return *error = files.GetLastError(), false;
-    return true;
-}
-
 std::string FinalText(Env& env, const Summary& s) {
     std::string text = "Restore finished: " + std::to_string(s.counts.staged) + " staged, " +
                        std::to_string(s.counts.installed) + " installed on a device, " +
@@ -232,8 +200,7 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
     Summary s;
     s.folder = WithoutTrailingSeparator(chosen);
     if (s.folder.empty()) return s;
-    const std::string separator = s.folder.back() == '\\' ? "" : "\\";
-    s.reportPath = s.folder + separator + kReportName;
+    s.reportPath = JoinPath(s.folder, kReportName);
 
     c.form.setMousePointer(kPointerHourglass);
     c.Status.setSimpleText("Looking for drivers in " + s.folder + "...");
@@ -320,7 +287,8 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
     }
     if (options.stop && options.stop()) s.stopped = true;
 
-    s.reportWritten = WriteReport(env, s.reportPath, ReportText(s.items), &s.reportError);
+    s.reportError = WriteWholeFile(env.os.files, s.reportPath, ReportText(s.items));
+    s.reportWritten = s.reportError == 0;
     if (s.stopped) {
         c.form.setMousePointer(kPointerDefault);
         return s;

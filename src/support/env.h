@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "support/ModError.h"
+#include "support/identity.h"
 
 namespace zv {
 
@@ -15,9 +16,6 @@ struct AppValues {
     std::string MainKey;
     std::string UpdateURL;
 };
-
-// The title of the program's own message boxes, before and after StartUp.
-inline constexpr const char* kProgramTitle = "Zorvane";
 
 struct Env {
     Platform& os;

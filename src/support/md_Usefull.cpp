@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "support/guard.h"
-#include "support/vbrt.h"
+#include "support/registry_key.h"
+#include "support/text.h"
 
 namespace zv::md_Usefull {
 namespace {
@@ -24,23 +25,27 @@ std::string BeforeNul(const std::string& s) {
 void SaveString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue,
                 const std::string& strData) {
     Guard(env, [&](int& erl) {
-        Hkey hCurKey{};
+        OpenedKey key = NoKeyOf(env.os.registry);
+        Hkey& hCurKey = *key.put();
         // clang-format off
         LN(386) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(387) (void)env.os.registry.SetValueEx(hCurKey, strValue, kRegSz, Bytes(strData), static_cast<Dword>(strData.size()));
         LN(388) (void)env.os.registry.CloseKey(hCurKey);
         // clang-format on
+        (void)key.release();  // closed just above; the owner covers a way out before it
     });
 }
 
 void DelSetting(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue) {
     Guard(env, [&](int& erl) {
-        Hkey hCurKey{};
+        OpenedKey key = NoKeyOf(env.os.registry);
+        Hkey& hCurKey = *key.put();
         // clang-format off
         LN(392) (void)env.os.registry.CreateKey(hKey, strPath, &hCurKey);
         LN(393) (void)env.os.registry.DeleteValue(hCurKey, strValue);
         LN(394) (void)env.os.registry.CloseKey(hCurKey);
         // clang-format on
+        (void)key.release();  // closed just above; the owner covers a way out before it
     });
 }
 
@@ -132,12 +137,14 @@ std::string RegQueryStringValue(Env& env, Hkey hKey, const std::string& strValue
 std::string GetString(Env& env, Hkey hKey, const std::string& strPath, const std::string& strValue) {
     std::string result;
     Guard(env, [&](int& erl) {
-        Hkey hCurKey{};
+        OpenedKey key = NoKeyOf(env.os.registry);
+        Hkey& hCurKey = *key.put();
         // clang-format off
         LN(420) (void)env.os.registry.OpenKey(hKey, strPath, &hCurKey);
         LN(421) result = RegQueryStringValue(env, hCurKey, strValue);
         LN(422) (void)env.os.registry.CloseKey(hCurKey);
         // clang-format on
+        (void)key.release();  // closed just above; the owner covers a way out before it
     });
     return result;
 }

@@ -1,10 +1,10 @@
 #pragma once
-// Small run-time rules the program relies on: 16-bit counters that overflow,
-// numbers read from the front of a text, and Win32 failures as run-time errors.
+// The old run-time's rules that the numbered procedures are written to: 16-bit counters
+// that overflow, numbers read from the front of a text, Win32 failures as its run-time
+// errors, dir$-style look-ups and registry numbers as text. Other code has no use for them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "support/runtime_error.h"
@@ -24,16 +24,6 @@ namespace zv {
 // system's message text.
 [[noreturn]] void RaiseWin32(ISystem& system, Dword win32Error);
 
-[[nodiscard]] std::string ToLower(std::string text);
-// The pieces between every separator, empty ones kept: one piece more than separators.
-[[nodiscard]] std::vector<std::string> SplitText(const std::string& text, char separator);
-[[nodiscard]] bool EqualsNoCase(const std::string& a, const std::string& b);
-// The text without any of the blanks at either end. Spaces only unless asked: a queried
-// header keeps its NUL padding, a name its tabs.
-[[nodiscard]] std::string Trim(const std::string& text, const char* blanks = " ");
-
-// Whether a dir$-style look-up finds a file of these attributes: it exists, is no folder and
-// is not hidden; a system file is found only when system files are asked for.
 // A REG_DWORD's data as signed decimal text, read little-endian from at most its first
 // 4 bytes. Data cut short (a NUL cut may have taken a zero high byte off) counts the
 // missing bytes as zero.
@@ -41,6 +31,8 @@ namespace zv {
 [[nodiscard]] inline std::string DwordText(const std::string& bytes) {
     return DwordText(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
+// Whether a dir$-style look-up finds a file of these attributes: it exists, is no folder and
+// is not hidden; a system file is found only when system files are asked for.
 enum class SystemFiles { Skipped, Found };
 [[nodiscard]] bool IsVisibleFile(Dword attributes, SystemFiles system = SystemFiles::Skipped);
 

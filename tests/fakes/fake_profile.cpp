@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "support/vbrt.h"
+#include "support/text.h"
 
 namespace zv::fakes {
 namespace {

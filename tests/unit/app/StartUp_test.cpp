@@ -5,16 +5,15 @@
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "net/clsHTTP.h"
+#include "support/identity.h"
 #include "support/md_Usefull.h"
 
 namespace zv {
 namespace {
 
 const std::string kVersionPath = std::string(kUpdateHost) + "/AppVersions/ZorvaneVersion.txt";
-const char* kAgreement =
-    "Use this application at your own risk. Fenwright Inc is not responsible for any loss of data or any "
-    "data "
-    "corruption. Do you agree to this?";
+// The first run asks with the agreement's text as the usage and the restore script print it.
+const std::string kAgreement = AgreementText() + " Do you agree to this?";
 
 class StartUpTest : public ::testing::Test {
 protected:
