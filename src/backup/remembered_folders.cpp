@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "support/vbrt.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "support/vbrt.h"
+#include "support/text.h"
 
 namespace zv::fakes {
 namespace {
