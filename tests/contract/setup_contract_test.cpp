@@ -7,6 +7,7 @@
 #include <string>
 
 #include "contract/setup_fixture.h"
+#include "support/paths.h"
 
 namespace zv::contract {
 namespace {
@@ -14,10 +15,6 @@ namespace {
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
 }
 
 // Unique per fixture, so that no earlier run's INF makes this one "already there".

@@ -109,8 +109,10 @@ def run_steps(s, VersionServer, free_port):
         s.expect(s.find(MAIN_TITLE), "no main window after declining the new version")
         s.expect(any("/AppVersions/ZorvaneVersion.txt" in r for r in server.requests),
                  f"the server saw {server.requests}")
+        # Wine hands the address to its browser program, a process of its own whose first
+        # start in a prefix can take several seconds.
         opened = s.out / "opened.log"
-        for _ in range(50):
+        for _ in range(300):
             if opened.exists() and "http://www.zorvane.example/download.html" in opened.read_text():
                 break
             time.sleep(0.1)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace zv::fakes {
@@ -14,11 +15,6 @@ const char* const kCatalogStore = "\\system32\\CatRoot\\{F750E6C3-38EE-11D1-85E5
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
 // The value of key in the INF's [Version] section, as a plain text scan: enough for the

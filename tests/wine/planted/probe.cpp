@@ -7,12 +7,9 @@
 #include <string>
 
 #include "platform/win32/factories.h"
+#include "support/paths.h"
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
-}
 
 std::string ModulePath(HMODULE m) {
     char buffer[MAX_PATH] = {};
@@ -23,7 +20,7 @@ std::string ModulePath(HMODULE m) {
 }  // namespace
 
 int main() {
-    const std::string own = FolderOf(ModulePath(nullptr));
+    const std::string own = zv::FolderOf(ModulePath(nullptr));
     if (::GetFileAttributesA((own + "\\newdev.dll").c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::printf("no planted newdev.dll beside %s\n", own.c_str());
         return 2;
@@ -34,5 +31,5 @@ int main() {
     HMODULE loaded = ::GetModuleHandleA("newdev.dll");
     const std::string path = loaded ? ModulePath(loaded) : "(none)";
     std::printf("newdev.dll loaded from %s\n", path.c_str());
-    return loaded && _stricmp(FolderOf(path).c_str(), own.c_str()) == 0 ? 1 : 0;
+    return loaded && _stricmp(zv::FolderOf(path).c_str(), own.c_str()) == 0 ? 1 : 0;
 }
