@@ -18,7 +18,6 @@ namespace {
 using GetLocationFn = BOOL(WINAPI*)(PCSTR, const void*, PCSTR, PSTR, DWORD, PDWORD);
 using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 using DiInstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
-using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 
 // newdev.dll is loaded on first use and kept: it is not there on every system, and a
 // program that imported it would not start where it is missing. From the system folder
@@ -26,27 +25,6 @@ using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 template <class Fn>
 Fn NewdevProc(const char* name) {
     return SystemProc<Fn>("newdev.dll", name);
-}
-
-// IsWow64Process2 (Windows 10 1511 on) tells the machine's own processor; on ARM64 Windows
-// GetNativeSystemInfo answers an emulated x86 or x64 process with the emulated one.
-std::uint16_t ReadNativeArchitecture() {
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(
-        reinterpret_cast<void (*)()>(kernel ? ::GetProcAddress(kernel, "IsWow64Process2") : nullptr));
-    USHORT process = 0, machine = 0;
-    if (isWow64Process2 && isWow64Process2(::GetCurrentProcess(), &process, &machine)) {
-        switch (machine) {
-            case 0x8664: return kProcessorArchitectureAmd64;  // IMAGE_FILE_MACHINE_AMD64
-            case 0xAA64: return kProcessorArchitectureArm64;  // IMAGE_FILE_MACHINE_ARM64
-            case 0x01C4: return kProcessorArchitectureArm;    // IMAGE_FILE_MACHINE_ARMNT
-            case 0x014C: return kProcessorArchitectureIntel;  // IMAGE_FILE_MACHINE_I386
-            default: break;                                   // unknown: ask the older call
-        }
-    }
-    SYSTEM_INFO info{};
-    ::GetNativeSystemInfo(&info);
-    return info.wProcessorArchitecture;
 }
 
 class Win32DriverSetup final : public IDriverSetup {
@@ -72,7 +50,7 @@ public:
     }
 
     std::uint16_t NativeProcessorArchitecture() override {
-        static const std::uint16_t native = ReadNativeArchitecture();
+        static const std::uint16_t native = NativeArchitecture();
         return native;
     }
 

@@ -12,6 +12,7 @@
 
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
@@ -20,15 +21,8 @@ namespace {
 using DisableFn = BOOL(WINAPI*)(PVOID*);
 using RevertFn = BOOL(WINAPI*)(PVOID);
 
-// Looked up at run time: older 32-bit systems do not export them, and where they exist
-// on a 32-bit system they fail harmlessly.
-template <class Fn>
-Fn Kernel32(const char* name) {
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    FARPROC p = kernel ? ::GetProcAddress(kernel, name) : nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
-}
-
+// Wow64DisableWow64FsRedirection and its revert are looked up at run time: older 32-bit
+// systems do not export them, and where they exist on a 32-bit system they fail harmlessly.
 class Win32FileSystem final : public IFileSystem {
 public:
     Dword GetLastError() const override { return m_lastError; }
@@ -91,7 +85,7 @@ public:
     bool CloseFile(Hfile file) override { return ::CloseHandle(ToNative(file)) ? true : keep(); }
 
     bool DisableFsRedirection(std::uintptr_t* oldValue) override {
-        static const auto disable = Kernel32<DisableFn>("Wow64DisableWow64FsRedirection");
+        static const auto disable = SystemProc<DisableFn>("kernel32.dll", "Wow64DisableWow64FsRedirection");
         if (!disable) return none();
         PVOID old = nullptr;
         if (!disable(&old)) return keep();
@@ -100,7 +94,7 @@ public:
     }
 
     bool RevertFsRedirection(std::uintptr_t oldValue) override {
-        static const auto revert = Kernel32<RevertFn>("Wow64RevertWow64FsRedirection");
+        static const auto revert = SystemProc<RevertFn>("kernel32.dll", "Wow64RevertWow64FsRedirection");
         if (!revert) return none();
         return revert(reinterpret_cast<PVOID>(oldValue)) ? true : keep();
     }

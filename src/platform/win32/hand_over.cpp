@@ -9,39 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/driver_setup.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
 namespace zv::win32 {
 namespace {
 
-using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
-
-FARPROC Kernel32Proc(const char* name) {
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    return kernel ? ::GetProcAddress(kernel, name) : nullptr;
-}
-
-template <class Fn>
-Fn Kernel32(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(Kernel32Proc(name)));
-}
-
 // A 32-bit process on Windows whose own programs are x64 (or ARM64, which runs x64 from
 // Windows 11 on; where it cannot, the start fails and the 32-bit program goes on).
 bool OnWindowsThatRunsX64() {
-    if (const auto wow2 = Kernel32<IsWow64Process2Fn>("IsWow64Process2")) {
-        USHORT process = 0, machine = 0;
-        if (!wow2(::GetCurrentProcess(), &process, &machine)) return false;
-        return process != 0 /* IMAGE_FILE_MACHINE_UNKNOWN: not WOW64 */ &&
-               (machine == 0x8664 /* AMD64 */ || machine == 0xAA64 /* ARM64 */);
-    }
-    const auto wow = Kernel32<IsWow64ProcessFn>("IsWow64Process");
-    BOOL under = FALSE;
-    if (!wow || !wow(::GetCurrentProcess(), &under) || !under) return false;
-    SYSTEM_INFO info{};
-    ::GetNativeSystemInfo(&info);
-    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+    if (sizeof(void*) != 4) return false;
+    const std::uint16_t native = NativeArchitecture();
+    return native == kProcessorArchitectureAmd64 || native == kProcessorArchitectureArm64;
 }
 
 std::string ErrorText(DWORD error) {
