@@ -107,7 +107,7 @@ THIS_PCS_DRIVERS = [NET + "\\0000", DISPLAY + "\\0000", USB + "\\0000", PRINTER 
 
 # The device properties' keys, as Wine keeps them below a device's key.
 IS_PRESENT_KEY = r"Properties\{540b947e-8b40-45bc-a8a2-6a0b894cbda2}\0005"
-EXTENSION_INFS_KEY = r"Properties\{a8b865dd-2e3d-4094-ad97-e593a70c75d6}\0063"
+EXTENSION_INFS_KEY = r"Properties\{a8b865dd-2e3d-4094-ad97-e593a70c75d6}\0014"
 
 # Installed files, by their path below C:\ (Windows' own spelling; the maker finds the
 # prefix's folders whatever their letter case). The INF files themselves come from

@@ -27,9 +27,9 @@ constexpr ULONG kCrSuccess = 0;
 constexpr PropertyKey kIsPresent{
     {0x540b947e, 0x8b40, 0x45bc, {0xa8, 0xa2, 0x6a, 0x0b, 0x89, 0x4c, 0xbd, 0xa2}}, 5};
 // The driver property set's list of extension INFs of the device's driver
-// (DEVPKEY_Device_DriverExtendedInfs, Windows 10 and later).
+// (DEVPKEY_Device_DriverExtendedInfs, a string list, Windows 10 and later).
 constexpr PropertyKey kExtensionInfs{
-    {0xa8b865dd, 0x2e3d, 0x4094, {0xad, 0x97, 0xe5, 0x93, 0xa7, 0x0c, 0x75, 0xd6}}, 99};
+    {0xa8b865dd, 0x2e3d, 0x4094, {0xad, 0x97, 0xe5, 0x93, 0xa7, 0x0c, 0x75, 0xd6}}, 20};
 
 using GetDevicePropertyW = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const PropertyKey*, ULONG*, PBYTE, DWORD,
                                          PDWORD, DWORD);

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kRoot = "SYSTEM\\CurrentControlSet\\Enum\\ROOT";
 constexpr const char* kIsPresent = "Properties\\{540b947e-8b40-45bc-a8a2-6a0b894cbda2}\\0005";
-constexpr const char* kExtensionInfs = "Properties\\{a8b865dd-2e3d-4094-ad97-e593a70c75d6}\\0063";
+constexpr const char* kExtensionInfs = "Properties\\{a8b865dd-2e3d-4094-ad97-e593a70c75d6}\\0014";
 
 void SetValue(HKEY parent, const std::string& sub, const char* name, DWORD type, const void* data,
               DWORD size) {
