@@ -36,6 +36,9 @@ add_test(NAME host.layout.clang_format
 add_test(NAME host.tools.line_table_generator
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_gen_line_table.py)
 
+# The Wine test runner ends what a test left running and keeps the crash dialog off.
+add_test(NAME host.tools.wine_run COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_wine_run.py)
+
 # The demo machine's data and the expected-backup lister.
 add_test(NAME host.tools.demo_population
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/demo/test_demo.py)

@@ -87,9 +87,12 @@ set_target_properties(Zorvane PROPERTIES OUTPUT_NAME ${ZV_EXE_NAME})
 # The exe's format, resources and imports are read from the file by tools/check_exe.py, which
 # scripts/test.sh runs on both builds on every machine, also one that cannot run this one.
 
+# A test counts as skipped only by GoogleTest's closing summary of its own run: the default
+# pattern also matched a failure whose message printed a test program's bytes, which hold
+# that text, and so reported the failure as a skip.
 function(zv_wine_tests target)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "wine."
-                         ${ARGN})
+                         PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED . 1 test, listed below" ${ARGN})
 endfunction()
 
 file(GLOB ZV_CONTRACT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp
@@ -112,7 +115,7 @@ if(ZV_WINE_SOURCES)
     target_include_directories(wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(wine_tests PRIVATE zv_ui GTest::gtest_main)
     target_compile_options(wine_tests PRIVATE ${ZV_WARNINGS})
-    zv_wine_tests(wine_tests PROPERTIES RUN_SERIAL TRUE)
+    zv_wine_tests(wine_tests RUN_SERIAL TRUE)
 endif()
 
 # A newdev.dll planted beside the program must never be the one loaded: the probe lies in

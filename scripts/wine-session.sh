@@ -7,8 +7,10 @@ set -euo pipefail
 
 if [ "${1:-}" = "--inner" ]; then
     shift
+    . "$(dirname "$0")/../tools/wine-arch.sh"
     wineserver -p
     wineboot -i >/dev/null 2>&1 </dev/null
+    zv_no_crash_dialog || echo "warning: Wine's crash dialog could not be turned off in $WINEPREFIX" >&2
     rc=0
     "$@" || rc=$?
     wineserver -k 2>/dev/null || true
@@ -27,6 +29,8 @@ mkdir -p "$prefix"
 . "$(dirname "$0")/../tools/wine-arch.sh"
 zv_wine_arch "$arch"
 export ZV_ARCH="$arch" WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all,err+module}"
+# Tells tools/wine-run.sh that the crash dialog of this prefix is off already.
+export ZV_WINE_SESSION="$prefix"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 # A server of this prefix left from a session without a display could not make windows.

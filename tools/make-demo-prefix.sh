@@ -58,6 +58,7 @@ else
     mkdir -p "$prefix"
     # Helpers of the new session must not hold our pipes open.
     wineboot -i >/dev/null 2>&1 </dev/null
+    zv_no_crash_dialog || echo "warning: Wine's crash dialog could not be turned off in $prefix" >&2
 fi
 
 work=$(mktemp -d)

@@ -2,6 +2,7 @@
 #   zv_wine_arch ARCH    sets up Wine for ARCH: i686 (32-bit prefix), x86_64 (64-bit
 #                        prefix), wow64 (the 32-bit exe in a 64-bit prefix)
 #   zv_can_run_i686      true when this machine can execute 32-bit x86 programs
+#   zv_no_crash_dialog   turns Wine's crash dialog off in $WINEPREFIX
 zv_tools=$(cd "$(dirname "${BASH_SOURCE[0]:-$0}")" && pwd)
 
 zv_wine_arch() {
@@ -24,3 +25,9 @@ zv_can_run_i686() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# Turns Wine's crash dialog off in $WINEPREFIX: it would keep a crashed test waiting for a
+# click. (winedbg is kept off too, by WINEDLLOVERRIDES; this holds where that is replaced.)
+zv_no_crash_dialog() {
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1 </dev/null
+}

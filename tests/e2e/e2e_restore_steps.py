@@ -42,7 +42,7 @@ def run_restore_steps(s, free_port):
 
     def cli(*args, stdout=None):
         """Zorvane.exe with arguments, as a script runs it: (exit code, stdout, stderr)."""
-        r = subprocess.run(["wine", str(s.exe), *map(str, args)], env=s.env, timeout=120,
+        r = subprocess.run(s.wine_cmd(s.exe, *args), env=s.env, timeout=120,
                            stdout=stdout or subprocess.PIPE, stderr=subprocess.PIPE)
         out = r.stdout.decode("cp1252").replace("\r", "") if r.stdout is not None else ""
         return r.returncode, out, r.stderr.decode("cp1252").replace("\r", "")
@@ -57,7 +57,9 @@ def run_restore_steps(s, free_port):
         base = s.out / "fresh-base"
         if not base.exists():
             env = dict(os.environ, WINEPREFIX=str(base))
-            quiet("wineboot", "-i", env=env)
+            # Booted through tools/wine-run.sh, which also turns the crash dialog off, so every copy
+            # has it off.
+            quiet(*s.wine_cmd("wineboot", "-i", prefix=base), env=env)
             quiet("wineserver", "-k", env=env)
             quiet("wineserver", "-w", env=env)
         prefix = s.out / name
@@ -359,7 +361,7 @@ def run_restore_steps(s, free_port):
         root = prefix / "drive_c" / "restore-src" / "Zorvane"
         with on_machine(prefix):
             # Two keys: the agreement, then the closing pause.
-            r = subprocess.run(["wine", "cmd", "/c", "C:\\restore-src\\Zorvane\\Restore drivers.cmd"], env=s.env,
+            r = subprocess.run(s.wine_cmd("cmd", "/c", "C:\\restore-src\\Zorvane\\Restore drivers.cmd"), env=s.env,
                                input=b"\r\n\r\n", stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
             out = r.stdout.decode("cp1252", "replace").replace("\r", "")
             s.expect(r.returncode == 0 and "Done: the drivers are back." in out,
@@ -371,7 +373,7 @@ def run_restore_steps(s, free_port):
         prefix = fresh_machine("fresh-handover")
         root = prefix / "drive_c" / "restore-src"
         with on_machine(prefix):
-            r = subprocess.run(["wine", str(exe32), "/accept", "/restore", "C:\\restore-src"], env=s.env,
+            r = subprocess.run(s.wine_cmd(exe32, "/accept", "/restore", "C:\\restore-src"), env=s.env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
             out = r.stdout.decode("cp1252", "replace")
             s.expect(r.returncode == 0, f"Zorvane.exe /restore gave {r.returncode}: {out}")
@@ -381,7 +383,7 @@ def run_restore_steps(s, free_port):
             monitor = prefix / "drive_c" / "restore-monitor"
             monitor.mkdir()
             (monitor / "monitor.inf").write_bytes(MONITOR_INF)
-            r = subprocess.run(["wine", str(exe32), "/restore", "C:\\restore-monitor"], env=s.env,
+            r = subprocess.run(s.wine_cmd(exe32, "/restore", "C:\\restore-monitor"), env=s.env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
             rows = report(monitor)
             s.expect(r.returncode == 0 and rows and rows[0][1] == "installed", f"the monitor's driver: {rows}")

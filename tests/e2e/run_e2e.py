@@ -48,15 +48,20 @@ class Suite:
         self.out.mkdir(parents=True, exist_ok=True)
         self.exe = program_in(self.build)
         self.auto = self.build / "zvauto.exe"
+        self.arch = "x86_64" if self.exe.name == "Zorvane64.exe" else "i686"
         self.passed = 0
         self.failed = 0
         self.app = None
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix))
 
     # ---- plumbing -------------------------------------------------------
+    def wine_cmd(self, *args, prefix=None):
+        """A command that runs to its end in the machine: tools/wine-run.sh ends what it leaves
+        running, which would hold the output pipes open until the step's time is up."""
+        return [str(ROOT / "tools/wine-run.sh"), str(prefix or self.prefix), self.arch, *map(str, args)]
+
     def wine(self, *args, timeout=60, check=False):
-        r = subprocess.run(["wine", *map(str, args)], env=self.env, capture_output=True, text=True,
-                           timeout=timeout)
+        r = subprocess.run(self.wine_cmd(*args), env=self.env, capture_output=True, text=True, timeout=timeout)
         out = r.stdout.replace("\r", "")
         if check and r.returncode != 0:
             raise StepFailed(f"wine {' '.join(map(str, args))} gave {r.returncode}: {out.strip()}")

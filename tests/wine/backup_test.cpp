@@ -189,6 +189,15 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
     Tree tree = ReadTree(chosen);
     const std::string report = tree["Zorvane\\backup-report.csv"];
     tree.erase("Zorvane\\backup-report.csv");
+    // The restore kit: a copy of the running program (this test program) and the script. Compared
+    // apart, so that a failure never prints the program's bytes.
+    std::ifstream self(system->ProgramPath(), std::ios::binary);
+    const std::string program{std::istreambuf_iterator<char>(self), std::istreambuf_iterator<char>()};
+    EXPECT_FALSE(program.empty());
+    EXPECT_TRUE(tree["Zorvane\\Zorvane.exe"] == program) << "the program's copy differs from the program";
+    EXPECT_NE(tree["Zorvane\\Restore drivers.cmd"].find("/restore"), std::string::npos);
+    tree.erase("Zorvane\\Zorvane.exe");
+    tree.erase("Zorvane\\Restore drivers.cmd");
     EXPECT_EQ(tree, (Tree{
                         {"Zorvane\\", ""},
                         {"Zorvane\\Net\\", ""},

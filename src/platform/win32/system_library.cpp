@@ -122,7 +122,8 @@ void* zv_lazy_bind(unsigned index) {
     const char* name = base + e.name;
     FARPROC p = zv::win32::SystemProcAddress(dll, name);
     if (!p) {
-        const std::string text = std::string("Windows' ") + dll + " lacks " + name + ", which this program needs.";
+        const std::string text =
+            std::string("Windows' ") + dll + " lacks " + name + ", which this program needs.";
         ::FatalAppExitA(0, text.c_str());
     }
     void* bound = reinterpret_cast<void*>(p);
