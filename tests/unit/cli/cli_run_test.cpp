@@ -66,7 +66,7 @@ struct Cli {
     void accept() { p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No"); }
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;
-        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.commandLine));
+        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.CommandLine()));
     }
     [[nodiscard]] Strings writes() const {
         Strings out;
