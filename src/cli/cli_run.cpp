@@ -179,7 +179,9 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");
     } else if (result.reportError != 0) {
         (void)console.Write(ConsoleStream::Err,
-                            "The report could not be written: " + result.reportErrorText + "\r\n");
+                            "The report could not be written: " + result.reportErrorText +
+                                "\r\nWithout it the backup cannot be checked before a restore: do not "
+                                "restore from it, make room and back up again.\r\n");
     }
     using backup::FileOutcome;
     const bool shortfall = result.count(FileOutcome::NotFound) > 0 || result.count(FileOutcome::Failed) > 0 ||
