@@ -185,7 +185,8 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
     }
     using backup::FileOutcome;
     const bool shortfall = result.count(FileOutcome::NotFound) > 0 || result.count(FileOutcome::Failed) > 0 ||
-                           (!result.drivers.empty() && result.reportPath.empty());
+                           (!result.drivers.empty() && result.reportPath.empty()) ||
+                           !result.selfRestoreFailed.empty();
     if (result.end != backup::RunEnd::Completed) {
         const auto done = std::count_if(result.drivers.begin(), result.drivers.end(),
                                         [](const backup::DriverResult& d) { return d.complete; });

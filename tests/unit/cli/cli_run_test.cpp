@@ -285,6 +285,19 @@ TEST(CommandLine, BackupCountsWhatTheReportListsAndAFailedAdditionIsCodeOne) {
     }
 }
 
+// A disk that fills up before the program is copied leaves a backup of the drivers that its
+// own restore script cannot run: not a complete one.
+TEST(CommandLine, ABackupWithoutTheProgramThatRestoresItIsCodeOne) {
+    Cli m;
+    m.accept();
+    m.p.files.failOn("CopyFile", "D:\\Out\\Zorvane\\Zorvane.exe", kErrorDiskFull);
+    EXPECT_EQ(m.run("/backup D:\\Out /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"),
+              cli::kExitDoneWithFailures);
+    EXPECT_NE(m.console.out.find("could not be added to the backup (Zorvane.exe: "), std::string::npos)
+        << m.console.out;
+    EXPECT_FALSE(m.p.files.exists("D:\\Out\\Zorvane\\Zorvane.exe"));
+}
+
 TEST(CommandLine, ABackupThatFailsOnADriverStopsWithCodeOneOrThree) {
     struct Case {
         const char* failingInf;
