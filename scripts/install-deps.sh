@@ -2,10 +2,11 @@
 # Installs what building and testing need on Debian 12, and nothing when it is all there.
 # Recommended packages come too: Wine draws its windows with the X libraries and fonts
 # among them, and the window tests were made with them.
+# locales holds the sources the end-to-end suite makes its Polish locale of (no root needed).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ python3 googletest clang-format g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-          xvfb xauth imagemagick x11-apps)
+          xvfb xauth imagemagick x11-apps locales)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

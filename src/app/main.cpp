@@ -34,9 +34,10 @@ int main() {
         handOverFailure = h.failure;
 #endif
     auto console = MakeConsole();
-    const std::vector<std::string> argv = cli::SplitCommandLine(console->CommandLine());
+    const std::vector<std::u16string> argv = cli::SplitCommandLine(console->CommandLine());
     // Only a switch makes a command; a dragged folder or a shortcut's parameter opens the window.
-    const bool window = !cli::IsCommand({argv.begin() + (argv.empty() ? 0 : 1), argv.end()});
+    const bool window =
+        !cli::IsCommand(std::vector<std::u16string>(argv.begin() + (argv.empty() ? 0 : 1), argv.end()));
     if (window) InitCommonControlClasses();
 
     auto registry = MakeRegistry();

@@ -53,6 +53,8 @@ public:
     void endDriver(const std::string& infCopy);
     // The run's failure path reported this.
     void stopped(int line, const RuntimeError& error);
+    // The program or the restore script could not be added to the backup: which, and why.
+    void selfRestoreFailed(const std::string& what) { m_result.selfRestoreFailed = what; }
     // The run is over: the report is written from the result, which is returned.
     [[nodiscard]] BackupResult finish(RunEnd end);
 

@@ -55,6 +55,8 @@ struct BackupResult {
     std::string reportPath;
     Dword reportError = 0;
     std::string reportErrorText;
+    // Not empty: the program or the script that restores the backup is missing from it.
+    std::string selfRestoreFailed;
 
     [[nodiscard]] int count(FileOutcome outcome) const;
 };

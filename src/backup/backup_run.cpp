@@ -202,12 +202,14 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
     LN(291) ui.DoEvents();
     // The backup carries the program and a script that restores it; without them it is
     // still a backup, so a failure here is told and the run ends as it would.
-    if (const backup::SelfRestore self = backup::WriteSelfRestore(env, root); !self.ok)
+    if (const backup::SelfRestore self = backup::WriteSelfRestore(env, root); !self.ok) {
+        copies.selfRestoreFailed(self.failed);
         ui.MessageBox(
             "The drivers are backed up, but the program that restores them could not be added to "
             "the backup (" +
                 self.failed + ").",
             "Backup", kMbIconExclamation);
+    }
     LN(292) ui.MessageBox("Backup successfully created.", "Backup", kMbIconInformation);
     end = backup::RunEnd::Completed;
 }

@@ -239,7 +239,11 @@ InfFile ParseInf(const std::string& bytes, ILocale& locale) {
             [&](const std::u16string& t) {
                 if (std::all_of(t.begin(), t.end(), [](char16_t c) { return c < 0x80; }))
                     return std::string(t.begin(), t.end());
-                return locale.Utf16ToAnsi(t);
+                // A name the code page cannot hold keeps "?" in its place: no file has such a
+                // name, so it is reported "not found", never looked for as a look-alike.
+                std::string ansi;
+                (void)locale.Utf16ToAnsi(t, &ansi);
+                return ansi;
             },
             inf.m_sections);
     };

@@ -83,8 +83,12 @@ SelfRestore WriteSelfRestore(Env& env, const std::string& root) {
             fail(kProgramCopyName, "the program's own path is not known");
         } else if (!EqualsNoCase(program, copy) && !SameFile(env, program, copy)) {
             // Started from this very copy (a second backup from the stick): nothing to do.
-            if (!env.os.files.CopyFile(program, copy, false))
-                fail(kProgramCopyName, ErrorOf(env, env.os.files.GetLastError()));
+            // The hashed copy removes a target it could not write to its end (a full disk);
+            // Wine's CopyFileA leaves the part it wrote under the program's name.
+            std::uint64_t size = 0;
+            std::string sha256;
+            if (!env.os.data.CopyFileHashed(program, copy, &size, &sha256))
+                fail(kProgramCopyName, ErrorOf(env, env.os.data.GetLastError()));
         }
         const std::string script = root + "\\" + kRestoreScriptName;
         const std::string text = RestoreScriptText();

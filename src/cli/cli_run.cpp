@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "backup/backup_result.h"
 #include "backup/backup_run.h"
@@ -100,6 +101,28 @@ int Fail(IConsole& console, int code, const std::string& text) {
     return code;
 }
 
+// A refused argument as the message names it: what the code page holds as it is, and each
+// character it lacks as <U+XXXX>, which any code page can print.
+std::string Named(ILocale& locale, const std::u16string& arg) {
+    std::string out;
+    for (std::size_t i = 0; i < arg.size();) {
+        const bool pair = arg[i] >= 0xD800 && arg[i] < 0xDC00 && i + 1 < arg.size() && arg[i + 1] >= 0xDC00 &&
+                          arg[i + 1] < 0xE000;
+        const std::u16string one = arg.substr(i, pair ? 2 : 1);
+        i += one.size();
+        std::string ansi;
+        if (locale.Utf16ToAnsi(one, &ansi)) {
+            out += ansi;
+            continue;
+        }
+        const unsigned code = pair ? 0x10000u + ((one[0] - 0xD800u) << 10) + (one[1] - 0xDC00u) : one[0];
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "<U+%04X>", code);
+        out += hex;
+    }
+    return out;
+}
+
 std::string DriverLine(const backup::DriverResult& d, long number, long ticked) {
     using backup::FileOutcome;
     std::string line = std::to_string(number) + "/" + std::to_string(ticked) + " " + d.driver.description +
@@ -156,11 +179,14 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");
     } else if (result.reportError != 0) {
         (void)console.Write(ConsoleStream::Err,
-                            "The report could not be written: " + result.reportErrorText + "\r\n");
+                            "The report could not be written: " + result.reportErrorText +
+                                "\r\nWithout it the backup cannot be checked before a restore: do not "
+                                "restore from it, make room and back up again.\r\n");
     }
     using backup::FileOutcome;
     const bool shortfall = result.count(FileOutcome::NotFound) > 0 || result.count(FileOutcome::Failed) > 0 ||
-                           (!result.drivers.empty() && result.reportPath.empty());
+                           (!result.drivers.empty() && result.reportPath.empty()) ||
+                           !result.selfRestoreFailed.empty();
     if (result.end != backup::RunEnd::Completed) {
         const auto done = std::count_if(result.drivers.begin(), result.drivers.end(),
                                         [](const backup::DriverResult& d) { return d.complete; });
@@ -227,8 +253,22 @@ AppValues CommandLineAppValues() {
     return AppValues{kProductName, kProgramVersion, kSettingsKey, ""};
 }
 
-int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::string>& argv,
+int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16string>& wide,
                    const std::string& handOverFailure) {
+    // Every argument reaches the "A" calls in the ANSI code page, and only unchanged: its
+    // best-fit form would turn a full-width quote into a quote (one argument into switches
+    // of an elevated program) and a full-width backslash into a way out of the folder. The
+    // program's own name is only shown, in its display form.
+    std::vector<std::string> argv;
+    for (std::size_t k = 0; k < wide.size(); ++k) {
+        std::string ansi;
+        if (!os.locale.Utf16ToAnsi(wide[k], &ansi) && k > 0)
+            return Fail(console, kExitBadArguments,
+                        "Error: The argument " + Named(os.locale, wide[k]) +
+                            " is not used: this Windows' code page cannot hold the characters shown as "
+                            "<U+...> unchanged, and Zorvane does not replace them.");
+        argv.push_back(ansi);
+    }
     const std::string program = argv.empty() ? kProgramFileName : NameOf(argv.front());
     const std::vector<std::string> args(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     const Parsed parsed = ParseArguments(args);
@@ -244,7 +284,10 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::strin
     if (!c.folder.empty()) {
         folder = console.FullPathName(c.folder);
         if (folder.empty())
-            return Fail(console, kExitBadArguments, "The folder name " + c.folder + " is not valid.");
+            return Fail(console, kExitBadArguments,
+                        "The folder name " + c.folder +
+                            " is not valid, or the current folder's name is not one this Windows' code "
+                            "page can hold.");
         folder = WithoutTrailingSeparator(folder);
     }
     Front f(os, console, folder, c.microsoft);

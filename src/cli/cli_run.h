@@ -13,10 +13,11 @@ namespace zv::cli {
 // The application values that StartUp sets, for a run that has no StartUp.
 [[nodiscard]] AppValues CommandLineAppValues();
 
-// argv: the split command line, the program name first. handOverFailure: why the 32-bit
+// argv: the split wide command line, the program name first; an argument the ANSI code
+// page cannot hold unchanged is refused (exit code 2). handOverFailure: why the 32-bit
 // program on 64-bit Windows did not hand over to the 64-bit one ("" where none was tried).
 // Returns the exit code.
-int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::string>& argv,
+int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16string>& argv,
                    const std::string& handOverFailure = "");
 
 }  // namespace zv::cli

@@ -32,15 +32,14 @@ const char* NameOf(Action a) {
     return "";
 }
 
-}  // namespace
-
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-    std::vector<std::string> args;
+template <class Text>
+std::vector<Text> Split(const Text& line) {
+    std::vector<Text> args;
     std::size_t i = 0;
     const std::size_t n = line.size();
     // The program name: quotes group, backslashes are plain.
     {
-        std::string name;
+        Text name;
         if (i < n && line[i] == '"') {
             ++i;
             while (i < n && line[i] != '"') name += line[i++];
@@ -53,7 +52,7 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     for (;;) {
         while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
         if (i >= n) break;
-        std::string arg;
+        Text arg;
         bool quoted = false;
         while (i < n && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
             if (line[i] == '\\') {
@@ -86,9 +85,22 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     return args;
 }
 
-bool IsCommand(const std::vector<std::string>& args) {
+template <class Text>
+bool AnyCommand(const std::vector<Text>& args) {
     return std::any_of(args.begin(), args.end(),
-                       [](const std::string& a) { return !a.empty() && (a[0] == '/' || a[0] == '-'); });
+                       [](const Text& a) { return !a.empty() && (a[0] == '/' || a[0] == '-'); });
+}
+
+}  // namespace
+
+std::vector<std::u16string> SplitCommandLine(const std::u16string& line) {
+    return Split(line);
+}
+bool IsCommand(const std::vector<std::string>& args) {
+    return AnyCommand(args);
+}
+bool IsCommand(const std::vector<std::u16string>& args) {
+    return AnyCommand(args);
 }
 
 Parsed ParseArguments(const std::vector<std::string>& args) {

@@ -36,13 +36,15 @@ struct Parsed {
 
 // The arguments of a command line by the rules of the C run time (CommandLineToArgvW):
 // blanks separate, quotes group, 2n backslashes before a quote give n and toggle
-// quoting, 2n+1 give n and a literal quote. The program name comes first.
-[[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& line);
+// quoting, 2n+1 give n and a literal quote. The program name comes first. Split wide,
+// before any conversion: only the ASCII quote, backslash and blanks count.
+[[nodiscard]] std::vector<std::u16string> SplitCommandLine(const std::u16string& line);
 
 // Whether the arguments after the program name make a command: only one that starts with
 // "/" or "-" does. Anything else (a folder dragged onto the program, a shortcut's
 // parameter) opens the window, as no arguments do.
 [[nodiscard]] bool IsCommand(const std::vector<std::string>& args);
+[[nodiscard]] bool IsCommand(const std::vector<std::u16string>& args);
 
 // The arguments after the program name. No command among them: the window.
 [[nodiscard]] Parsed ParseArguments(const std::vector<std::string>& args);

@@ -13,11 +13,13 @@ public:
     virtual ~ILocale() = default;
     // A text of the ANSI code page (what the "A" calls give) as UTF-8.
     virtual std::string AnsiToUtf8(const std::string& text) = 0;
-    // UTF-16 text (a Unicode file's) in the ANSI code page; a character the code page
-    // cannot hold becomes "?", never a look-alike ("\" for a full-width backslash).
-    virtual std::string Utf16ToAnsi(const std::u16string& text) = 0;
-    // A UTF-8 text in the ANSI code page; false when it is not valid UTF-8 or holds a
-    // character the code page lacks (a name that could not be a file's on this system).
+    // UTF-16 text (a Unicode file's, an argument, a chosen folder) in the ANSI code page.
+    // False when it does not survive the trip back unchanged; *ansi then holds "?" (the code
+    // page's default) for each character lost, for display only, never a look-alike ("\"
+    // for a full-width backslash).
+    [[nodiscard]] virtual bool Utf16ToAnsi(const std::u16string& text, std::string* ansi) = 0;
+    // A UTF-8 text in the ANSI code page, by the same rule; false also when it is not valid
+    // UTF-8 (a name that could not be a file's on this system). *ansi is left alone then.
     virtual bool Utf8ToAnsi(const std::string& text, std::string* ansi) = 0;
     virtual LocalTime Now() = 0;
 };

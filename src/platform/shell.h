@@ -16,7 +16,8 @@ public:
                                        const std::string& parameters, const std::string& directory,
                                        int showCommand) = 0;
     // The shell automation object's BrowseForFolder, no root folder; the chosen folder's
-    // own item path (Items, Item, Path), or nothing when the user cancels.
+    // own item path (Items, Item, Path), or nothing when the user cancels. A folder the ANSI
+    // code page cannot hold unchanged is refused with a box that names it, and gives nothing.
     virtual std::optional<std::string> BrowseForFolder(Hwnd owner, const std::string& title,
                                                        Dword options) = 0;
 };

@@ -21,6 +21,9 @@ Dword WriteWholeFile(IFileSystem& files, const std::string& path, const std::str
         done += written;
     }
     if (!files.CloseFile(file.release()) && error == 0) error = files.GetLastError();
+    // A file cut short (a full disk) is no file: a report under its name would vouch for a
+    // backup by the part it holds, and a script would stop halfway.
+    if (error != 0) (void)files.DeleteFile(path);
     return error;
 }
 

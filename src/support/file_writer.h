@@ -20,8 +20,8 @@ using OpenedFile = Unique<SeamFileTraits>;
 // Makes text the whole content of the file at path. A file already there is deleted first
 // (only then: a backup deletes nothing), since opening keeps what is there and an older,
 // longer file would keep its tail. Writes until every byte is taken; a close that fails
-// counts as a failed write, as the last bytes may not have reached the disk. 0 when
-// written, else the Windows error.
+// counts as a failed write, as the last bytes may not have reached the disk; what a failed
+// write left is deleted. 0 when written, else the Windows error.
 [[nodiscard]] Dword WriteWholeFile(IFileSystem& files, const std::string& path, const std::string& text);
 
 }  // namespace zv

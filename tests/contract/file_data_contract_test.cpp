@@ -157,13 +157,35 @@ TEST_F(FileDataContract, AsciiTextsAreTheSameInUtf8) {
     EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
 }
 
-// An INF in UTF-16 names its files in the code page the "A" calls take; what the code page
-// cannot hold must not come out as a look-alike separator.
-TEST_F(FileDataContract, Utf16TextsInTheCodePage) {
-    EXPECT_EQ(fx->locale().Utf16ToAnsi(u""), "");
-    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"Fenlake 5120.sys"), "Fenlake 5120.sys");
-    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"caf\u00e9.sys"), "caf\xE9.sys");  // Windows-1252, as Wine's default
-    EXPECT_EQ(fx->locale().Utf16ToAnsi(u"a\uff3c\u4e2d.sys"), "a??.sys");
+// What the program takes from Windows in UTF-16 (arguments, the chosen folder, a Unicode
+// INF's names) reaches the "A" calls only when the ANSI code page holds it unchanged: best
+// fit would make a full-width quote split an argument, a full-width backslash climb out of
+// the chosen folder, and "\u0141ukasz" another user's folder. Windows-1252, Wine's default.
+TEST_F(FileDataContract, Utf16TextsInTheCodePageOnlyUnchanged) {
+    struct Case {
+        std::u16string text;
+        bool kept;
+        std::string ansi;
+    } const cases[] = {
+        {u"", true, ""},
+        {u"C:\\Fenlake 5120.sys", true, "C:\\Fenlake 5120.sys"},
+        {u"caf\u00e9.sys", true, "caf\xE9.sys"},
+        {u"C:\\nothere\uff02 /list \uff02", false, "C:\\nothere? /list ?"},  // full-width quote
+        {u"C:\\a\uff3c..\uff3cwindows", false, "C:\\a?..?windows"},          // full-width backslash
+        {u"C\uff1a\\Windows", false, "C?\\Windows"},                         // full-width colon
+        {u"C:\\Users\\\u0141ukasz", false, "C:\\Users\\?ukasz"},             // not "Lukasz"
+        {u"\u221e.sys", false, "?.sys"},                                     // not "8.sys"
+        {u"\u0414\u0440\u0430\u0439\u0432\u0435\u0440", false, "???????"},
+        {u"\u9a71\u52a8", false, "??"},
+    };
+    for (const Case& c : cases) {
+        std::string ansi = "stale";
+        EXPECT_EQ(fx->locale().Utf16ToAnsi(c.text, &ansi), c.kept) << c.ansi;
+        EXPECT_EQ(ansi, c.ansi);
+    }
+    std::string ansi = "unchanged";
+    EXPECT_FALSE(fx->locale().Utf8ToAnsi("C:\\a\xEF\xBC\xBC..", &ansi));  // U+FF3C in UTF-8
+    EXPECT_EQ(ansi, "unchanged");
 }
 
 }  // namespace

@@ -40,12 +40,7 @@ def run_restore_steps(s, free_port):
     src = s.prefix / "drive_c" / "e2e-restore-src"
     fresh = {}
 
-    def cli(*args, stdout=None):
-        """Zorvane.exe with arguments, as a script runs it: (exit code, stdout, stderr)."""
-        r = subprocess.run(s.wine_cmd(s.exe, *args), env=s.env, timeout=120,
-                           stdout=stdout or subprocess.PIPE, stderr=subprocess.PIPE)
-        out = r.stdout.decode("cp1252").replace("\r", "") if r.stdout is not None else ""
-        return r.returncode, out, r.stderr.decode("cp1252").replace("\r", "")
+    cli = s.cli
 
     def quiet(*cmd, env):
         subprocess.run(list(cmd), env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

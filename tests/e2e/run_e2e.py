@@ -67,6 +67,15 @@ class Suite:
             raise StepFailed(f"wine {' '.join(map(str, args))} gave {r.returncode}: {out.strip()}")
         return r.returncode, out
 
+    def cli(self, *args, stdout=None, env=None, code_page="cp1252"):
+        """The program with arguments, as a script runs it: (exit code, stdout, stderr), read in
+        the ANSI code page of the Wine process (its Unix locale's)."""
+        env = env or self.env
+        r = subprocess.run(self.wine_cmd(self.exe, *args, prefix=env["WINEPREFIX"]), env=env, timeout=120,
+                           stdout=stdout or subprocess.PIPE, stderr=subprocess.PIPE)
+        out = r.stdout.decode(code_page).replace("\r", "") if r.stdout is not None else ""
+        return r.returncode, out, r.stderr.decode(code_page).replace("\r", "")
+
     def auto_(self, *args, timeout=60):
         return self.wine(self.auto, *args, timeout=timeout)
 
@@ -229,6 +238,8 @@ def main():
     run_steps(s, VersionServer, free_port)
     from e2e_restore_steps import run_restore_steps
     run_restore_steps(s, free_port)
+    from e2e_code_page_steps import run_code_page_steps
+    run_code_page_steps(s)
     s.stop_app()
     print(f"e2e: {s.passed} passed, {s.failed} failed")
     return 1 if s.failed else 0

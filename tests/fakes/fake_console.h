@@ -8,7 +8,12 @@ namespace zv::fakes {
 
 class FakeConsole : public IConsole {
 public:
-    std::string CommandLine() override { return commandLine; }
+    // commandLine's bytes are characters of the fake code page (Latin-1).
+    std::u16string CommandLine() override {
+        std::u16string line;
+        for (const char c : commandLine) line += static_cast<char16_t>(static_cast<unsigned char>(c));
+        return line;
+    }
     bool Write(ConsoleStream stream, const std::string& text) override {
         (stream == ConsoleStream::Out ? out : err) += text;
         return writable;

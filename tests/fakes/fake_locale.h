@@ -21,17 +21,19 @@ public:
         }
         return out;
     }
-    std::string Utf16ToAnsi(const std::u16string& text) override {
-        std::string out;
+    bool Utf16ToAnsi(const std::u16string& text, std::string* ansi) override {
+        ansi->clear();
+        bool kept = true;
         for (std::size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
             // A surrogate pair is one character, and one "?".
             if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                 text[i + 1] < 0xE000)
                 ++i;
-            out += c < 0x100 ? static_cast<char>(c) : '?';
+            if (c >= 0x100) kept = false;
+            *ansi += c < 0x100 ? static_cast<char>(c) : '?';
         }
-        return out;
+        return kept;
     }
     bool Utf8ToAnsi(const std::string& text, std::string* ansi) override {
         std::string out;

@@ -6,8 +6,8 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/factories.h"
 
 namespace zv::win32 {
@@ -19,9 +19,10 @@ bool Usable(HANDLE h) {
 
 class Win32Console final : public IConsole {
 public:
-    std::string CommandLine() override {
-        const char* line = ::GetCommandLineA();
-        return line ? line : "";
+    std::u16string CommandLine() override {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t));
+        const wchar_t* line = ::GetCommandLineW();
+        return line ? std::u16string(reinterpret_cast<const char16_t*>(line)) : u"";
     }
 
     bool Write(ConsoleStream stream, const std::string& text) override {
@@ -30,13 +31,9 @@ public:
         DWORD mode = 0;
         if (::GetConsoleMode(h, &mode)) {
             // A console shows its own code page (OEM), not the ANSI one the text is in.
-            const int n =
-                ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-            std::vector<wchar_t> wide(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
-            if (n > 0)
-                ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+            const std::wstring wide = WideFromAnsi(text);
             DWORD written = 0;
-            return ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(n > 0 ? n : 0), &written, nullptr) !=
+            return ::WriteConsoleW(h, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr) !=
                    FALSE;
         }
         DWORD written = 0;
@@ -44,12 +41,15 @@ public:
                written == text.size();
     }
 
+    // Wide: a relative path takes the current folder's name, which GetFullPathNameA would
+    // give in its best-fit form.
     std::string FullPathName(const std::string& path) override {
-        char buffer[MAX_PATH * 2] = {};
-        char* file = nullptr;
-        const DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &file);
-        if (n == 0 || n >= sizeof buffer) return "";
-        return std::string(buffer, n);
+        wchar_t buffer[MAX_PATH * 2] = {};
+        wchar_t* file = nullptr;
+        const DWORD n = ::GetFullPathNameW(WideFromAnsi(path).c_str(), MAX_PATH * 2, buffer, &file);
+        std::string full;
+        if (n == 0 || n >= MAX_PATH * 2 || !AnsiFromWide(std::wstring_view(buffer, n), &full)) return "";
+        return full;
     }
 
 private:

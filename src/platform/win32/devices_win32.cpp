@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/factories.h"
 #include "platform/win32/setupapi_calls.h"
 
@@ -39,15 +40,6 @@ using GetDevNodeStatus = DWORD(WINAPI*)(PULONG, PULONG, DWORD, ULONG);
 std::string RegistryText(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
     std::vector<std::string> strings = DeviceStrings(set, device, property);
     return strings.empty() ? "" : std::move(strings.front());
-}
-
-std::string Ansi(const wchar_t* text) {
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return "";
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n - 1));
-    return out;
 }
 
 class Win32Devices final : public IDevices {
@@ -101,7 +93,10 @@ private:
         std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
         if (!m_property(set, &device, &key, &type, reinterpret_cast<BYTE*>(data.data()), size, nullptr, 0))
             return out;
-        for (const wchar_t* p = data.data(); *p; p += wcslen(p) + 1) out.push_back(Ansi(p));
+        // An INF name the code page cannot hold is left out: the "A" calls could not open it,
+        // and a look-alike could name another INF.
+        for (const wchar_t* p = data.data(); *p; p += wcslen(p) + 1)
+            if (std::string name; AnsiFromWide(p, &name)) out.push_back(std::move(name));
         return out;
     }
 

@@ -125,11 +125,17 @@ private:
         }
     }
 
+    // A short write is no failure of its own: on a full disk Wine writes what fits and says so
+    // in the count. Writing the rest gives the real error (ERROR_DISK_FULL), which is named.
     static bool writeAll(HANDLE dst, const BYTE* data, DWORD size, DWORD* error) {
-        DWORD out = 0;
-        if (::WriteFile(dst, data, size, &out, nullptr) && out == size) return true;
-        *error = out == size ? ::GetLastError() : static_cast<DWORD>(ERROR_WRITE_FAULT);
-        return false;
+        while (size > 0) {
+            DWORD out = 0;
+            if (!::WriteFile(dst, data, size, &out, nullptr)) return *error = ::GetLastError(), false;
+            if (out == 0 || out > size) return *error = ERROR_WRITE_FAULT, false;
+            data += out;
+            size -= out;
+        }
+        return true;
     }
 
     bool copyHere(HANDLE src, HANDLE dst, Sha256& hash, std::uint64_t* written, std::string* hex) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/driver_setup.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 
@@ -34,30 +35,44 @@ std::string ErrorText(DWORD error) {
                  : "error " + std::to_string(error);
 }
 
-std::string OwnPath() {
-    std::vector<char> buffer(MAX_PATH);
+// Wide: GetModuleFileNameA gives a folder outside the code page in its best-fit form,
+// which names another file or none.
+std::wstring OwnPath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return "";
-        if (n < buffer.size()) return std::string(buffer.data(), n);
-        if (buffer.size() >= 32768) return "";
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return L"";
+        if (n < buffer.size()) return std::wstring(buffer.data(), n);
+        if (buffer.size() >= 32768) return L"";
         buffer.resize(buffer.size() * 2);
     }
 }
 
 // The command line after the program's name, which CreateProcess reads as the C run time
-// does: a quoted name ends at the next quote, a plain one at the first blank.
-std::string Arguments(const char* line) {
-    if (!line) return "";
-    const char* p = line;
-    if (*p == '"') {
+// does: a quoted name ends at the next quote, a plain one at the first blank. Wide, as
+// the process got it: its ANSI form is best fit, where a full-width quote is a quote.
+std::wstring Arguments(const wchar_t* line) {
+    if (!line) return L"";
+    const wchar_t* p = line;
+    if (*p == L'"') {
         ++p;
-        while (*p && *p != '"') ++p;
+        while (*p && *p != L'"') ++p;
         if (*p) ++p;
     } else {
-        while (*p && *p != ' ' && *p != '\t') ++p;
+        while (*p && *p != L' ' && *p != L'\t') ++p;
     }
     return p;
+}
+
+// The program a backup copies, wide: the 32-bit original when this process was handed
+// over to, else this program itself.
+std::wstring ProgramToCopyWide() {
+    std::vector<wchar_t> from(32768);
+    const DWORD n = ::GetEnvironmentVariableW(WideFromAnsi(kHandedOverFrom).c_str(), from.data(),
+                                              static_cast<DWORD>(from.size()));
+    if (n > 0 && n < from.size() && ::GetFileAttributesW(from.data()) != INVALID_FILE_ATTRIBUTES)
+        return std::wstring(from.data(), n);
+    return OwnPath();
 }
 
 void FreeLocal(void* p) {
@@ -170,10 +185,10 @@ HandOver RunNativeBuild() {
     HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
     const bool redirected = Usable(out) || Usable(err);
     if (!redirected) (void)::AttachConsole(ATTACH_PARENT_PROCESS);
-    STARTUPINFOA own{};
+    STARTUPINFOW own{};
     own.cb = sizeof own;
-    ::GetStartupInfoA(&own);
-    STARTUPINFOA si{};
+    ::GetStartupInfoW(&own);
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = own.dwFlags & STARTF_USESHOWWINDOW;
     si.wShowWindow = own.wShowWindow;
@@ -183,14 +198,15 @@ HandOver RunNativeBuild() {
         si.hStdOutput = out;
         si.hStdError = err;
     }
-    const std::string original = ProgramToCopy();
-    (void)::SetEnvironmentVariableA(kHandedOverFrom, original.c_str());
-    std::string line = "\"" + program + "\"" + Arguments(::GetCommandLineA());
+    const std::wstring original = ProgramToCopyWide();
+    (void)::SetEnvironmentVariableW(WideFromAnsi(kHandedOverFrom).c_str(), original.c_str());
+    const std::wstring path = WideFromAnsi(program);
+    std::wstring line = L"\"" + path + L"\"" + Arguments(::GetCommandLineW());
     PROCESS_INFORMATION pi{};
-    const BOOL started = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr,
+    const BOOL started = ::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr,
                                           redirected ? TRUE : FALSE, 0, nullptr, nullptr, &si, &pi);
     const DWORD startError = started ? 0 : ::GetLastError();
-    (void)::SetEnvironmentVariableA(kHandedOverFrom, nullptr);
+    (void)::SetEnvironmentVariableW(WideFromAnsi(kHandedOverFrom).c_str(), nullptr);
     locked.reset();
     if (!started) {
         Remove(program, folder);
@@ -209,10 +225,10 @@ HandOver RunNativeBuild() {
 }
 
 std::string ProgramToCopy() {
-    char from[MAX_PATH * 2] = {};
-    const DWORD n = ::GetEnvironmentVariableA(kHandedOverFrom, from, sizeof from);
-    if (n > 0 && n < sizeof from && ::GetFileAttributesA(from) != INVALID_FILE_ATTRIBUTES) return from;
-    return OwnPath();
+    // A path the code page cannot hold is not known to the "A" calls: "" rather than a
+    // look-alike, so the backup says it could not copy the program.
+    std::string path;
+    return AnsiFromWide(ProgramToCopyWide(), &path) ? path : "";
 }
 
 }  // namespace zv::win32

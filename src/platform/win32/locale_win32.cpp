@@ -3,20 +3,30 @@
 
 #include <string>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/factories.h"
 
 namespace zv::win32 {
 namespace {
 
+// UTF-8 text as UTF-16; false when it is not valid UTF-8.
+bool WideFromUtf8(const std::string& text, std::wstring* wide) {
+    wide->clear();
+    if (text.empty()) return true;
+    const int n = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, nullptr, 0);
+    if (size <= 0) return false;
+    wide->resize(static_cast<std::size_t>(size));
+    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, wide->data(), size) == size;
+}
+
 class Win32Locale final : public ILocale {
 public:
     std::string AnsiToUtf8(const std::string& text) override {
         if (text.empty()) return {};
-        const int n = static_cast<int>(text.size());
-        const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
-        if (wide <= 0) return text;
-        std::wstring w(static_cast<std::size_t>(wide), L'\0');
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), n, w.data(), wide);
+        const std::wstring w = WideFromAnsi(text);
+        if (w.empty()) return text;
+        const int wide = static_cast<int>(w.size());
         const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
         if (utf8 <= 0) return text;
         std::string out(static_cast<std::size_t>(utf8), '\0');
@@ -24,38 +34,16 @@ public:
         return out;
     }
 
-    std::string Utf16ToAnsi(const std::u16string& text) override {
+    bool Utf16ToAnsi(const std::u16string& text, std::string* ansi) override {
         static_assert(sizeof(wchar_t) == sizeof(char16_t));
-        if (text.empty()) return {};
-        const auto* w = reinterpret_cast<const wchar_t*>(text.data());
-        const int n = static_cast<int>(text.size());
-        // Best fit would turn some characters into path separators or dots; an ANSI code
-        // page of UTF-8 refuses the flag, and there every character is representable.
-        DWORD flags = WC_NO_BEST_FIT_CHARS;
-        int size = ::WideCharToMultiByte(CP_ACP, flags, w, n, nullptr, 0, nullptr, nullptr);
-        if (size <= 0 && ::GetLastError() == ERROR_INVALID_FLAGS) {
-            flags = 0;
-            size = ::WideCharToMultiByte(CP_ACP, flags, w, n, nullptr, 0, nullptr, nullptr);
-        }
-        if (size <= 0) return {};
-        std::string out(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_ACP, flags, w, n, out.data(), size, nullptr, nullptr);
-        return out;
+        return AnsiFromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()),
+                            ansi);
     }
 
     bool Utf8ToAnsi(const std::string& text, std::string* ansi) override {
-        if (text.empty()) return ansi->clear(), true;
-        const int n = static_cast<int>(text.size());
-        const int wide = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, nullptr, 0);
-        if (wide <= 0) return false;
-        std::wstring w(static_cast<std::size_t>(wide), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, w.data(), wide);
-        BOOL lossy = FALSE;
-        const int size = ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, &lossy);
-        if (size <= 0 || lossy) return false;
-        std::string out(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), size, nullptr, &lossy);
-        if (lossy) return false;
+        std::wstring w;
+        std::string out;
+        if (!WideFromUtf8(text, &w) || !AnsiFromWide(w, &out)) return false;
         *ansi = out;
         return true;
     }

@@ -9,10 +9,12 @@
 
 #include <string>
 
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/factories.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
+#include "support/identity.h"
 
 namespace zv::win32 {
 namespace {
@@ -32,21 +34,19 @@ Fn Shell32(const char* name) {
     return SystemProc<Fn>("shell32.dll", name);
 }
 
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string Ansi(const wchar_t* w) {
-    if (!w || !*w) return {};
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
-    if (!s.empty() && s.back() == '\0') s.pop_back();
-    return s;
+// The chosen folder in the code page the "A" calls take. One the code page cannot hold
+// unchanged is refused with a box that names it as the user saw it: a look-alike ("\" for a
+// full-width backslash, "L" for "\u0141") would be another folder, perhaps outside this one.
+std::optional<std::string> ChosenFolder(HWND owner, const wchar_t* path) {
+    std::string ansi;
+    if (!path || AnsiFromWide(path, &ansi)) return ansi;
+    const std::wstring text = L"The folder \"" + std::wstring(path) +
+                              L"\" cannot be used: its name holds characters that this Windows' code "
+                              L"page cannot hold unchanged, and Zorvane names its files in that code "
+                              L"page. Choose or create a folder whose name has none of them.";
+    (void)::MessageBoxW(owner, text.c_str(), WideFromAnsi(kProgramTitle).c_str(),
+                        MB_ICONEXCLAMATION | MB_APPLMODAL);
+    return std::nullopt;
 }
 
 struct Bstr {
@@ -93,16 +93,16 @@ std::optional<std::string> BrowseWithDialog(HWND owner, const std::string& title
     bi.lpszTitle = title.c_str();
     bi.ulFlags = options;
     static const auto browse = Shell32<decltype(&::SHBrowseForFolderA)>("SHBrowseForFolderA");
-    static const auto pathOf = Shell32<decltype(&::SHGetPathFromIDListA)>("SHGetPathFromIDListA");
+    static const auto pathOf = Shell32<decltype(&::SHGetPathFromIDListW)>("SHGetPathFromIDListW");
     static const auto freeMemory = Ole32<decltype(&::CoTaskMemFree)>("CoTaskMemFree");
     if (!browse || !pathOf || !freeMemory) return std::nullopt;
     PIDLIST_ABSOLUTE pidl = browse(&bi);
     if (!pidl) return std::nullopt;
-    char path[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
     const BOOL ok = pathOf(pidl, path);
     freeMemory(pidl);
     if (!ok) return std::nullopt;
-    return std::string(path);
+    return ChosenFolder(owner, path);
 }
 
 class Win32Shell final : public IShell {
@@ -127,7 +127,7 @@ public:
                           reinterpret_cast<void**>(shell.put()))) ||
             !shell)
             return BrowseWithDialog(ToNative(owner), title, options);
-        Bstr caption(Wide(title));
+        Bstr caption(WideFromAnsi(title));
         UniqueCom<Folder> folder;
         const HRESULT hr = shell.get()->BrowseForFolder(static_cast<LONG>(owner), caption.b,
                                                         static_cast<LONG>(options), Missing(), folder.put());
@@ -138,7 +138,7 @@ public:
         if (FAILED(items.get()->Item(Missing(), item.put())) || !item) return std::nullopt;
         Bstr path;
         if (FAILED(item.get()->get_Path(&path.b))) return std::nullopt;
-        return Ansi(path.b);
+        return ChosenFolder(ToNative(owner), path.b);
     }
 };
 

@@ -66,7 +66,7 @@ struct Cli {
     void accept() { p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No"); }
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;
-        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.commandLine));
+        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.CommandLine()));
     }
     [[nodiscard]] Strings writes() const {
         Strings out;
@@ -283,6 +283,19 @@ TEST(CommandLine, BackupCountsWhatTheReportListsAndAFailedAdditionIsCodeOne) {
         EXPECT_EQ(rows("not found"), c.failing ? 0u : 2u);
         EXPECT_EQ(rows("failed"), c.failing ? 1u : 0u);
     }
+}
+
+// A disk that fills up before the program is copied leaves a backup of the drivers that its
+// own restore script cannot run: not a complete one.
+TEST(CommandLine, ABackupWithoutTheProgramThatRestoresItIsCodeOne) {
+    Cli m;
+    m.accept();
+    m.p.files.failOn("CopyFile", "D:\\Out\\Zorvane\\Zorvane.exe", kErrorDiskFull);
+    EXPECT_EQ(m.run("/backup D:\\Out /id {5a1f0001-7c3e-4b1a-9d2f-0e5b8c6a1001}\\0000"),
+              cli::kExitDoneWithFailures);
+    EXPECT_NE(m.console.out.find("could not be added to the backup (Zorvane.exe: "), std::string::npos)
+        << m.console.out;
+    EXPECT_FALSE(m.p.files.exists("D:\\Out\\Zorvane\\Zorvane.exe"));
 }
 
 TEST(CommandLine, ABackupThatFailsOnADriverStopsWithCodeOneOrThree) {

@@ -25,7 +25,13 @@ TEST(SplitCommandLine, FollowsTheRunTimesQuotingRules) {
         {"z \"\"", {"z", ""}},
         {"\"C:\\x y\\z.exe\"/list", {"C:\\x y\\z.exe", "/list"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(cli::SplitCommandLine(c.line), c.args) << c.line;
+    // The line as GetCommandLineW gives it; these cases are ASCII, so each byte is one character.
+    const auto wide = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
+    for (const Case& c : cases) {
+        std::vector<std::u16string> args;
+        for (const std::string& a : c.args) args.push_back(wide(a));
+        EXPECT_EQ(cli::SplitCommandLine(wide(c.line)), args) << c.line;
+    }
 }
 
 TEST(ParseArguments, ReadsEachCommandAndItsSwitches) {
@@ -37,7 +43,7 @@ TEST(ParseArguments, ReadsEachCommandAndItsSwitches) {
         EXPECT_TRUE(p.error.empty()) << p.error;
         EXPECT_EQ(p.command.action, Action::Window);
     }
-    EXPECT_TRUE(cli::IsCommand({"D:\\Drivers", "-"}));
+    EXPECT_TRUE(cli::IsCommand(Strings{"D:\\Drivers", "-"}));
     {
         const auto p = cli::ParseArguments({"/LIST", "-csv", "/Microsoft"});
         EXPECT_TRUE(p.error.empty());
