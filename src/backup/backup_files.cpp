@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "backup/folder_names.h"
+#include "format/folder_names.h"
 #include "support/vbrt.h"
 
 namespace zv::backup {
@@ -50,12 +50,6 @@ void CreateFolder(Env& env, const std::string& path) {
         error = env.os.files.GetLastError();  // before the revert can touch it
     }
     RaiseWin32(env.os.system, error);
-}
-
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || std::any_of(name.begin(), name.end(), IsUnsafeNameChar) || IsDeviceName(name))
-        return false;
-    return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });
 }
 
 }  // namespace zv::backup

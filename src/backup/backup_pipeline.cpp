@@ -5,7 +5,7 @@
 
 #include "backup/backup_files.h"
 #include "backup/backup_report.h"
-#include "backup/inf_reader.h"
+#include "format/inf_reader.h"
 #include "support/paths.h"
 #include "support/text.h"
 #include "support/vbrt.h"

@@ -1,11 +1,11 @@
 #include "backup/backup_report.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "backup/backup_files.h"
 #include "support/csv.h"
 #include "support/file_writer.h"
+#include "support/text.h"
 
 namespace zv::backup {
 namespace {
@@ -28,36 +28,38 @@ std::string Line(const std::vector<std::string>& fields) {
 }  // namespace
 
 std::string ReportText(Env& env, const BackupResult& result) {
-    std::string text = Line(
-        {"Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text"});
+    std::vector<std::string> header;
+    for (int c = 0; c < kReportColumns; ++c) header.push_back(ColumnName(static_cast<ReportColumn>(c)));
+    std::string text = Line(header);
     ILocale& locale = env.os.locale;
+    const std::string prefix = result.root + "\\";
     for (const DriverResult& d : result.drivers) {
         const std::string driver = locale.AnsiToUtf8(d.driver.description);
         const std::string className = locale.AnsiToUtf8(d.driver.className);
         const std::string inf = locale.AnsiToUtf8(d.driver.infName);
+        // The folder as the run formed it, so that verify and restore need not form it again.
+        const bool below =
+            d.folder.size() > prefix.size() && EqualsNoCase(d.folder.substr(0, prefix.size()), prefix);
+        const std::string folder = below ? locale.AnsiToUtf8(d.folder.substr(prefix.size())) : "";
+        const std::string id = locale.AnsiToUtf8(d.driver.id);
         for (const FileResult& f : d.files) {
             const bool copied = f.outcome == FileOutcome::Copied;
             const bool failed = f.outcome == FileOutcome::Failed;
             text += Line({driver, className, inf, locale.AnsiToUtf8(f.file), OutcomeName(f.outcome),
                           locale.AnsiToUtf8(f.source), copied ? std::to_string(f.size) : "",
                           copied ? f.sha256 : "", failed && f.error ? std::to_string(f.error) : "",
-                          failed ? locale.AnsiToUtf8(f.errorText) : ""});
+                          failed ? locale.AnsiToUtf8(f.errorText) : "", folder, id});
         }
     }
     return text;
 }
 
 std::string ReportPath(Env& env, const std::string& root) {
-    const std::string plain = root + "\\" + kReportName + ".csv";
+    const std::string plain = root + "\\" + ReportFileNameOf({});
     if (!Exists(env, plain)) return plain;
-    const LocalTime t = env.os.locale.Now();
-    char stamp[32] = {};
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    const std::string dated = root + "\\" + kReportName + "-" + stamp;
-    if (!Exists(env, dated + ".csv")) return dated + ".csv";
-    for (int n = 2; n < 1000; ++n) {
-        const std::string path = dated + "-" + std::to_string(n) + ".csv";
+    ReportFileName name{ReportStamp(env.os.locale.Now()), 1};
+    for (; name.n < 1000; ++name.n) {
+        const std::string path = root + "\\" + ReportFileNameOf(name);
         if (!Exists(env, path)) return path;
     }
     return "";

@@ -9,8 +9,6 @@
 
 namespace zv::backup {
 
-inline constexpr const char* kReportName = "backup-report";
-
 // The report's bytes: the header row, then per driver one line per file, texts turned
 // into UTF-8.
 [[nodiscard]] std::string ReportText(Env& env, const BackupResult& result);

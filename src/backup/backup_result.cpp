@@ -15,13 +15,4 @@ int BackupResult::count(FileOutcome outcome) const {
     return n;
 }
 
-const char* OutcomeName(FileOutcome outcome) {
-    switch (outcome) {
-        case FileOutcome::Copied: return "copied";
-        case FileOutcome::NotFound: return "not found";
-        case FileOutcome::Failed: return "failed";
-    }
-    return "";
-}
-
 }  // namespace zv::backup

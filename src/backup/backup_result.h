@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "format/report_schema.h"
 #include "inventory/driver_record.h"
 #include "platform/types.h"
 
 namespace zv::backup {
-
-enum class FileOutcome {
-    Copied,
-    NotFound,  // named by the INF, found nowhere
-    Failed,    // the copy (or the folder it goes into) failed: error and errorText say why
-};
 
 struct FileResult {
     std::string file;    // as written, relative to the driver folder
@@ -60,7 +55,5 @@ struct BackupResult {
 
     [[nodiscard]] int count(FileOutcome outcome) const;
 };
-
-[[nodiscard]] const char* OutcomeName(FileOutcome outcome);
 
 }  // namespace zv::backup

@@ -6,11 +6,11 @@
 
 #include "backup/backup_files.h"
 #include "backup/backup_pipeline.h"
-#include "backup/folder_names.h"
 #include "backup/md_folders.h"
 #include "backup/md_ini_inf.h"
 #include "backup/remembered_profile.h"
 #include "backup/self_restore.h"
+#include "format/folder_names.h"
 #include "support/guard.h"
 #include "support/identity.h"
 #include "support/runtime_error.h"
@@ -40,7 +40,7 @@ std::string FolderPath(const std::string& path) {
 // An INF name from the registry that would reach outside the INF folder (or write outside
 // the driver folder) is refused as a bad name; an empty one fails at the copy as before.
 const std::string& CheckedInfName(const std::string& name) {
-    if (!name.empty() && !backup::IsPlainName(name)) Raise(kErrBadFileName);
+    if (!name.empty() && !IsPlainName(name)) Raise(kErrBadFileName);
     return name;
 }
 
@@ -124,7 +124,7 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
             LN(249) candidates.clear();
             LN(250)
             const std::string catalog = md_ini_inf::ReadFromINI(env, "Version", "CatalogFile", infCopy, "");
-            LN(251) if (backup::IsPlainName(catalog)) {
+            LN(251) if (IsPlainName(catalog)) {
                 LN(252) const std::vector<std::string> entries = backup::ListFolder(env, catalogStore);
                 std::size_t e = 0;
                 LN(253) while (e < entries.size()) {
@@ -152,7 +152,7 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
             const std::vector<std::string> names =
                 md_ini_inf::LoadIniSectionKeys(env, "SourceDisksFiles", infCopy);
             LN(265) for (const std::string& name : names) {
-                LN(266) if (!backup::IsPlainName(name)) continue;
+                LN(266) if (!IsPlainName(name)) continue;
                 std::string ext;
                 LN(267) if (name.find('.') != std::string::npos) {
                     LN(268) const std::vector<std::string> pieces = SplitText(name, '.');

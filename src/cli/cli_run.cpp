@@ -124,7 +124,6 @@ std::string Named(ILocale& locale, const std::u16string& arg) {
 }
 
 std::string DriverLine(const backup::DriverResult& d, long number, long ticked) {
-    using backup::FileOutcome;
     std::string line = std::to_string(number) + "/" + std::to_string(ticked) + " " + d.driver.description +
                        ": " + std::to_string(d.count(FileOutcome::Copied)) + " files, " +
                        std::to_string(d.count(FileOutcome::NotFound)) + " missing";
@@ -183,7 +182,6 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
                                 "\r\nWithout it the backup cannot be checked before a restore: do not "
                                 "restore from it, make room and back up again.\r\n");
     }
-    using backup::FileOutcome;
     const bool shortfall = result.count(FileOutcome::NotFound) > 0 || result.count(FileOutcome::Failed) > 0 ||
                            (!result.drivers.empty() && result.reportPath.empty()) ||
                            !result.selfRestoreFailed.empty();

@@ -5,9 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "backup/backup_files.h"
-#include "backup/backup_report.h"
-#include "backup/folder_names.h"
+#include "format/folder_names.h"
+#include "format/report_schema.h"
 #include "support/csv.h"
 #include "support/identity.h"
 #include "support/paths.h"
@@ -19,37 +18,24 @@ namespace {
 // A report lists every file of every driver; a few thousand rows at most.
 constexpr std::uint64_t kReportLimit = 64u << 20;
 
-enum Column { kDriver, kClass, kInf, kFile, kStatus, kSource, kSize, kSha256, kColumns };
-
-// "backup-report.csv" came first; "backup-report-<date>_<time>[-n].csv" later. Newest first.
 struct ReportName {
-    std::string name, stamp;
-    int n = 0;
+    std::string name;
+    ReportFileName parts;
 };
 
 bool Newer(const ReportName& a, const ReportName& b) {
-    return a.stamp != b.stamp ? a.stamp > b.stamp : a.n > b.n;
+    return a.parts.stamp != b.parts.stamp ? a.parts.stamp > b.parts.stamp : a.parts.n > b.parts.n;
 }
 
+// The reports in root, newest first.
 std::vector<ReportName> ReportsIn(Env& env, const std::string& root) {
     std::vector<FindEntry> entries;
     std::vector<ReportName> names;
-    const std::string base = backup::kReportName;
-    if (!env.os.files.FindFiles(root + "\\" + base + "*.csv", &entries)) return names;
+    if (!env.os.files.FindFiles(root + "\\" + kReportName + "*.csv", &entries)) return names;
     for (const FindEntry& e : entries) {
-        if (e.attributes & kFileAttributeDirectory) continue;
-        const std::string lower = ToLower(e.name);
-        if (lower.size() < base.size() + 4 || lower.compare(lower.size() - 4, 4, ".csv") != 0) continue;
-        const std::string middle = lower.substr(base.size(), lower.size() - base.size() - 4);
-        ReportName r{e.name, "", 0};
-        if (!middle.empty()) {
-            // -YYYY-MM-DD_HH-MM-SS, then -n for a second report of the same second.
-            if (middle.size() < 20 || middle[0] != '-') continue;
-            r.stamp = middle.substr(1, 19);
-            r.n = 1;
-            if (middle.size() > 20) r.n = std::atoi(middle.c_str() + 21);
-        }
-        names.push_back(r);
+        ReportName r{e.name, {}};
+        if (!(e.attributes & kFileAttributeDirectory) && ParseReportFileName(e.name, &r.parts))
+            names.push_back(r);
     }
     std::sort(names.begin(), names.end(), Newer);
     return names;
@@ -64,7 +50,7 @@ bool StaysInside(const std::string& name) {
         const std::size_t end = name.find('\\', start);
         const std::string part =
             name.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!backup::IsPlainName(part)) return false;
+        if (!IsPlainName(part)) return false;
         if (end == std::string::npos) return true;
         start = end + 1;
     }
@@ -84,6 +70,22 @@ std::string Ansi(Env& env, const std::string& utf8, bool* ok) {
     return out;
 }
 
+// The driver folder a row names: its Folder column where the report has one (the folder
+// as the backup formed it), else formed again from class and description as the backup
+// forms it. False when the report's folder would leave the backup.
+bool FolderOfRow(Env& env, const std::string& root, const std::vector<std::string>& row, bool hasFolder,
+                 std::string* folder, bool* ok) {
+    if (hasFolder && row.size() > kColumnFolder && !row[kColumnFolder].empty()) {
+        const std::string relative = Ansi(env, row[kColumnFolder], ok);
+        *folder = root + "\\" + (*ok ? relative : row[kColumnFolder]);
+        return *ok && StaysInside(relative);
+    }
+    const std::string className = Ansi(env, row[kColumnClass], ok);
+    const std::string description = Ansi(env, row[kColumnDriver], ok);
+    *folder = DriverFolderPath(env, root, className, description);
+    return true;
+}
+
 // Adds the drivers of one report that no newer report described.
 bool ReadOne(Env& env, const std::string& root, const std::string& path, std::vector<ExpectedDriver>* drivers,
              std::size_t newerCount) {
@@ -91,30 +93,42 @@ bool ReadOne(Env& env, const std::string& root, const std::string& path, std::ve
     if (!env.os.data.ReadWholeFile(path, kReportLimit, &text)) return false;
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     const std::vector<std::vector<std::string>> rows = CsvRows(text);
-    if (rows.empty() || rows.front().size() < kColumns || rows.front()[kSha256] != "SHA-256") return false;
+    if (rows.empty() || rows.front().size() < kFirstReportColumns ||
+        rows.front()[kColumnSha256] != ColumnName(kColumnSha256))
+        return false;
+    const std::vector<std::string>& header = rows.front();
+    const bool hasFolder =
+        header.size() > kColumnFolder && header[kColumnFolder] == ColumnName(kColumnFolder);
+    const bool hasId = header.size() > kColumnId && header[kColumnId] == ColumnName(kColumnId);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const std::vector<std::string>& row = rows[r];
-        if (row.size() < kColumns) continue;
+        if (row.size() < kFirstReportColumns) continue;
         bool ok = true;
-        const std::string className = Ansi(env, row[kClass], &ok);
-        const std::string description = Ansi(env, row[kDriver], &ok);
-        const std::string folder = DriverFolderPath(env, root, className, description);
+        std::string folder;
+        const bool inside = FolderOfRow(env, root, row, hasFolder, &folder, &ok);
         const auto sameFolder = [&](const ExpectedDriver& d) { return EqualsNoCase(d.folder, folder); };
         const auto firstOfThis = drivers->begin() + static_cast<std::ptrdiff_t>(newerCount);
         if (std::any_of(drivers->begin(), firstOfThis, sameFolder)) continue;
         auto found = std::find_if(firstOfThis, drivers->end(), sameFolder);
         if (found == drivers->end()) {
-            drivers->push_back(ExpectedDriver{folder.substr(root.size() + 1), folder, {}});
+            ExpectedDriver d;
+            d.label = folder.substr(root.size() + 1);
+            d.folder = folder;
+            drivers->push_back(d);
             found = drivers->end() - 1;
         }
         ExpectedDriver& driver = *found;
+        if (hasId && row.size() > kColumnId && !row[kColumnId].empty() &&
+            std::find(driver.ids.begin(), driver.ids.end(), row[kColumnId]) == driver.ids.end())
+            driver.ids.push_back(row[kColumnId]);
         // Only what was copied has a size and hash to hold the folder to.
-        if (row[kStatus] != "copied") continue;
+        if (row[kColumnStatus] != OutcomeName(FileOutcome::Copied)) continue;
         ExpectedFile f;
-        f.name = Ansi(env, row[kFile], &ok);
-        f.sha256 = ToLower(row[kSha256]);
-        f.nameOk = ok && StaysInside(f.name) && ParseSize(row[kSize], &f.size) && f.sha256.size() == 64;
-        if (!ok) f.name = row[kFile];
+        f.name = Ansi(env, row[kColumnFile], &ok);
+        f.sha256 = ToLower(row[kColumnSha256]);
+        f.nameOk = ok && inside && StaysInside(f.name) && ParseSize(row[kColumnSize], &f.size) &&
+                   f.sha256.size() == 64;
+        if (!ok) f.name = row[kColumnFile];
         // Two drivers of one description share a folder: the later copy of a file is what is there.
         auto same = std::find_if(driver.files.begin(), driver.files.end(),
                                  [&](const ExpectedFile& e) { return EqualsNoCase(e.name, f.name); });
@@ -142,6 +156,17 @@ bool ReadBackupReport(Env& env, const std::string& chosen, BackupReport* report)
         return true;
     }
     return false;
+}
+
+const ExpectedDriver* DriverHolding(const BackupReport& report, const std::string& folder) {
+    const ExpectedDriver* best = nullptr;
+    for (const ExpectedDriver& d : report.drivers) {
+        const bool holds = EqualsNoCase(d.folder, folder) ||
+                           (folder.size() > d.folder.size() && folder[d.folder.size()] == '\\' &&
+                            EqualsNoCase(folder.substr(0, d.folder.size()), d.folder));
+        if (holds && (!best || d.folder.size() > best->folder.size())) best = &d;
+    }
+    return best;
 }
 
 bool FindBackupReport(Env& env, const std::string& folder, BackupReport* report) {

@@ -18,8 +18,9 @@ struct ExpectedFile {
 };
 
 struct ExpectedDriver {
-    std::string label;   // <class>\<description>, as the backup named its folder
-    std::string folder;  // full path
+    std::string label;             // the folder below the backup's Zorvane folder: <class>\<description>
+    std::string folder;            // full path
+    std::vector<std::string> ids;  // the class-key instances backed up into it (newer reports)
     std::vector<ExpectedFile> files;
 };
 
@@ -41,6 +42,11 @@ struct DriverCheck {
 // folder leaves the others as the earlier report has them). False when neither folder
 // holds a report that can be read.
 bool ReadBackupReport(Env& env, const std::string& folder, BackupReport* report);
+
+// The driver an INF folder belongs to: the one whose folder is it or lies above it (an
+// extension driver lies in a sub-folder of its base's), the deepest when several do; null
+// when the report lists none.
+[[nodiscard]] const ExpectedDriver* DriverHolding(const BackupReport& report, const std::string& folder);
 
 // The report of the backup a restore folder belongs to: the folder itself, its Zorvane
 // folder, or (for a class or driver folder of a backup) one of the two above it.

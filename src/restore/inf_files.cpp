@@ -4,7 +4,7 @@
 #include <cctype>
 #include <set>
 
-#include "backup/inf_reader.h"
+#include "format/inf_reader.h"
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -84,12 +84,12 @@ std::vector<std::string> FindInfFiles(Env& env, const std::string& folder) {
 }
 
 std::vector<std::string> HardwareIdsOf(Env& env, const std::string& inf, const std::string& arch) {
-    backup::InfFile file;
+    InfFile file;
     Dword error = 0;
-    if (!backup::ReadInf(env, inf, &file, &error)) return {};
+    if (!ReadInf(env, inf, &file, &error)) return {};
     std::vector<std::string> ids;
     std::set<std::string> seen;  // lower case
-    for (const backup::InfLine& maker : file.lines("Manufacturer")) {
+    for (const InfLine& maker : file.lines("Manufacturer")) {
         // "%maker% = models[, decoration...]", or the models section's name alone.
         if (maker.fields.empty() || maker.fields[0].empty()) continue;
         const std::string& models = maker.fields[0];
@@ -98,7 +98,7 @@ std::vector<std::string> HardwareIdsOf(Env& env, const std::string& inf, const s
             if (DecorationFits(maker.fields[k], arch)) sections.push_back(models + "." + maker.fields[k]);
         if (sections.empty()) sections.push_back(models);
         for (const std::string& section : sections)
-            for (const backup::InfLine& model : file.lines(section))
+            for (const InfLine& model : file.lines(section))
                 // "description = install section, hardware id, compatible id..."
                 for (std::size_t k = 1; k < model.fields.size(); ++k)
                     if (const std::string& id = model.fields[k];
@@ -109,9 +109,9 @@ std::vector<std::string> HardwareIdsOf(Env& env, const std::string& inf, const s
 }
 
 std::string CatalogOf(Env& env, const std::string& inf, const std::string& arch) {
-    backup::InfFile file;
+    InfFile file;
     Dword error = 0;
-    return backup::ReadInf(env, inf, &file, &error) ? backup::CatalogFileOf(file, arch) : "";
+    return ReadInf(env, inf, &file, &error) ? CatalogFileOf(file, arch) : "";
 }
 
 }  // namespace zv::restore

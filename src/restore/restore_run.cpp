@@ -5,12 +5,13 @@
 #include <deque>
 #include <optional>
 
-#include "backup/backup_files.h"
-#include "backup/driver_store.h"
+#include "format/architecture.h"
+#include "format/folder_names.h"
 #include "restore/backup_check.h"
 #include "restore/inf_files.h"
 #include "support/csv.h"
 #include "support/file_writer.h"
+#include "support/identity.h"
 #include "support/paths.h"
 #include "support/runtime_error.h"
 #include "support/text.h"
@@ -40,6 +41,9 @@ constexpr SetupText kSetupTexts[] = {
 
 constexpr const char* kNotCheckedText =
     "No backup report was found for this folder, so the drivers could not be checked before installing.";
+constexpr const char* kNoReportText =
+    " is a backup whose report is missing: the backup did not finish (the drive may have been full), "
+    "so its drivers cannot be checked and none is installed. Back it up again onto a drive with room.";
 constexpr const char* kNoDevice = "no device present with its ids";
 constexpr const char* kBetterDriver = "the device has a better or newer driver already";
 
@@ -52,16 +56,25 @@ std::string Relative(const std::string& folder, const std::string& path) {
 }
 
 // The check of a driver folder against the report, made when its first INF comes up;
-// null when the report does not list the folder.
-const DriverCheck* CheckOf(Env& env, const BackupReport& report, const std::string& folder,
+// null when the report lists no folder that holds the INF.
+const DriverCheck* CheckOf(Env& env, const ExpectedDriver* driver,
                            std::deque<std::pair<std::string, DriverCheck>>& checks) {
+    if (!driver) return nullptr;
     for (const auto& [f, c] : checks)
-        if (EqualsNoCase(f, folder)) return &c;
-    const auto listed = std::find_if(report.drivers.begin(), report.drivers.end(),
-                                     [&](const ExpectedDriver& d) { return EqualsNoCase(d.folder, folder); });
-    if (listed == report.drivers.end()) return nullptr;
-    checks.emplace_back(folder, CheckDriver(env, *listed));
+        if (EqualsNoCase(f, driver->folder)) return &c;
+    checks.emplace_back(driver->folder, CheckDriver(env, *driver));
     return &checks.back().second;
+}
+
+// A folder of ours that lost its report: the chosen folder, or one of the two above it (a
+// class or driver folder), is the backup's Zorvane folder, or it holds one with the INFs.
+bool IsBackupWithoutReport(const std::string& folder, const std::vector<std::string>& infs) {
+    std::string at = folder;
+    for (int up = 0; up < 3 && at.size() >= 3; ++up, at = FolderOf(at))
+        if (EqualsNoCase(NameOf(at), kBackupFolderName)) return true;
+    const std::string own = JoinPath(folder, kBackupFolderName) + "\\";
+    return std::any_of(infs.begin(), infs.end(),
+                       [&](const std::string& inf) { return EqualsNoCase(inf.substr(0, own.size()), own); });
 }
 
 void Fail(Env& env, Item& item, Dword error) {
@@ -85,7 +98,7 @@ void RestoreOne(Env& env, const std::string& handOverFailure, const std::vector<
         // "File not found" alone does not say which file: usually the catalog.
         if (error == kErrorFileNotFound) {
             const std::string catalog = CatalogOf(env, item.path, arch);
-            if (!catalog.empty() && !backup::IsPlainName(catalog))
+            if (!catalog.empty() && !IsPlainName(catalog))
                 item.errorText += " (the catalog name " + catalog + " is not a plain file name)";
             else if (!catalog.empty() && env.os.files.GetFileAttributes(FolderOf(item.path) + "\\" +
                                                                         catalog) == kInvalidFileAttributes)
@@ -213,6 +226,15 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
                       kMbIconExclamation);
         return s;
     }
+    BackupReport report;
+    s.checked = FindBackupReport(env, s.folder, &report);
+    if (!s.checked && IsBackupWithoutReport(s.folder, infs)) {
+        // Its copies may be cut short (a full drive stops the run before the report is
+        // written): installing them unchecked could put a damaged driver on the new Windows.
+        c.Status.setSimpleText("");
+        ui.MessageBox(s.folder + kNoReportText, "Restore", kMbIconExclamation);
+        return s;
+    }
     const long total = static_cast<long>(infs.size());
     if (options.confirm) {
         const std::string drivers = total == 1 ? "1 driver" : std::to_string(total) + " drivers";
@@ -230,10 +252,8 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
     c.form.setMousePointer(kPointerHourglass);
     c.Status.setSimpleText("Checking the backup in " + s.folder + "...");
     ui.DoEvents();
-    BackupReport report;
-    s.checked = FindBackupReport(env, s.folder, &report);
     std::deque<std::pair<std::string, DriverCheck>> checks;  // by driver folder, checked once
-    const std::string arch = backup::ArchitectureOf(env.os.setup.NativeProcessorArchitecture()).sources;
+    const std::string arch = ArchitectureOf(env.os.setup.NativeProcessorArchitecture()).sources;
     std::vector<std::string> present;
     // Without the device list the drivers are still staged; Windows installs them when
     // it next looks for a device's driver.
@@ -256,12 +276,16 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
             break;
         }
         try {
-            const DriverCheck* check =
-                s.checked ? CheckOf(env, report, FolderOf(item.path), checks) : nullptr;
+            const ExpectedDriver* driver = s.checked ? DriverHolding(report, FolderOf(item.path)) : nullptr;
+            const DriverCheck* check = CheckOf(env, driver, checks);
             if (s.checked && !check) ++s.unchecked;
             if (check && !check->intact()) {
+                // The device as a whole: an extension driver is held back with its base.
                 item.outcome = Outcome::Damaged;
                 item.errorText = DamageText(*check);
+                if (!EqualsNoCase(FolderOf(item.path), driver->folder))
+                    item.errorText =
+                        "its base driver " + driver->label + " is damaged in the backup: " + item.errorText;
             } else {
                 // What the worker throws comes back here: the failure of this driver.
                 ui.RunOffThread([&] { RestoreOne(env, options.handOverFailure, present, arch, item); });

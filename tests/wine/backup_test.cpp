@@ -423,7 +423,7 @@ TEST_F(BackupWine, TheWindowAnswersWithin250MsWhileA300MbPackageCopies) {
     DestroyWindow(hwnd);
 
     EXPECT_EQ(result.end, backup::RunEnd::Completed);
-    EXPECT_EQ(result.count(backup::FileOutcome::Failed), 0);
+    EXPECT_EQ(result.count(FileOutcome::Failed), 0);
     EXPECT_EQ(fs::file_size(chosen + "\\Zorvane\\Net\\Big\\big.bin"), 300u << 20);
     EXPECT_LT(slowest.load(), 250) << answers.load() << " answers";
     EXPECT_GE(answers.load(), 5);

@@ -52,14 +52,17 @@ TEST(BackupReport, OneRowPerFileWithSourceSizeAndHashAndRowsForFilesNotFound) {
     ASSERT_TRUE(text);
     const std::string inf = m.file(kWin + "\\inf\\oem1.inf");
     const std::string d = "\"Fast, Card \xC3\xA9\",Net,oem1.inf,";
+    // The driver folder below the Zorvane folder, and the driver's class-key instance.
+    const std::string e = ",\"Net\\Fast, Card \xC3\xA9\",{Net}\\0000";
     EXPECT_EQ(
         Lines(*text),
-        (Strings{"Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text",
-                 d + "fast.cat,copied," + kCatMain + "\\oem1.cat,7," + fakes::Sha256Hex("catalog") + ",,",
-                 d + "fast.sys,copied," + kSys + "\\drivers\\FAST.SYS,6," + fakes::Sha256Hex("driver") + ",,",
-                 d + "oem1.inf,copied," + kWin + "\\inf\\oem1.inf," + std::to_string(inf.size()) + "," +
-                     fakes::Sha256Hex(inf) + ",,",
-                 d + "gone.dll,not found,,,,,"}));
+        (Strings{
+            "Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text,Folder,ID",
+            d + "fast.cat,copied," + kCatMain + "\\oem1.cat,7," + fakes::Sha256Hex("catalog") + ",," + e,
+            d + "fast.sys,copied," + kSys + "\\drivers\\FAST.SYS,6," + fakes::Sha256Hex("driver") + ",," + e,
+            d + "oem1.inf,copied," + kWin + "\\inf\\oem1.inf," + std::to_string(inf.size()) + "," +
+                fakes::Sha256Hex(inf) + ",," + e,
+            d + "gone.dll,not found,,,,," + e}));
     EXPECT_EQ(m.titles(), (Strings{"Install", "Backup"}));
 }
 
@@ -76,9 +79,9 @@ TEST(BackupReport, HashesAreThoseOfTheFilesAsEachDriverLeftThem) {
     const Strings lines = Lines(m.file(kRoot + "\\backup-report.csv"));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], "Card,Net,a.inf,shared.dat,copied," + kSys + "\\Drivers\\shared.dat,12," +
-                            fakes::Sha256Hex("from drivers") + ",,");
+                            fakes::Sha256Hex("from drivers") + ",,,Net\\Card,{Net}\\0000");
     EXPECT_EQ(lines[4], "Card,Net,b.inf,shared.dat,copied," + kWin + "\\shared.dat,12," +
-                            fakes::Sha256Hex("from windows") + ",,");
+                            fakes::Sha256Hex("from windows") + ",,,Net\\Card,{Net}\\0001");
     EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\shared.dat"), "from windows");
 }
 
@@ -116,7 +119,7 @@ TEST(BackupReport, AFailedRunReportsWhatWasDoneBeforeTheFailure) {
     EXPECT_EQ(lines[3].substr(0, 22), "Two,Net,two.inf,two.sy");
     // The copy that stopped the run, with the Windows error.
     EXPECT_EQ(lines[4].substr(0, 50), "Three,Net,missing.inf,missing.inf,failed," + kWin.substr(0, 9));
-    EXPECT_EQ(lines[4].substr(lines[4].size() - 17), ",2,System error 2");
+    EXPECT_EQ(lines[4].substr(lines[4].size() - 38), ",2,System error 2,Net\\Three,{Net}\\0002");
 }
 
 TEST(BackupReport, AFailureInsideADriverReportsItsCopiesSoFar) {

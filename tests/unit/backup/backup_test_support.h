@@ -38,6 +38,7 @@ struct Machine {
         r.description = description;
         r.className = className;
         r.infName = inf;
+        r.id = "{" + className + "}\\000" + std::to_string(records.size());
         records.push_back(r);
     }
     // An INF in the INF folder; empty catalog or id leave the key out.

@@ -334,13 +334,13 @@ TEST(CommandLine, AFolderThatCannotBeCreatedIsCodeThree) {
 TEST(CommandLine, RestoreRunsWithoutAskingAndPrintsALinePerDriver) {
     Cli m;
     m.accept();
-    m.p.files.addFile("D:\\Backup\\Zorvane\\Net\\A\\oem3.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
-    m.p.files.addFile("D:\\Backup\\Zorvane\\Net\\B\\bad.inf", "[Version]\r\nSignature=\"$Nope$\"\r\n");
+    m.p.files.addFile("D:\\Backup\\Drivers\\Net\\A\\oem3.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    m.p.files.addFile("D:\\Backup\\Drivers\\Net\\B\\bad.inf", "[Version]\r\nSignature=\"$Nope$\"\r\n");
     EXPECT_EQ(m.run("/restore D:\\Backup\\"), cli::kExitDoneWithFailures);
     EXPECT_EQ(
         m.console.out,
-        "1/2 Zorvane\\Net\\A\\oem3.inf: staged as oem0.inf\r\n"
-        "2/2 Zorvane\\Net\\B\\bad.inf: failed, error 0xE0000100: The INF file is not a Windows NT style INF "
+        "1/2 Drivers\\Net\\A\\oem3.inf: staged as oem0.inf\r\n"
+        "2/2 Drivers\\Net\\B\\bad.inf: failed, error 0xE0000100: The INF file is not a Windows NT style INF "
         "(its Signature is wrong).\r\n"
         "Restore finished: 1 staged, 0 installed on a device, 0 already present, 1 failed.\r\n"
         "No backup report was found for this folder, so the drivers could not be checked before "
@@ -351,6 +351,21 @@ TEST(CommandLine, RestoreRunsWithoutAskingAndPrintsALinePerDriver) {
     m.p.files.addFolder("D:\\Empty");
     EXPECT_EQ(m.run("/restore D:\\Empty"), cli::kExitNothingDone);
     EXPECT_EQ(m.console.out, "No driver was found in D:\\Empty: it holds no INF file.\r\n");
+    // A backup of ours whose report was never written (a full drive) is refused, from its
+    // Zorvane folder, the folder above it or a driver folder in it; nothing is staged.
+    m.p.files.addFile("D:\\Cut\\Zorvane\\Net\\A\\a.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    const std::size_t staged = m.p.setup.copies.size();
+    for (const std::string folder : {"D:\\Cut", "D:\\Cut\\Zorvane", "D:\\Cut\\Zorvane\\Net\\A"}) {
+        m.console.out.clear();
+        EXPECT_EQ(m.run("/restore " + folder), cli::kExitNothingDone);
+        EXPECT_EQ(m.console.out,
+                  folder +
+                      " is a backup whose report is missing: the backup did not finish (the drive "
+                      "may have been full), so its drivers cannot be checked and none is installed. "
+                      "Back it up again onto a drive with room.\r\n");
+    }
+    EXPECT_EQ(m.p.setup.copies.size(), staged);
+    EXPECT_FALSE(m.p.files.exists("D:\\Cut\\restore-report.csv"));
 }
 
 // A backup checked against its report: intact, one byte flipped, a file gone, no report.

@@ -35,14 +35,14 @@ TEST(RestoreRun, StagesInfAndCatalogAsWindowsNamesThemAndWritesTheReport) {
     ASSERT_EQ(m.p.ui.shown.size(), 2u);
     EXPECT_EQ(
         m.p.ui.shown[0].text,
-        "Found 2 drivers in D:\\Zorvane.\r\nAdd them to the Windows driver store and install them on the "
+        "Found 2 drivers in D:\\Drivers.\r\nAdd them to the Windows driver store and install them on the "
         "devices present now?");
     EXPECT_EQ(m.p.ui.shown[0].style, kMbYesNo | kMbIconQuestion);
     EXPECT_EQ(m.p.ui.shown[1].text,
               "Restore finished: 2 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
                   std::string("No backup report was found for this folder, so the drivers could not be "
                               "checked before installing.\r\n") +
-                  "The report is written to D:\\Zorvane\\restore-report.csv.");
+                  "The report is written to D:\\Drivers\\restore-report.csv.");
     EXPECT_EQ(m.p.ui.shown[1].title, "Restore");
     EXPECT_EQ(m.p.ui.shown[1].style, kMbIconInformation);
     EXPECT_EQ(m.c.bar.maxValue, 2);
@@ -72,7 +72,7 @@ TEST(RestoreRun, AFolderWithoutInfFilesSaysSoAndWritesNothing) {
     const restore::Summary s = m.run();
     EXPECT_FALSE(s.ran);
     ASSERT_EQ(m.p.ui.shown.size(), 1u);
-    EXPECT_EQ(m.p.ui.shown[0].text, "No driver was found in D:\\Zorvane: it holds no INF file.");
+    EXPECT_EQ(m.p.ui.shown[0].text, "No driver was found in D:\\Drivers: it holds no INF file.");
     EXPECT_FALSE(m.p.files.exists(kBackup + "\\restore-report.csv"));
 }
 
@@ -88,7 +88,7 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
     m.p.files.addFile(kInfFolder + "\\oem0.inf",
                       Inf("", {"USB\\VID_9"}));  // same.inf is in the store already
     m.setup.presentIds = {"pci\\ven_1&dev_2", "USB\\VID_9", "ROOT\\OLD"};
-    m.setup.copyErrors["D:\\ZORVANE\\E\\DENIED.INF"] = kErrorAccessDenied;
+    m.setup.copyErrors["D:\\DRIVERS\\E\\DENIED.INF"] = kErrorAccessDenied;
     m.setup.installErrors["ROOT\\OLD"] = kErrorNoMoreItems;  // the device's driver is as good already
     m.setup.rebootIds = {"PCI\\VEN_1&DEV_2"};
     const restore::Summary s = m.run();
@@ -130,7 +130,7 @@ TEST(RestoreRun, EachDriversOutcomeIsReportedAndNoneStopsTheOthers) {
                   std::string("No backup report was found for this folder, so the drivers could not be "
                               "checked before installing.\r\n") +
                   "Restart Windows to finish the installation.\r\n"
-                  "The report is written to D:\\Zorvane\\restore-report.csv.\r\n\r\nRestart Windows now?");
+                  "The report is written to D:\\Drivers\\restore-report.csv.\r\n\r\nRestart Windows now?");
     EXPECT_EQ(m.p.ui.shown[1].style, kMbYesNo | kMbIconExclamation);
     EXPECT_EQ(m.p.system.restarts, 1);
 }
@@ -191,7 +191,7 @@ TEST(RestoreRun, AReportThatCannotBeWrittenIsToldInTheFinalMessage) {
               "Restore finished: 1 staged, 0 installed on a device, 0 already present, 0 failed.\r\n" +
                   std::string("No backup report was found for this folder, so the drivers could not be "
                               "checked before installing.\r\n") +
-                  "The report could not be written to D:\\Zorvane\\restore-report.csv: System error 5.");
+                  "The report could not be written to D:\\Drivers\\restore-report.csv: System error 5.");
     EXPECT_EQ(m.p.ui.shown[1].style, kMbIconExclamation);
 }
 

@@ -12,7 +12,7 @@ namespace zv::testing_restore {
 
 inline const std::string kInfFolder = "C:\\WINDOWS\\inf";
 inline const std::string kStore = "C:\\WINDOWS\\system32\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
-inline const std::string kBackup = "D:\\Zorvane";
+inline const std::string kBackup = "D:\\Drivers";
 
 // An INF of a Windows NT signature; catalog and model lines only when given.
 inline std::string Inf(const std::string& catalog, const std::vector<std::string>& hardwareIds = {},

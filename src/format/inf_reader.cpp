@@ -1,12 +1,12 @@
-#include "backup/inf_reader.h"
+#include "format/inf_reader.h"
 
 #include <algorithm>
 #include <set>
 #include <string_view>
 
-#include "backup/backup_files.h"
+#include "support/redirection.h"
 
-namespace zv::backup {
+namespace zv {
 namespace {
 
 // Far above any real INF (the largest, of display drivers, hold a few megabytes).
@@ -302,4 +302,4 @@ std::vector<std::string> SourceDisksFilesOf(const InfFile& inf, const std::strin
     return out;
 }
 
-}  // namespace zv::backup
+}  // namespace zv

@@ -1,4 +1,4 @@
-#include "backup/folder_names.h"
+#include "format/folder_names.h"
 
 #include <algorithm>
 #include <iterator>
@@ -133,6 +133,12 @@ bool IsDeviceName(const std::string& name) {
 bool IsUnsafeNameChar(char c) {
     return static_cast<unsigned char>(c) < 0x20 ||
            std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+}
+
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || std::any_of(name.begin(), name.end(), IsUnsafeNameChar) || IsDeviceName(name))
+        return false;
+    return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });
 }
 
 std::string DescriptionFolderName(Env& env, const std::string& description) {

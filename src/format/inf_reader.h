@@ -12,7 +12,7 @@
 
 #include "support/env.h"
 
-namespace zv::backup {
+namespace zv {
 
 // One line of a section.
 struct InfLine {
@@ -58,4 +58,4 @@ private:
 // letter case), in file order.
 [[nodiscard]] std::vector<std::string> SourceDisksFilesOf(const InfFile& inf, const std::string& arch);
 
-}  // namespace zv::backup
+}  // namespace zv

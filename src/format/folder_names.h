@@ -42,4 +42,10 @@ struct WindowsFolders {
 [[nodiscard]] std::string DriverFolderPath(Env& env, const std::string& root, const std::string& className,
                                            const std::string& description);
 
+// A name from an INF file or the registry that stays inside the folder it is appended to
+// and that Windows can use as a file name: not empty, no "\" or "/", no ":" (drive or
+// stream), none of * ? " < > | or a control character, not made of dots and blanks only,
+// and no device name (CON, NUL, COM1.sys and the like open the device, not a file).
+[[nodiscard]] bool IsPlainName(const std::string& name);
+
 }  // namespace zv

@@ -1,4 +1,4 @@
-#include "backup/inf_reader.h"
+#include "format/inf_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,6 @@
 
 namespace zv {
 namespace {
-
-using backup::InfFile;
-using backup::InfLine;
 
 // The lines of [S] as "key=field|field" (or "field|field" without a key), joined by " / ".
 std::string Render(const InfFile& inf) {
@@ -65,7 +62,7 @@ TEST(InfReader, ReadsLinesAsTheInstallerDoes) {
     fakes::FakeLocale locale;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
-        EXPECT_EQ(Render(backup::ParseInf(c.text, locale)), c.lines);
+        EXPECT_EQ(Render(ParseInf(c.text, locale)), c.lines);
     }
 }
 
@@ -76,15 +73,13 @@ TEST(InfReader, TheCatalogAndSourceFilesOfAnArchitecture) {
         "[SourceDisksFiles]\r\na.sys = 1\r\nB.DLL\r\n[SourceDisksFiles.amd64]\r\nb.dll = 1\r\nc64.sys = 1\r\n"
         "[Strings]\r\ncat64 = \"x64.cat\"\r\n";
     fakes::FakeLocale locale;
-    const InfFile inf = backup::ParseInf(text, locale);
-    EXPECT_EQ(backup::CatalogFileOf(inf, "amd64"), "x64.cat");
-    EXPECT_EQ(backup::CatalogFileOf(inf, "x86"), "nt.cat");
-    EXPECT_EQ(
-        backup::CatalogFileOf(backup::ParseInf("[version]\r\ncatalogfile=plain.cat\r\n", locale), "arm64"),
-        "plain.cat");
-    EXPECT_EQ(backup::SourceDisksFilesOf(inf, "amd64"),
-              (std::vector<std::string>{"a.sys", "B.DLL", "c64.sys"}));
-    EXPECT_EQ(backup::SourceDisksFilesOf(inf, "x86"), (std::vector<std::string>{"a.sys", "B.DLL"}));
+    const InfFile inf = ParseInf(text, locale);
+    EXPECT_EQ(CatalogFileOf(inf, "amd64"), "x64.cat");
+    EXPECT_EQ(CatalogFileOf(inf, "x86"), "nt.cat");
+    EXPECT_EQ(CatalogFileOf(ParseInf("[version]\r\ncatalogfile=plain.cat\r\n", locale), "arm64"),
+              "plain.cat");
+    EXPECT_EQ(SourceDisksFilesOf(inf, "amd64"), (std::vector<std::string>{"a.sys", "B.DLL", "c64.sys"}));
+    EXPECT_EQ(SourceDisksFilesOf(inf, "x86"), (std::vector<std::string>{"a.sys", "B.DLL"}));
 }
 
 // More than any fixed buffer holds: every name comes whole, and ReadInf reads through the seam.
@@ -99,15 +94,15 @@ TEST(InfReader, ASectionOf400NamesGivesThemAll) {
     p.files.addFile("C:\\WINDOWS\\inf\\oem5.inf", text);
     InfFile inf;
     Dword error = 0;
-    ASSERT_TRUE(backup::ReadInf(p.env, "C:\\WINDOWS\\inf\\oem5.inf", &inf, &error));
-    const std::vector<std::string> names = backup::SourceDisksFilesOf(inf, "x86");
+    ASSERT_TRUE(ReadInf(p.env, "C:\\WINDOWS\\inf\\oem5.inf", &inf, &error));
+    const std::vector<std::string> names = SourceDisksFilesOf(inf, "x86");
     ASSERT_EQ(names.size(), 400u);
     EXPECT_EQ(names[0], "f0000.dll");
     EXPECT_EQ(names[366], "f0366.dll");
     EXPECT_EQ(names[399], "f0399.dll");
-    EXPECT_FALSE(backup::ReadInf(p.env, "C:\\WINDOWS\\inf\\missing.inf", &inf, &error));
+    EXPECT_FALSE(ReadInf(p.env, "C:\\WINDOWS\\inf\\missing.inf", &inf, &error));
     EXPECT_EQ(error, kErrorFileNotFound);
-    EXPECT_EQ(backup::SourceDisksFilesOf(inf, "x86").size(), 400u);  // untouched
+    EXPECT_EQ(SourceDisksFilesOf(inf, "x86").size(), 400u);  // untouched
 }
 
 }  // namespace

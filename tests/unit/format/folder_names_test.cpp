@@ -1,4 +1,4 @@
-#include "backup/folder_names.h"
+#include "format/folder_names.h"
 
 #include <gtest/gtest.h>
 
@@ -110,14 +110,14 @@ TEST(FolderNames, NamesWindowsCannotUseBecomeUsableFolderNames) {
         {"NUL:", "_NUL ", "_NUL "},
     };
     for (const Case& k : odd) {
-        EXPECT_FALSE(backup::IsPlainName(k.name)) << k.name;
+        EXPECT_FALSE(IsPlainName(k.name)) << k.name;
         EXPECT_EQ(DescriptionFolderName(p.env, k.name), k.description) << k.name;
         EXPECT_EQ(ClassFolderName(k.name), k.className) << k.name;
-        EXPECT_TRUE(backup::IsPlainName(k.className)) << k.name;
+        EXPECT_TRUE(IsPlainName(k.className)) << k.name;
     }
     for (const char* name : {"Net", "Card One", "CONSOLE", "COM10", "COM", "LPT1x", "xCON", "Con-tainer.inf",
                              "AUXILIARY", "Intel(R) PRO", "(R) 1.0", "Caf\xE9"}) {
-        EXPECT_TRUE(backup::IsPlainName(name)) << name;
+        EXPECT_TRUE(IsPlainName(name)) << name;
         EXPECT_FALSE(IsDeviceName(name)) << name;
         EXPECT_EQ(DescriptionFolderName(p.env, name), name);
         EXPECT_EQ(ClassFolderName(name), name);
