@@ -170,8 +170,9 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         if (readable) {
             catalogUnderItsName(inf);
             // A package holds every file its INF names, under the names and in the sub-folders
-            // the INF gives; without one, the section decorated for this Windows adds its own.
-            if (!package) decoratedSources(inf);
+            // the INF gives; without one, the section decorated for this Windows adds its own,
+            // and the files the numbered steps did not see are looked for.
+            if (!package) sourcesWithoutPackage(inf);
             notFound(inf);
         }
         extensionDrivers();
@@ -217,7 +218,7 @@ void BackupPipeline::catalogUnderItsName(const InfFile& inf) {
     if (!EqualsNoCase(publishedCatalog, name)) search(publishedCatalog);
 }
 
-void BackupPipeline::decoratedSources(const InfFile& inf) {
+void BackupPipeline::sourcesWithoutPackage(const InfFile& inf) {
     const std::string folder = current().folder;
     // The id as the run's own steps compare it: "11,sub" is no id of the table.
     std::string id;
@@ -226,11 +227,21 @@ void BackupPipeline::decoratedSources(const InfFile& inf) {
             for (std::size_t k = 0; k < line.fields.size(); ++k) id += (k ? "," : "") + line.fields[k];
             break;
         }
-    for (const std::string& name : inf.names("SourceDisksFiles." + m_arch.sources)) {
-        if (!IsPlainName(name)) continue;
-        for (const std::string& probe : SourceProbes(m_env, name, id, m_folders))
-            if (FileExists(m_env, probe)) copyAddition(probe, folder + "\\" + name);
+    const auto probe = [&](const std::string& name) {
+        if (!IsPlainName(name)) return;
+        for (const std::string& at : SourceProbes(m_env, name, id, m_folders))
+            if (FileExists(m_env, at)) copyAddition(at, folder + "\\" + name);
+    };
+    // The numbered steps read [SourceDisksFiles] through a buffer of 5,118 characters: the
+    // names past it, and any they read otherwise, are looked for where the steps look.
+    const std::vector<FileResult>& files = current().files;
+    for (const std::string& name : inf.names("SourceDisksFiles")) {
+        const bool written = std::any_of(files.begin(), files.end(), [&](const FileResult& f) {
+            return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, name);
+        });
+        if (!written) probe(name);
     }
+    for (const std::string& name : inf.names("SourceDisksFiles." + m_arch.sources)) probe(name);
 }
 
 // A folder of the driver's (made when missing); false records why it could not be made.

@@ -65,7 +65,7 @@ private:
     void copyAddition(const std::string& from, const std::string& to);
     void copyPackage(const std::string& from, const std::string& to, int depth);
     void catalogUnderItsName(const InfFile& inf);
-    void decoratedSources(const InfFile& inf);
+    void sourcesWithoutPackage(const InfFile& inf);
     void notFound(const InfFile& inf);
     void extensionDrivers();
     bool makeFolder(const std::string& folder);

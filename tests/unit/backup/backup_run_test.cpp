@@ -246,7 +246,9 @@ TEST(BackupRun, CatalogSearchOverTheStoreSubFolders) {
     EXPECT_TRUE(m.p.reports().empty());
 }
 
-TEST(BackupRun, SourceSectionLongerThanTheBufferCopiesOnlyTheNamesThatFit) {
+// The numbered steps see the names that fit their section buffer; the rest are looked
+// for after them, and nothing is copied twice.
+TEST(BackupRun, SourceSectionLongerThanTheBufferIsCopiedWhole) {
     Machine m;
     m.driver("Card", "Net", "oem1.inf");
     std::vector<std::string> names;
@@ -258,11 +260,14 @@ TEST(BackupRun, SourceSectionLongerThanTheBufferCopiesOnlyTheNamesThatFit) {
     }
     m.inf("oem1.inf", "", "", names);  // "f0001.dll=1,," and its NUL: 14 bytes an entry
     m.run();
-    // 365 entries take 5110 bytes; the 366th is cut after 8 characters of its entry.
-    const Strings tree = m.p.files.tree(kRoot + "\\Net\\Card");
-    EXPECT_EQ(tree.size(), 366u);
-    EXPECT_TRUE(m.p.files.exists(kRoot + "\\Net\\Card\\f0365.dll"));
-    EXPECT_FALSE(m.p.files.exists(kRoot + "\\Net\\Card\\f0366.dll"));
+    EXPECT_EQ(m.p.files.tree(kRoot + "\\Net\\Card").size(), 401u);
+    EXPECT_EQ(m.result.drivers.at(0).count(FileOutcome::NotFound), 0);
+    // 365 entries take 5110 bytes; the 366th is cut after 8 characters of its entry, so the
+    // steps copy 365 files and the INF, and the 366th comes after them.
+    const Strings copies = m.calls("CopyFile");
+    ASSERT_EQ(copies.size(), 402u);  // and the program itself
+    EXPECT_NE(copies[365].find("f0365.dll"), std::string::npos) << copies[365];
+    EXPECT_NE(copies[366].find("f0366.dll"), std::string::npos) << copies[366];
 }
 
 TEST(BackupRun, MissingInfOfTheThirdDriverEndsTheRunAtLine247) {

@@ -9,6 +9,7 @@
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "inventory/ReadDrivers.h"
+#include "support/csv.h"
 
 namespace zv {
 namespace {
@@ -67,6 +68,9 @@ struct Cli {
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;
         return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.CommandLine()));
+    }
+    [[nodiscard]] std::string file(const std::string& path) const {
+        return p.files.contents(path).value_or("<none>");
     }
     [[nodiscard]] Strings writes() const {
         Strings out;
@@ -416,6 +420,75 @@ TEST(CommandLine, VerifyFindsDamageAndTheRestoreKeepsOnlyThatDriverOut) {
     m.p.files.addFolder("D:\\Other");
     EXPECT_EQ(m.run("/verify D:\\Other"), cli::kExitNoReport);
     EXPECT_EQ(m.run("/verify"), cli::kExitBadArguments);
+}
+
+// A device is restored as a whole: its extension driver (in a sub-folder of the base's
+// folder) goes in after the base, and stays out with it when the base is damaged.
+TEST(CommandLine, AnExtensionDriverIsRestoredAfterItsBaseAndHeldBackWithIt) {
+    Cli m;
+    m.accept();
+    m.p.devices.devices = {{kNet + "\\0000", "Fenlake Gigabit", true, {"oem14.inf"}}};
+    m.p.files.addFile(kWin + "\\inf\\oem14.inf",
+                      "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=fx.cat\r\n");
+    m.p.files.addFile(kStore + "\\fx.cat", "extension catalog");
+    ASSERT_EQ(m.run("/backup D:\\Backup /id " + kNet + "\\0000 " + kNet + "\\0001"),
+              cli::kExitDoneWithFailures);  // wifi.hlp is missing
+    const std::string root = "D:\\Backup\\Zorvane";
+    const std::string base = root + "\\Net\\Fenlake Gigabit, 5120";
+    ASSERT_EQ(m.file(base + "\\oem14.inf\\fx.cat"), "extension catalog");
+
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/restore D:\\Backup"), cli::kExitDone);
+    ASSERT_EQ(m.setup.copies.size(), 3u) << m.console.out;
+    EXPECT_EQ(m.setup.copies[0].source, base + "\\oem3.inf");
+    EXPECT_EQ(m.setup.copies[1].source, base + "\\oem14.inf\\oem14.inf");
+    EXPECT_EQ(m.console.out.find("could not be checked"), std::string::npos) << m.console.out;
+
+    m.p.files.addFile(base + "\\fnl.sys", "fnl syS");  // one byte flipped
+    m.setup.copies.clear();
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/restore D:\\Backup"), cli::kExitDoneWithFailures);
+    ASSERT_EQ(m.setup.copies.size(), 1u);  // the wireless driver goes on
+    EXPECT_EQ(m.setup.copies[0].source, root + "\\Net\\Wireless AX\\oem4.inf");
+    const std::string report = m.file("D:\\Backup\\restore-report.csv");
+    EXPECT_NE(
+        report.find(
+            "\"Zorvane\\Net\\Fenlake Gigabit, 5120\\oem3.inf\",damaged in the backup,,,,fnl.sys differs "
+            "from the backup report,\r\n"),
+        std::string::npos)
+        << report;
+    EXPECT_NE(
+        report.find(
+            "\"Zorvane\\Net\\Fenlake Gigabit, 5120\\oem14.inf\\oem14.inf\",damaged in the backup,,,,\"its "
+            "base driver Net\\Fenlake Gigabit, 5120 is damaged in the backup: fnl.sys differs from "
+            "the backup report\",\r\n"),
+        std::string::npos)
+        << report;
+}
+
+// Reports of earlier versions have no Folder and ID columns: the folder is formed again
+// from class and description, and the backup verifies as before.
+TEST(CommandLine, AReportOfTheEarlierFormatStillVerifies) {
+    Cli m;
+    m.accept();
+    (void)m.run("/backup D:\\Backup /id " + kNet + "\\0000");
+    const std::string path = "D:\\Backup\\Zorvane\\backup-report.csv";
+    std::string old;
+    for (std::vector<std::string> row : CsvRows(m.file(path))) {
+        ASSERT_EQ(row.size(), 12u);
+        row.resize(10);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            old += (i ? "," : "") + CsvField(row[i], EdgeBlanks::Quoted);
+        old += "\r\n";
+    }
+    ASSERT_EQ(old.find("Folder"), std::string::npos);
+    m.p.files.addFile(path, old);
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/verify D:\\Backup"), cli::kExitDone);
+    EXPECT_NE(m.console.out.find("Net\\Fenlake Gigabit, 5120: intact, 4 files\r\n"), std::string::npos)
+        << m.console.out;
+    m.p.files.addFile("D:\\Backup\\Zorvane\\Net\\Fenlake Gigabit, 5120\\fnl.dll", "fnl dlL");
+    EXPECT_EQ(m.run("/verify D:\\Backup"), cli::kExitDoneWithFailures);
 }
 
 TEST(CommandLine, ARestoreWithoutFailuresIsCodeZero) {
