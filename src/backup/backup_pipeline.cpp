@@ -24,6 +24,13 @@ FileResult FileNamed(const std::string& file, FileOutcome outcome) {
     return f;
 }
 
+// The store keeps a published driver's catalog under the published INF's name: oem3.cat
+// for oem3.inf; "" for a name that is no INF's.
+std::string PublishedCatalog(const std::string& inf) {
+    if (inf.size() <= 4 || !EqualsNoCase(inf.substr(inf.size() - 4), ".inf")) return "";
+    return inf.substr(0, inf.size() - 4) + ".cat";
+}
+
 Dword AttributesOf(Env& env, const std::string& path) {
     RedirectionOff off(env.os.files);
     return env.os.files.GetFileAttributes(path);
@@ -189,33 +196,33 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
 }
 
-void BackupPipeline::catalogUnderItsName(const InfFile& inf) {
-    DriverResult& d = current();
-    const std::string name = CatalogFileOf(inf, m_arch.sources);
-    if (!IsPlainName(name)) return;
-    const auto written = [&] {
-        return std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
-            return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, name);
-        });
-    };
-    if (written()) return;
-    const std::string target = d.folder + "\\" + name;
+bool BackupPipeline::written(const std::string& file) const {
+    const std::vector<FileResult>& files = m_result.drivers.back().files;
+    return std::any_of(files.begin(), files.end(), [&](const FileResult& f) {
+        return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, file);
+    });
+}
+
+// The one search of the catalog store: each name in turn, in every sub-folder, until the
+// driver folder holds file; the last copy found of a name stays, as in the numbered steps.
+bool BackupPipeline::catalogFromStore(const std::vector<std::string>& names, const std::string& file) {
     const std::string store = m_folders.system + "\\CatRoot\\";
-    const std::vector<std::string> entries = ListFolder(m_env, store);
-    auto search = [&](const std::string& file) {
-        for (const std::string& e : entries)
-            if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + file))
-                copyAddition(store + e + "\\" + file, target);
-    };
+    const std::string target = current().folder + "\\" + file;
+    for (const std::string& name : names) {
+        if (written(file)) break;
+        if (name.empty()) continue;
+        for (const std::string& e : ListFolder(m_env, store))
+            if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + name))
+                copyAddition(store + e + "\\" + name, target);
+    }
+    return written(file);
+}
+
+void BackupPipeline::catalogUnderItsName(const InfFile& inf) {
     // The run's own search reads the name by profile rules, which keep an inline comment
     // and know no decorated key; this one finds what the installer would look for.
-    search(name);
-    if (written()) return;
-    // The store keeps a published driver's catalog under the published INF's name.
-    const std::string& published = d.driver.infName;
-    if (published.size() <= 4 || !EqualsNoCase(published.substr(published.size() - 4), ".inf")) return;
-    const std::string publishedCatalog = published.substr(0, published.size() - 4) + ".cat";
-    if (!EqualsNoCase(publishedCatalog, name)) search(publishedCatalog);
+    const std::string name = CatalogFileOf(inf, m_arch.sources);
+    if (IsPlainName(name)) (void)catalogFromStore({name, PublishedCatalog(current().driver.infName)}, name);
 }
 
 void BackupPipeline::sourcesWithoutPackage(const InfFile& inf) {
@@ -281,21 +288,9 @@ void BackupPipeline::extensionDrivers() {
         const std::string catalog = CatalogFileOf(extInf, m_arch.sources);
         if (!IsPlainName(catalog)) continue;
         const std::string rel = ext + "\\" + catalog;
-        const auto written = [&] {
-            return std::any_of(d.files.begin(), d.files.end(), [&](const FileResult& f) {
-                return f.outcome == FileOutcome::Copied && EqualsNoCase(f.file, rel);
-            });
-        };
         // Without a package: from the catalog store, under its name or the published INF's.
-        const std::string store = m_folders.system + "\\CatRoot\\";
-        const std::string published = ext.substr(0, ext.size() - 4) + ".cat";
-        for (const std::string& name : {catalog, published}) {
-            if (written()) break;
-            for (const std::string& e : ListFolder(m_env, store))
-                if (e != "." && e != ".." && FileExistsWithSystem(m_env, store + e + "\\" + name))
-                    copyAddition(store + e + "\\" + name, folder + "\\" + catalog);
-        }
-        if (!written()) d.files.push_back(FileNamed(rel, FileOutcome::NotFound));
+        if (!catalogFromStore({catalog, PublishedCatalog(ext)}, rel))
+            d.files.push_back(FileNamed(rel, FileOutcome::NotFound));
     }
 }
 

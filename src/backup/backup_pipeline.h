@@ -64,6 +64,8 @@ private:
     void recordFailure(const std::string& file, Dword error);
     void copyAddition(const std::string& from, const std::string& to);
     void copyPackage(const std::string& from, const std::string& to, int depth);
+    [[nodiscard]] bool written(const std::string& file) const;
+    bool catalogFromStore(const std::vector<std::string>& names, const std::string& file);
     void catalogUnderItsName(const InfFile& inf);
     void sourcesWithoutPackage(const InfFile& inf);
     void notFound(const InfFile& inf);

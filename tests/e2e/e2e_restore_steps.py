@@ -328,8 +328,9 @@ def run_restore_steps(s, free_port):
     def damaged_file_is_caught_and_keeps_only_its_driver_out():
         prefix = fresh_machine("fresh-damaged")
         root = prefix / "drive_c" / "restore-src"
-        victims = sorted(root.glob("Zorvane/*/*/*.sys"))
-        s.expect(victims, "no .sys file in the backup")
+        # The base driver of a device with an extension driver (in a sub-folder of its own).
+        victims = sorted(p for p in root.glob("Zorvane/*/*/*.sys") if any(d.is_dir() for d in p.parent.iterdir()))
+        s.expect(victims, "no .sys file beside an extension driver's folder in the backup")
         victim = victims[0]
         data = bytearray(victim.read_bytes())
         data[len(data) // 2] ^= 0x01  # one flipped bit, the size unchanged
@@ -349,6 +350,9 @@ def run_restore_steps(s, free_port):
             others = [r for r in rows if not r[0].startswith(inside)]
             s.expect(damaged and all(r[1] == "damaged in the backup" and victim.name in r[5] and not r[2]
                                      for r in damaged), f"the damaged driver's rows: {damaged}")
+            extensions = [r for r in damaged if "\\" in r[0][len(inside):]]
+            s.expect(extensions and all(f"its base driver {folder} is damaged in the backup" in r[5]
+                                        for r in extensions), f"the extension drivers' rows: {damaged}")
             s.expect(others and all(r[1] == "staged" for r in others), f"the other drivers' rows: {others}")
 
     def restore_script_into_a_fresh_machine():
@@ -405,8 +409,8 @@ def run_restore_steps(s, free_port):
             ("/restore of a broken INF and one without its catalog: reported, the others go on; a present "
              "device's driver installed",
              restore_reports_broken_and_catalogless_drivers),
-            ("one flipped bit in a backed-up .sys: /verify says which (code 1); /restore keeps that driver, only "
-             "that one, out", damaged_file_is_caught_and_keeps_only_its_driver_out),
+            ("one flipped bit in a backed-up .sys: /verify says which (code 1); /restore keeps that device, its "
+             "extension driver with it, and only that one, out", damaged_file_is_caught_and_keeps_only_its_driver_out),
             ("the backup's Restore drivers.cmd restores it into a fresh machine", restore_script_into_a_fresh_machine),
         ]:
             s.step(name, fn)
