@@ -215,12 +215,16 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
                         {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
                     }));
     // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
-    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text\r\n", 0), 0u);
-    EXPECT_NE(report.find("Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
-                          ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f,,\r\n"),
-              std::string::npos)
+    EXPECT_EQ(
+        report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text,Folder,ID\r\n", 0),
+        0u);
+    EXPECT_NE(
+        report.find(
+            "Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
+            ".sys,14,04bf14e6e8e91b7c085efa3daba5344bcc90837a2366bc7e01e33a752ecbab5f,,,Net\\Card One,"),
+        std::string::npos)
         << report;
-    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,,,\r\n"),
+    EXPECT_NE(report.find("Card One,Net," + one + ".inf,not-this-one.sys,not found,,,,,,Net\\Card One,"),
               std::string::npos);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Install", "Backup"}));
     EXPECT_EQ(c.bar.maxValue, 2);
@@ -312,7 +316,8 @@ TEST_F(BackupWine, NamesWindowsCannotUseNeverEndTheRunEarly) {
     }
     const std::string& report = tree.at("Zorvane\\backup-report.csv");
     for (const char* name : {"CON", "nul.sys", "Aux.dll", "PRN", "com1", "lpt1.inf", "CONOUT$"})
-        EXPECT_NE(report.find("Card,CON," + inf + "," + name + ",not found,,,,,\r\n"), std::string::npos)
+        EXPECT_NE(report.find("Card,CON," + inf + "," + name + ",not found,,,,,,_CON\\Card,"),
+                  std::string::npos)
             << name << "\n"
             << report;
     EXPECT_EQ(GetFileAttributesA("C:\\zvbait"), INVALID_FILE_ATTRIBUTES);
