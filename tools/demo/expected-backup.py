@@ -243,12 +243,13 @@ def backup(ticks, include_microsoft, arch="x86"):
                         put(ext + "\\" + ext_cat, found)
                 if not any(k.lower() == (ext + "\\" + ext_cat).lower() for k in mine):
                     reported.append(ext + "\\" + ext_cat)
+        folder = driver[len(root) + 1:]  # the report's Folder column: below the Zorvane folder
         for rel in sorted(mine, key=str.lower):
             data = content(mine[rel])
             rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
-                         hashlib.sha256(data).hexdigest(), "", ""])
+                         hashlib.sha256(data).hexdigest(), "", "", folder, row["id"]])
         for name in reported:
-            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", ""])
+            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", "", folder, row["id"]])
     return tree, None, rows
 
 
@@ -268,7 +269,8 @@ def csv_field(text):
 
 
 def report_text(rows):
-    header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text"]
+    header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text", "Folder",
+              "ID"]
     return "".join(",".join(csv_field(f) for f in r) + "\r\n" for r in [header] + rows)
 
 
