@@ -17,7 +17,7 @@ Knobs for hostile hives, all optional:
   key "subkey_count": n      the key node claims n subkeys, whatever the list holds
   value [name, type, data, {"declared_size": n}]  the value claims n bytes of data
   hive "truncate": n         the file is cut after n bytes
-  hive "oversized_cell": "A" the key node of A claims a cell larger than its bin
+  hive "oversized_cell": ["A", n]  the key node of A claims a cell of n bytes
 """
 import json
 import struct
@@ -196,7 +196,8 @@ class Writer:
             struct.pack_into("<I", self.bins.data, nk + 4 + 28, offset)
         self.bins.free_rest()
         if "oversized_cell" in self.hive:
-            struct.pack_into("<i", self.bins.data, self.nodes[self.hive["oversized_cell"].upper()], -0x7FFFFFF8)
+            path, size = self.hive["oversized_cell"]
+            struct.pack_into("<i", self.bins.data, self.nodes[path.upper()], -size)
         data = bytes(self.bins.data)
         seq = self.hive.get("sequence", [1, 1])
         base = bytearray(BIN)

@@ -88,9 +88,13 @@ TEST(HiveFuzz, RecordsThatClaimMoreThanTheFileHoldsReadAsDamaged) {
         EXPECT_FALSE(huge.ValueData(v, &type, &data));
         EXPECT_TRUE(data.empty());
     }
-    HiveFile oversized;
-    ASSERT_EQ(oversized.Load(HiveBytes("OVERSIZED")), LoadStatus::kOk);
-    EXPECT_EQ(KeyAt(oversized, {u"A"}), kNoCell);  // its cell would reach past its bin
+    // A key node whose cell would reach into the next bin, or far past the file.
+    for (const char* name : {"OVERSIZED", "UNBOUNDED"}) {
+        HiveFile oversized;
+        ASSERT_EQ(oversized.Load(HiveBytes(name)), LoadStatus::kOk);
+        EXPECT_EQ(KeyAt(oversized, {u"A"}), kNoCell) << name;
+        EXPECT_NE(KeyAt(oversized, {u"Z"}), kNoCell) << name;
+    }
 }
 
 TEST(HiveFuzz, EveryCutAndScrambledCopyEndsCleanly) {
