@@ -44,17 +44,8 @@ add_test(NAME host.tools.demo_population
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/demo/test_demo.py)
 include(${CMAKE_SOURCE_DIR}/cmake/store-bench.cmake)
 
-# Hive files for the hive reader's tests, made by our own writer from their description,
-# and that writer checked against an independent reader.
-set(ZV_TEST_HIVES ${CMAKE_BINARY_DIR}/test-hives)
-add_custom_command(
-    OUTPUT ${ZV_TEST_HIVES}/SYSTEM
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/hive_writer.py
-            ${CMAKE_SOURCE_DIR}/tests/unit/hive/hives.json ${ZV_TEST_HIVES}
-    DEPENDS ${CMAKE_SOURCE_DIR}/tools/hive_writer.py ${CMAKE_SOURCE_DIR}/tests/unit/hive/hives.json
-    COMMENT "Writing the test hives"
-    VERBATIM)
-add_custom_target(test_hives DEPENDS ${ZV_TEST_HIVES}/SYSTEM)
+# The hive reader's test hives, and their writer checked against an independent reader.
+include(${CMAKE_SOURCE_DIR}/cmake/test-hives.cmake)
 add_dependencies(unit_tests test_hives)
 target_compile_definitions(unit_tests PRIVATE ZV_TEST_HIVES="${ZV_TEST_HIVES}")
 add_test(NAME host.tools.hive_writer COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_hive_writer.py)

@@ -138,8 +138,8 @@ bool HiveRegistry::Step(const Node& from, const std::string& part, Node* to) {
     if (wide.empty()) return false;
     const Cell cell = m_mounts[from.mount].hive->FindSubkey(from.cell, wide);
     if (cell == kNoCell) return false;
-    // A name found only through a look-alike is not this name: the match must come back as
-    // the very bytes asked for, letter case aside.
+    // A key whose name the code page cannot hold is not listed, so it does not open either:
+    // what opens is what EnumKey shows.
     std::u16string found;
     std::string ansi;
     if (!m_mounts[from.mount].hive->KeyName(cell, &found) || !Narrow(found, &ansi)) return false;
