@@ -203,6 +203,8 @@ void HiveRegistry::List(Handle& handle) {
     const Node& node = handle.node;
     if (node.mount == kLocalMachine) {
         for (const Mounted& m : m_mounts) handle.subkeys.push_back({m.name, kNoCell});
+        std::sort(handle.subkeys.begin(), handle.subkeys.end(),
+                  [](const Named& a, const Named& b) { return SortsBefore(a.name, b.name); });
     } else if (node.mount >= 0) {
         const HiveFile& hive = *m_mounts[node.mount].hive;
         std::vector<Cell> cells;
@@ -217,8 +219,13 @@ void HiveRegistry::List(Handle& handle) {
             }
             handle.subkeys.push_back(std::move(named));
         }
-        if (IsSystemRoot(node) && m_currentSet != kNoCell)
-            handle.subkeys.push_back({"CurrentControlSet", m_currentSet});
+        // The hive's own order is Windows' order; CurrentControlSet takes its place in it.
+        if (IsSystemRoot(node) && m_currentSet != kNoCell) {
+            const Named link{"CurrentControlSet", m_currentSet};
+            const auto at = std::find_if(handle.subkeys.begin(), handle.subkeys.end(),
+                                         [&](const Named& n) { return SortsBefore(link.name, n.name); });
+            handle.subkeys.insert(at, link);
+        }
         (void)hive.Values(node.cell, &cells);
         for (Cell c : cells) {
             Named named{{}, c};
@@ -230,10 +237,6 @@ void HiveRegistry::List(Handle& handle) {
             handle.values.push_back(std::move(named));
         }
     }
-    // Windows lists subkeys sorted by their upper-case names; the hive stores them so, and
-    // the mounts and CurrentControlSet take their places among them.
-    std::stable_sort(handle.subkeys.begin(), handle.subkeys.end(),
-                     [](const Named& a, const Named& b) { return SortsBefore(a.name, b.name); });
 }
 
 Long HiveRegistry::EnumKey(Hkey key, Dword index, char* name, Dword cchName) {
