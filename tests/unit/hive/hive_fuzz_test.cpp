@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_locale.h"
 #include "hive/hive_file.h"
+#include "hive/hive_registry.h"
 #include "hive_test_support.h"
 
 namespace zv::hive {
@@ -136,6 +138,56 @@ TEST(HiveFuzz, EveryCutAndScrambledCopyEndsCleanly) {
         WalkAll(hive, bytes.size());
     }
     EXPECT_GT(walked, 2000u);  // most copies load: the damage is found where it is read
+}
+
+// Every key below key through the seam, as a caller that recurses would walk it; false when
+// the walk went deeper than any hive of these is.
+bool WalkSeam(IRegistry& registry, Hkey key, int depth, std::size_t* keys) {
+    if (depth > 16) return false;
+    ++*keys;
+    char name[300];
+    std::uint8_t data[512];
+    for (Dword i = 0; i < 100000; ++i) {
+        Dword cch = sizeof name, cb = sizeof data, type = 0;
+        const Long s = registry.EnumValue(key, i, name, &cch, &type, data, &cb);
+        if (s == kErrorNoMoreItems) break;
+        if (s == kErrorSuccess) (void)registry.QueryValueEx(key, name, &type, data, &cb);
+    }
+    for (Dword i = 0; registry.EnumKey(key, i, name, sizeof name) == kErrorSuccess; ++i) {
+        Hkey sub = kNoKey;
+        if (registry.OpenKeyEx(key, name, 0, kKeyRead, &sub) != kErrorSuccess) continue;
+        const bool ok = WalkSeam(registry, sub, depth + 1, keys);
+        (void)registry.CloseKey(sub);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+TEST(HiveFuzz, TheSeamOverHostileOrScrambledHivesEndsAndLeavesNoKeyOpen) {
+    fakes::FakeLocale locale;
+    std::vector<std::string> hives;
+    for (const char* name : {"CYCLE", "RI_IN_RI", "HUGE_VALUE", "COUNTS", "OVERSIZED", "UNBOUNDED"})
+        hives.push_back(HiveBytes(name));
+    const std::string good = HiveBytes("SYSTEM");
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int i = 0; i < 4; ++i) {
+            const std::size_t at = (4096 + random() % (bytes.size() - 4096)) & ~std::size_t{3};
+            const auto v = static_cast<std::uint32_t>(random() % bytes.size()) & ~3u;
+            std::memcpy(bytes.data() + at, &v, 4);
+        }
+        hives.push_back(std::move(bytes));
+    }
+    for (std::size_t i = 0; i < hives.size(); ++i) {
+        HiveFile hive;
+        if (hive.Load(hives[i]) != LoadStatus::kOk) continue;
+        HiveRegistry registry(locale);
+        registry.Mount("SYSTEM", hive);
+        std::size_t keys = 0;
+        EXPECT_TRUE(WalkSeam(registry, kHkeyLocalMachine, 0, &keys)) << "hive " << i;
+        EXPECT_EQ(registry.openHandles(), 0u);
+    }
 }
 
 }  // namespace
