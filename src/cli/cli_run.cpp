@@ -166,9 +166,14 @@ int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
                 "from the hive as it is, without its logs.\r\n");
     const std::string text = ListText(ListDrivers(f.env, f.check), c.csv);
     if (const std::size_t dropped = windows.registry->droppedNames())
-        (void)console.Write(ConsoleStream::Err, "Note: " + std::to_string(dropped) +
-                                                    " registry names are left out: this Windows' code page "
-                                                    "cannot hold their characters unchanged.\r\n");
+        (void)console.Write(
+            ConsoleStream::Err,
+            "Note: " +
+                (dropped == 1
+                     ? std::string("1 registry name is left out: this Windows' code page cannot hold it")
+                     : std::to_string(dropped) +
+                           " registry names are left out: this Windows' code page cannot hold them") +
+                " unchanged.\r\n");
     return console.Write(ConsoleStream::Out, text) ? kExitDone : kExitNothingDone;
 }
 

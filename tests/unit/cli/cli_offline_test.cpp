@@ -55,8 +55,7 @@ TEST(OfflineList, ListsTheDriversOfTheControlSetTheOtherWindowsRuns) {
         EXPECT_EQ(m.console.out.find("Live driver"), std::string::npos);    // this PC's own
         EXPECT_EQ(m.console.out.find("Basic display"), std::string::npos);  // Microsoft's, without /microsoft
         EXPECT_EQ(m.console.err,
-                  "Note: 1 registry names are left out: this Windows' code page cannot hold their "
-                  "characters unchanged.\r\n");
+                  "Note: 1 registry name is left out: this Windows' code page cannot hold it unchanged.\r\n");
     }
 }
 
