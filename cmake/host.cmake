@@ -43,3 +43,9 @@ add_test(NAME host.tools.wine_run COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_D
 add_test(NAME host.tools.demo_population
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/demo/test_demo.py)
 include(${CMAKE_SOURCE_DIR}/cmake/store-bench.cmake)
+
+# The hive reader's test hives, and their writer checked against an independent reader.
+include(${CMAKE_SOURCE_DIR}/cmake/test-hives.cmake)
+add_dependencies(unit_tests test_hives)
+target_compile_definitions(unit_tests PRIVATE ZV_TEST_HIVES="${ZV_TEST_HIVES}")
+add_test(NAME host.tools.hive_writer COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/test_hive_writer.py)

@@ -142,3 +142,10 @@ target_link_libraries(zvauto PRIVATE comctl32 user32)
 target_compile_options(zvauto PRIVATE ${ZV_WARNINGS})
 include(${CMAKE_SOURCE_DIR}/cmake/store-bench.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/copy-bench.cmake)
+
+# The hive reader's test hives, for the offline list under Wine (Wine sees the build folder on Z:).
+include(${CMAKE_SOURCE_DIR}/cmake/test-hives.cmake)
+if(TARGET wine_tests)
+    add_dependencies(wine_tests test_hives)
+    target_compile_definitions(wine_tests PRIVATE ZV_TEST_HIVES="Z:${ZV_TEST_HIVES}")
+endif()

@@ -7,6 +7,7 @@
 #include "backup/backup_run.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
+#include "hive/offline_windows.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
 #include "restore/backup_check.h"
@@ -45,6 +46,15 @@ struct Front {
     ModError::Reporter errors{ui};
     AppValues app = CommandLineAppValues();
     Env env{os, errors, app};
+};
+
+// Another Windows' devices are not this PC's: offline, no driver has a device present.
+class NoDevices : public IDevices {
+public:
+    bool ListDevices(std::vector<DeviceEntry>* devices, Dword*) override {
+        devices->clear();
+        return true;
+    }
 };
 
 bool Accepted(Env& env) {
@@ -129,6 +139,41 @@ std::string DriverLine(const backup::DriverResult& d, long number, long ticked) 
                        std::to_string(d.count(FileOutcome::NotFound)) + " missing";
     if (const int failed = d.count(FileOutcome::Failed)) line += ", " + std::to_string(failed) + " failed";
     return line + "\r\n";
+}
+
+// /list /offline: the drivers of the other Windows' SYSTEM hive, listed as the live ones are.
+int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
+    const std::string folder = console.FullPathName(c.offline);
+    if (folder.empty())
+        return Fail(console, kExitBadArguments, "The folder name " + c.offline + " is not valid.");
+    hive::OfflineWindows windows;
+    const hive::OfflineStatus status =
+        hive::OpenOfflineWindows(os.files, os.data, os.locale, folder, &windows);
+    if (status != hive::OfflineStatus::kOk)
+        return Fail(console,
+                    status == hive::OfflineStatus::kNotAWindows ? kExitBadArguments : kExitNothingDone,
+                    windows.message);
+    NoDevices none;
+    Platform offline{*windows.registry, os.profile, os.system, os.files, os.internet, os.shell, os.ui,
+                     os.setup,          os.data,    os.locale, none};
+    Front f(offline, console, "", c.microsoft);
+    if (windows.dirty())
+        (void)console.Write(
+            ConsoleStream::Err,
+            "Note: the registry of " + windows.windowsFolder +
+                " was not closed cleanly (Windows stopped while writing it); the list is read "
+                "from the hive as it is, without its logs.\r\n");
+    const std::string text = ListText(ListDrivers(f.env, f.check), c.csv);
+    if (const std::size_t dropped = windows.registry->droppedNames())
+        (void)console.Write(
+            ConsoleStream::Err,
+            "Note: " +
+                (dropped == 1
+                     ? std::string("1 registry name is left out: this Windows' code page cannot hold it")
+                     : std::to_string(dropped) +
+                           " registry names are left out: this Windows' code page cannot hold them") +
+                " unchanged.\r\n");
+    return console.Write(ConsoleStream::Out, text) ? kExitDone : kExitNothingDone;
 }
 
 int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::string& folder) {
@@ -300,6 +345,7 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16st
     }
     switch (c.action) {
         case Action::List:
+            if (!c.offline.empty()) return RunOfflineList(os, console, c);
             return console.Write(ConsoleStream::Out, ListText(ListDrivers(f.env, f.check), c.csv))
                        ? kExitDone
                        : kExitNothingDone;

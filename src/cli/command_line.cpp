@@ -138,6 +138,10 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             if (k + 1 >= args.size() || IsSwitch(args[k + 1]) || args[k + 1].empty())
                 return fail("/" + s + " needs the folder: /" + s + " <folder>");
             c.folder = FolderArgument(args[++k]);
+        } else if (s == "offline") {
+            if (k + 1 >= args.size() || IsSwitch(args[k + 1]) || args[k + 1].empty())
+                return fail("/offline needs the other Windows' folder: /offline <drive or Windows folder>");
+            c.offline = FolderArgument(args[++k]);
         } else if (s == "microsoft") {
             c.microsoft = true;
         } else if (s == "csv") {
@@ -166,6 +170,7 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
         return fail("Nothing to do: give /list, /backup, /restore, /verify or /accept.");
     }
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
+    if (!c.offline.empty() && c.action != Action::List) return fail("/offline belongs to /list.");
     if (c.microsoft && c.action != Action::List && c.action != Action::Backup)
         return fail("/microsoft belongs to /list and /backup.");
     if ((c.all || idSeen || c.present) && c.action != Action::Backup)
@@ -185,9 +190,11 @@ std::string UsageText(const std::string& program) {
            "                      opens the window\r\n"
            "  " +
            p +
-           " /list [/microsoft] [/csv]\r\n"
+           " /list [/microsoft] [/csv] [/offline <folder>]\r\n"
            "      prints the driver list: description, default, provider, id, class, INF,\r\n"
-           "      version, date, the device that uses the driver and whether it is present\r\n"
+           "      version, date, the device that uses the driver and whether it is present;\r\n"
+           "      /offline: of another Windows that is not running, from its registry hives\r\n"
+           "      (<folder>: the root of its drive, D:\\, or its Windows folder)\r\n"
            "  " +
            p +
            " /backup <folder> [/all | /id <id> ... | /present] [/microsoft]\r\n"

@@ -27,6 +27,7 @@ struct Command {
     bool accept = false;     // /accept: record that the agreement was accepted
     std::vector<std::string> ids;
     std::string folder;
+    std::string offline;  // /offline: another Windows (its drive's root or Windows folder), not this one
 };
 
 struct Parsed {
