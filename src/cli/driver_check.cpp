@@ -1,0 +1,147 @@
+#include "cli/driver_check.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "backup/backup_files.h"
+#include "backup/driver_store.h"
+#include "backup/inf_reader.h"
+#include "backup/md_folders.h"
+#include "support/text.h"
+
+namespace zv::cli {
+namespace {
+
+using signing::Architecture;
+
+constexpr long kServiceKernelDriver = 1;
+constexpr long kServiceFileSystemDriver = 2;
+
+std::optional<Architecture> DecorationArchitecture(const std::string& decoration) {
+    const std::string d = ToLower(decoration);
+    // NTarm64 before NTarm, which is no architecture of the forecast.
+    for (const auto& [name, arch] : {std::pair{"ntamd64", Architecture::kAmd64},
+                                     {"ntarm64", Architecture::kArm64},
+                                     {"ntx86", Architecture::kX86},
+                                     {"ntia64", Architecture::kIa64}})
+        if (d.rfind(name, 0) == 0 && (d.size() == std::char_traits<char>::length(name) ||
+                                      d[std::char_traits<char>::length(name)] == '.'))
+            return arch;
+    return std::nullopt;
+}
+
+// The install sections the models sections name, for the decorations the INF gives.
+std::vector<std::string> InstallSections(const backup::InfFile& inf) {
+    std::vector<std::string> out;
+    for (const backup::InfLine& m : inf.lines("Manufacturer")) {
+        if (m.fields.empty()) continue;
+        std::vector<std::string> models{m.fields[0]};
+        for (std::size_t k = 1; k < m.fields.size(); ++k) models.push_back(m.fields[0] + "." + m.fields[k]);
+        for (const std::string& section : models)
+            for (const backup::InfLine& line : inf.lines(section))
+                if (!line.fields.empty() && !line.fields[0].empty()) out.push_back(line.fields[0]);
+    }
+    return out;
+}
+
+// The file's signature: the record, nullopt when it holds none, or false when it cannot be read.
+bool ReadSigned(Env& env, ISignatures& signatures, const std::string& path, SignedFileKind kind,
+                std::optional<SignatureRecord>* out) {
+    // A 32-bit program on 64-bit Windows would read SysWOW64's copies.
+    backup::RedirectionOff off(env.os.files);
+    SignatureRecord record;
+    Dword error = 0;
+    if (signatures.ReadSignature(path, kind, &record, &error)) {
+        *out = std::move(record);
+        return true;
+    }
+    out->reset();
+    return error == kCryptENoMatch;
+}
+
+}  // namespace
+
+bool KernelModeOf(const backup::InfFile& inf, const std::string& arch) {
+    for (const std::string& name : backup::SourceDisksFilesOf(inf, arch))
+        if (EndsWithNoCase(name, ".sys")) return true;
+    for (const std::string& install : InstallSections(inf)) {
+        for (const std::string& services :
+             {install + ".Services", install + ".NT.Services", install + ".NT" + arch + ".Services"}) {
+            for (const backup::InfLine& line : inf.lines(services)) {
+                if (!line.hasKey || !EqualsNoCase(line.key, "AddService") || line.fields.size() < 3) continue;
+                const std::string type = inf.value(line.fields[2], "ServiceType");
+                const long value = std::strtol(type.c_str(), nullptr, 0);
+                if (value == kServiceKernelDriver || value == kServiceFileSystemDriver) return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<Architecture> ArchitecturesOf(const backup::InfFile& inf) {
+    std::vector<Architecture> out;
+    bool decorated = false;
+    for (const backup::InfLine& m : inf.lines("Manufacturer"))
+        for (std::size_t k = 1; k < m.fields.size(); ++k) {
+            decorated = true;
+            const std::optional<Architecture> a = DecorationArchitecture(m.fields[k]);
+            if (a && std::find(out.begin(), out.end(), *a) == out.end()) out.push_back(*a);
+        }
+    if (!decorated && !inf.lines("Manufacturer").empty()) out.push_back(Architecture::kX86);
+    return out;
+}
+
+std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
+                                              const std::vector<DriverRecord>& drivers,
+                                              const signing::Target& target) {
+    const std::string windows = md_folders::Getpath_WINDOWS(env);
+    const std::string system = md_folders::Getpath_SYSTEM(env);
+    const backup::Architecture arch = backup::ArchitectureOf(env.os.setup.NativeProcessorArchitecture());
+    const std::string store = system + "\\CatRoot\\";
+    const std::vector<std::string> storeFolders = backup::ListFolder(env, store);
+    const signing::Forecast unknown{signing::SignatureClass::kUnknown, signing::Verdict::kUnknown, "unknown"};
+
+    std::vector<DriverForecast> out;
+    for (const DriverRecord& d : drivers) {
+        DriverForecast f{d, unknown};
+        backup::InfFile inf;
+        Dword error = 0;
+        if (!backup::IsPlainName(d.infName) ||
+            !backup::ReadInf(env, windows + "\\inf\\" + d.infName, &inf, &error)) {
+            out.push_back(std::move(f));
+            continue;
+        }
+        signing::Package package;
+        package.kernelMode = KernelModeOf(inf, arch.sources);
+        package.architectures = ArchitecturesOf(inf);
+        bool readable = true;
+        // The store keeps a published driver's catalog under its own name or the published INF's.
+        const std::string published = d.infName.substr(0, d.infName.size() - 4) + ".cat";
+        bool found = false;
+        for (const std::string& name : {backup::CatalogFileOf(inf, arch.sources), published}) {
+            if (found || !EndsWithNoCase(d.infName, ".inf") || !backup::IsPlainName(name)) continue;
+            for (const std::string& folder : storeFolders) {
+                const std::string path = store + folder + "\\" + name;
+                if (found || folder == "." || folder == ".." || !backup::FileExistsWithSystem(env, path))
+                    continue;
+                found = true;
+                readable = ReadSigned(env, signatures, path, SignedFileKind::kCatalog, &package.catalog);
+            }
+        }
+        for (const std::string& name : backup::SourceDisksFilesOf(inf, arch.sources)) {
+            if (!EndsWithNoCase(name, ".sys") || !backup::IsPlainName(name)) continue;
+            std::optional<SignatureRecord> embedded;
+            const std::string path = system + "\\drivers\\" + name;
+            if (backup::FileExistsWithSystem(env, path))
+                readable =
+                    ReadSigned(env, signatures, path, SignedFileKind::kEmbedded, &embedded) && readable;
+            package.kernelFiles.push_back(std::move(embedded));
+        }
+        if (readable) f.forecast = signing::ForecastFor(package, target);
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+}  // namespace zv::cli

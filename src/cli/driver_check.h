@@ -1,0 +1,38 @@
+#pragma once
+// The load forecast of installed drivers: each driver's INF tells whether it is kernel-mode
+// and for which architectures it is made; its catalog in the catalog store and the embedded
+// signatures of its .sys files tell how it is signed.
+#include <string>
+#include <vector>
+
+#include "inventory/driver_record.h"
+#include "platform/signatures.h"
+#include "signing/forecast.h"
+#include "support/env.h"
+
+namespace zv::backup {
+class InfFile;
+}
+
+namespace zv::cli {
+
+// Whether the INF installs kernel-mode code: a .sys among its source files, or a service of
+// type 1 (kernel driver) or 2 (file-system driver) in a services section of its install
+// sections. arch is the architecture its sections are read for ("amd64").
+[[nodiscard]] bool KernelModeOf(const backup::InfFile& inf, const std::string& arch);
+
+// The architectures the [Manufacturer] section's decorations name (NTx86, NTamd64.10.0, ...);
+// an INF without decorations installs on x86 only.
+[[nodiscard]] std::vector<signing::Architecture> ArchitecturesOf(const backup::InfFile& inf);
+
+struct DriverForecast {
+    DriverRecord driver;
+    signing::Forecast forecast;
+};
+
+// The forecast of each installed driver for the target.
+[[nodiscard]] std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
+                                                            const std::vector<DriverRecord>& drivers,
+                                                            const signing::Target& target);
+
+}  // namespace zv::cli
