@@ -259,14 +259,18 @@ int RunCheckCommand(Front& f, IConsole& console, ISignatures* signatures) {
         return Fail(console, kExitNothingDone,
                     "No driver of this PC was found, so there is nothing to check.");
     const signing::Target target = signing::CleanWindows11();
+    const std::optional<signing::Target> here = ThisWindows(f.env);
     (void)console.Write(ConsoleStream::Out, "After " + target.name + ":\r\n");
     int good = 0, bad = 0;
-    for (const DriverForecast& d : ForecastInstalled(f.env, *signatures, drivers, target)) {
-        const signing::Verdict v = d.forecast.verdict;
-        (v == signing::Verdict::kLoads || v == signing::Verdict::kNotNeeded ? good : bad)++;
-        (void)console.Write(ConsoleStream::Out, d.driver.className + "\\" + d.driver.description + ": " +
-                                                    signing::ClassName(d.forecast.cls) + ", " +
-                                                    d.forecast.reason + "\r\n");
+    for (const InstalledDriver& installed : ReadInstalled(f.env, *signatures, drivers)) {
+        const signing::Forecast d = ForecastOf(installed, target);
+        (d.verdict == signing::Verdict::kLoads || d.verdict == signing::Verdict::kNotNeeded ? good : bad)++;
+        std::string line = installed.driver.className + "\\" + installed.driver.description + ": " +
+                           signing::ClassName(d.cls) + ", " + d.reason;
+        // A driver that works now and will not after the reinstall is the surprise to warn of.
+        if (here && ForecastOf(installed, *here).reason != d.reason)
+            line += " (this Windows: " + ForecastOf(installed, *here).reason + ")";
+        (void)console.Write(ConsoleStream::Out, line + "\r\n");
     }
     (void)console.Write(ConsoleStream::Out, std::to_string(good + bad) +
                                                 " drivers checked: " + std::to_string(good) + " load, " +

@@ -8,6 +8,8 @@
 #include "backup/driver_store.h"
 #include "backup/inf_reader.h"
 #include "backup/md_folders.h"
+#include "support/md_Usefull.h"
+#include "support/registry_key.h"
 #include "support/text.h"
 
 namespace zv::cli {
@@ -60,7 +62,43 @@ bool ReadSigned(Env& env, ISignatures& signatures, const std::string& path, Sign
     return error == kCryptENoMatch;
 }
 
+Dword DwordValue(Env& env, const std::string& path, const std::string& name) {
+    IRegistry& r = env.os.registry;
+    Hkey opened = kNoKey;
+    if (r.OpenKeyEx(kHkeyLocalMachine, path, 0, kKeyQueryValue, &opened) != 0) return 0;
+    const OpenedKey key(opened, SeamKeyTraits{&r});
+    Dword type = 0, value = 0, size = sizeof value;
+    if (r.QueryValueEx(key.get(), name, &type, reinterpret_cast<std::uint8_t*>(&value), &size) != 0 ||
+        type != kRegDword || size != sizeof value)
+        return 0;
+    return value;
+}
+
 }  // namespace
+
+std::optional<signing::Target> ThisWindows(Env& env) {
+    const std::string version = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    const Dword build = static_cast<Dword>(std::strtoul(
+        md_Usefull::GetString(env, kHkeyLocalMachine, version, "CurrentBuildNumber").c_str(), nullptr, 10));
+    if (build == 0) return std::nullopt;
+    signing::Target t;
+    t.name = "this Windows";
+    t.build = build;
+    t.server =
+        md_Usefull::GetString(env, kHkeyLocalMachine, version, "InstallationType").rfind("Server", 0) == 0;
+    switch (env.os.setup.NativeProcessorArchitecture()) {
+        case kProcessorArchitectureAmd64: t.architecture = Architecture::kAmd64; break;
+        case kProcessorArchitectureArm64: t.architecture = Architecture::kArm64; break;
+        case kProcessorArchitectureIa64: t.architecture = Architecture::kIa64; break;
+        default: t.architecture = Architecture::kX86;
+    }
+    t.secureBoot = DwordValue(env, "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State",
+                              "UEFISecureBootEnabled") == 1;
+    // Which updates of 24H2 and later Windows hold the allow list cannot be told from the
+    // build: counted as held.
+    t.crossSignAllowList = build >= 26100;
+    return t;
+}
 
 bool KernelModeOf(const backup::InfFile& inf, const std::string& arch) {
     for (const std::string& name : backup::SourceDisksFilesOf(inf, arch))
@@ -92,19 +130,17 @@ std::vector<Architecture> ArchitecturesOf(const backup::InfFile& inf) {
     return out;
 }
 
-std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
-                                              const std::vector<DriverRecord>& drivers,
-                                              const signing::Target& target) {
+std::vector<InstalledDriver> ReadInstalled(Env& env, ISignatures& signatures,
+                                           const std::vector<DriverRecord>& drivers) {
     const std::string windows = md_folders::Getpath_WINDOWS(env);
     const std::string system = md_folders::Getpath_SYSTEM(env);
     const backup::Architecture arch = backup::ArchitectureOf(env.os.setup.NativeProcessorArchitecture());
     const std::string store = system + "\\CatRoot\\";
     const std::vector<std::string> storeFolders = backup::ListFolder(env, store);
-    const signing::Forecast unknown{signing::SignatureClass::kUnknown, signing::Verdict::kUnknown, "unknown"};
 
-    std::vector<DriverForecast> out;
+    std::vector<InstalledDriver> out;
     for (const DriverRecord& d : drivers) {
-        DriverForecast f{d, unknown};
+        InstalledDriver f{d, false, {}};
         backup::InfFile inf;
         Dword error = 0;
         if (!backup::IsPlainName(d.infName) ||
@@ -112,7 +148,7 @@ std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
             out.push_back(std::move(f));
             continue;
         }
-        signing::Package package;
+        signing::Package& package = f.package;
         package.kernelMode = KernelModeOf(inf, arch.sources);
         package.architectures = ArchitecturesOf(inf);
         bool readable = true;
@@ -138,10 +174,15 @@ std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
                     ReadSigned(env, signatures, path, SignedFileKind::kEmbedded, &embedded) && readable;
             package.kernelFiles.push_back(std::move(embedded));
         }
-        if (readable) f.forecast = signing::ForecastFor(package, target);
+        f.readable = readable;
         out.push_back(std::move(f));
     }
     return out;
+}
+
+signing::Forecast ForecastOf(const InstalledDriver& d, const signing::Target& target) {
+    if (!d.readable) return {signing::SignatureClass::kUnknown, signing::Verdict::kUnknown, "unknown"};
+    return signing::ForecastFor(d.package, target);
 }
 
 }  // namespace zv::cli

@@ -2,6 +2,7 @@
 // The load forecast of installed drivers: each driver's INF tells whether it is kernel-mode
 // and for which architectures it is made; its catalog in the catalog store and the embedded
 // signatures of its .sys files tell how it is signed.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,22 @@ namespace zv::cli {
 // an INF without decorations installs on x86 only.
 [[nodiscard]] std::vector<signing::Architecture> ArchitecturesOf(const backup::InfFile& inf);
 
-struct DriverForecast {
+// This Windows as a target: its build and edition from the registry, its processor, whether
+// Secure Boot is on. nullopt when the build cannot be read.
+[[nodiscard]] std::optional<signing::Target> ThisWindows(Env& env);
+
+// An installed driver's package as the forecast takes it; readable false when its INF or a
+// signature could not be read (then every forecast of it is unknown).
+struct InstalledDriver {
     DriverRecord driver;
-    signing::Forecast forecast;
+    bool readable = false;
+    signing::Package package;
 };
 
-// The forecast of each installed driver for the target.
-[[nodiscard]] std::vector<DriverForecast> ForecastInstalled(Env& env, ISignatures& signatures,
-                                                            const std::vector<DriverRecord>& drivers,
-                                                            const signing::Target& target);
+// Each installed driver's INF, catalog and .sys files, read once for any number of targets.
+[[nodiscard]] std::vector<InstalledDriver> ReadInstalled(Env& env, ISignatures& signatures,
+                                                         const std::vector<DriverRecord>& drivers);
+
+[[nodiscard]] signing::Forecast ForecastOf(const InstalledDriver& d, const signing::Target& target);
 
 }  // namespace zv::cli
