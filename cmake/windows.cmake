@@ -112,7 +112,7 @@ if(ZV_CONTRACT_SOURCES)
         DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_test_catalogs.py
         COMMENT "Generating the signed test catalogs"
         VERBATIM)
-    add_custom_target(test_catalogs ALL DEPENDS ${ZV_TEST_CATALOGS}/truncated.cat)
+    add_custom_target(test_catalogs DEPENDS ${ZV_TEST_CATALOGS}/truncated.cat)
     add_dependencies(contract_tests test_catalogs)
     target_compile_definitions(contract_tests PRIVATE ZV_TEST_CATALOGS="${ZV_TEST_CATALOGS}")
 endif()
