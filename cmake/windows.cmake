@@ -103,6 +103,18 @@ if(ZV_CONTRACT_SOURCES)
     target_link_libraries(contract_tests PRIVATE zv_win32 GTest::gtest_main)
     target_compile_options(contract_tests PRIVATE ${ZV_WARNINGS})
     zv_wine_tests(contract_tests)
+    # The signed files the signature contract reads: made by the build from keys of its own,
+    # never kept in the repository.
+    set(ZV_TEST_CATALOGS ${CMAKE_BINARY_DIR}/test-catalogs)
+    add_custom_command(
+        OUTPUT ${ZV_TEST_CATALOGS}/truncated.cat
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_test_catalogs.py ${ZV_TEST_CATALOGS}
+        DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_test_catalogs.py
+        COMMENT "Generating the signed test catalogs"
+        VERBATIM)
+    add_custom_target(test_catalogs DEPENDS ${ZV_TEST_CATALOGS}/truncated.cat)
+    add_dependencies(contract_tests test_catalogs)
+    target_compile_definitions(contract_tests PRIVATE ZV_TEST_CATALOGS="${ZV_TEST_CATALOGS}")
 endif()
 
 # Window and integration tests: the real controls under Wine, driven with scripted dialogs.

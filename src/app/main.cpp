@@ -57,7 +57,10 @@ int main() {
     AppValues app;
     Env env{os, errors, app};
     // A command runs without a window, without the version check and without the agreement box.
-    if (!window) return cli::RunCommandLine(os, *console, argv, handOverFailure);
+    if (!window) {
+        auto signatures = MakeSignatures();
+        return cli::RunCommandLine(os, *console, argv, handOverFailure, signatures.get());
+    }
 
     // The program normally ends through ExitProcess from inside a handler, so
     // nothing here may rely on this frame unwinding.

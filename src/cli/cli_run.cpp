@@ -7,6 +7,7 @@
 #include "backup/backup_run.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
+#include "cli/driver_check.h"
 #include "hive/offline_windows.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
@@ -290,6 +291,36 @@ int RunVerifyCommand(Front& f, IConsole& console, const std::string& folder) {
     return damaged > 0 ? kExitDoneWithFailures : kExitDone;
 }
 
+// This PC's drivers, as the list's menu selects them, and whether each loads after a clean install.
+int RunCheckCommand(Front& f, IConsole& console, ISignatures* signatures) {
+    const std::vector<DriverRecord> listed = ListDrivers(f.env, f.check);
+    const std::vector<bool> picked = ThisPcsDrivers(listed);
+    std::vector<DriverRecord> drivers;
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        if (picked[i]) drivers.push_back(listed[i]);
+    if (drivers.empty() || !signatures)
+        return Fail(console, kExitNothingDone,
+                    "No driver of this PC was found, so there is nothing to check.");
+    const signing::Target target = signing::CleanWindows11();
+    const std::optional<signing::Target> here = ThisWindows(f.env);
+    (void)console.Write(ConsoleStream::Out, "After " + target.name + ":\r\n");
+    int good = 0, bad = 0;
+    for (const InstalledDriver& installed : ReadInstalled(f.env, *signatures, drivers)) {
+        const signing::Forecast d = ForecastOf(installed, target);
+        (d.verdict == signing::Verdict::kLoads || d.verdict == signing::Verdict::kNotNeeded ? good : bad)++;
+        std::string line = installed.driver.className + "\\" + installed.driver.description + ": " +
+                           signing::ClassName(d.cls) + ", " + d.reason;
+        // A driver that works now and will not after the reinstall is the surprise to warn of.
+        if (here && ForecastOf(installed, *here).reason != d.reason)
+            line += " (this Windows: " + ForecastOf(installed, *here).reason + ")";
+        (void)console.Write(ConsoleStream::Out, line + "\r\n");
+    }
+    (void)console.Write(ConsoleStream::Out, std::to_string(good + bad) +
+                                                " drivers checked: " + std::to_string(good) + " load, " +
+                                                std::to_string(bad) + " will not or may not.\r\n");
+    return bad > 0 ? kExitDoneWithFailures : kExitDone;
+}
+
 }  // namespace
 
 AppValues CommandLineAppValues() {
@@ -297,7 +328,7 @@ AppValues CommandLineAppValues() {
 }
 
 int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16string>& wide,
-                   const std::string& handOverFailure) {
+                   const std::string& handOverFailure, ISignatures* signatures) {
     // Every argument reaches the "A" calls in the ANSI code page, and only unchanged: its
     // best-fit form would turn a full-width quote into a quote (one argument into switches
     // of an elevated program) and a full-width backslash into a way out of the folder. The
@@ -359,6 +390,7 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16st
             return c.action == Action::Backup ? RunBackupCommand(f, console, c, folder)
                                               : RunRestoreCommand(f, console, folder, handOverFailure);
         case Action::Verify: return RunVerifyCommand(f, console, folder);
+        case Action::Check: return RunCheckCommand(f, console, signatures);
         default: return kExitBadArguments;
     }
 }

@@ -25,6 +25,7 @@ const char* NameOf(Action a) {
         case Action::Backup: return "/backup";
         case Action::Restore: return "/restore";
         case Action::Verify: return "/verify";
+        case Action::Check: return "/check";
         case Action::Accept: return "/accept";
         case Action::Help: return "/?";
         case Action::Window: break;
@@ -142,6 +143,8 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             if (k + 1 >= args.size() || IsSwitch(args[k + 1]) || args[k + 1].empty())
                 return fail("/offline needs the other Windows' folder: /offline <drive or Windows folder>");
             c.offline = FolderArgument(args[++k]);
+        } else if (s == "check") {
+            if (!setAction(Action::Check)) return p;
         } else if (s == "microsoft") {
             c.microsoft = true;
         } else if (s == "csv") {
@@ -167,7 +170,7 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
     }
     if (c.action == Action::Window && c.accept) c.action = Action::Accept;
     if (c.action == Action::Window) {
-        return fail("Nothing to do: give /list, /backup, /restore, /verify or /accept.");
+        return fail("Nothing to do: give /list, /backup, /restore, /verify, /check or /accept.");
     }
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
     if (!c.offline.empty() && c.action != Action::List) return fail("/offline belongs to /list.");
@@ -213,6 +216,11 @@ std::string UsageText(const std::string& program) {
            "      writes nothing\r\n"
            "  " +
            p +
+           " /check\r\n"
+           "      tells for each of this PC's drivers whether it will load after a clean\r\n"
+           "      install of 64-bit Windows 11 24H2 with Secure Boot, and why; writes nothing\r\n"
+           "  " +
+           p +
            " /accept\r\n"
            "      records that you accept the agreement below; /backup and /restore need it\r\n"
            "  " +
@@ -226,6 +234,7 @@ std::string UsageText(const std::string& program) {
            "Exit codes: 0 all done; 1 done, but drivers failed or files were missing;\r\n"
            "2 bad arguments; 3 nothing done; 3010 (/restore) restart Windows to finish.\r\n"
            "/verify: 0 all intact; 1 damage found; 2 bad arguments; 3 no report found.\r\n"
+           "/check: 0 all load; 1 some will not; 2 bad arguments; 3 no driver found.\r\n"
            "\r\n"
            "Agreement: " +
            kAgreementLine1 + "\r\n" + kAgreementLine2 + "\r\n";

@@ -15,8 +15,10 @@ inline constexpr int kExitNothingDone = 3;
 inline constexpr int kExitRestartNeeded = 3010;
 // /verify: 0 every driver intact, 1 damage found, 2 bad arguments, 3 no report found.
 inline constexpr int kExitNoReport = 3;
+// /check: 0 every driver loads after a clean install, 1 some will not (or may not, or cannot
+// be told), 2 bad arguments, 3 no driver found.
 
-enum class Action { Window, Help, List, Backup, Restore, Verify, Accept };
+enum class Action { Window, Help, List, Backup, Restore, Verify, Check, Accept };
 
 struct Command {
     Action action = Action::Window;

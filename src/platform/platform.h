@@ -10,6 +10,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/signatures.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 

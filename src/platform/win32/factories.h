@@ -17,6 +17,7 @@ std::unique_ptr<IDriverSetup> MakeDriverSetup();
 std::unique_ptr<IFileData> MakeFileData();
 std::unique_ptr<ILocale> MakeLocale();
 std::unique_ptr<IDevices> MakeDevices();
+std::unique_ptr<ISignatures> MakeSignatures();
 std::unique_ptr<IConsole> MakeConsole();
 
 }  // namespace zv::win32
