@@ -3,19 +3,13 @@
 # Recommended packages come too: Wine draws its windows with the X libraries and fonts
 # among them, and the window tests were made with them.
 # locales holds the sources the end-to-end suite makes its Polish locale of (no root needed).
-<<<<<<< HEAD
 # libhivex-bin reads the test hives back independently of our own writer and reader.
-set -euo pipefail
-
-packages=(cmake ninja-build g++ python3 googletest clang-format libhivex-bin g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-          xvfb xauth imagemagick x11-apps locales)
-=======
 # osslsigncode and python3-cryptography sign the test catalogs the build makes.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ python3 googletest clang-format g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-          xvfb xauth imagemagick x11-apps locales osslsigncode python3-cryptography)
->>>>>>> catalog-forecast
+packages=(cmake ninja-build g++ python3 googletest clang-format libhivex-bin g++-mingw-w64-i686-posix
+          g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb xauth imagemagick x11-apps locales
+          osslsigncode python3-cryptography)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -241,6 +241,8 @@ def main():
     from e2e_code_page_steps import run_code_page_steps
     run_code_page_steps(s)
     s.stop_app()
+    from e2e_full_drive_steps import run_full_drive_steps  # last: it ends the machine's server
+    run_full_drive_steps(s)
     print(f"e2e: {s.passed} passed, {s.failed} failed")
     return 1 if s.failed else 0
 
