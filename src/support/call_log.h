@@ -44,7 +44,7 @@ private:
         double ms = 0;
     };
     using Tallies = std::map<std::string, Tally>;
-    struct Part {
+    struct Segment {
         Tallies tallies;
         Clock::time_point end{};
         std::string line;  // the line that ended it
@@ -53,7 +53,7 @@ private:
 
     mutable std::mutex m_mutex;  // copies may run on another thread
     Clock::time_point m_begin = Clock::now();
-    std::vector<Part> m_parts{1};  // the last one is the current one
+    std::vector<Segment> m_parts{1};  // the last one is the current one
     std::unique_ptr<Wrappers> m_wrappers;
     Platform m_platform;
 };

@@ -101,7 +101,7 @@ TEST(CallLog, ABackupThroughItDoesAndWritesWhatItDoesWithoutAndItsCallsAreCounte
     EXPECT_NE(text.find("\nafter the last line: "), std::string::npos);
 }
 
-TEST(CallLog, ACommandThatWritesNoLineIsOnePart) {
+TEST(CallLog, ACommandThatWritesNoLineIsCountedWhole) {
     Machine m;
     m.console.commandLine = "Zorvane.exe /verify D:\\Nowhere";
     CallLog log(m.p.os, m.console);
