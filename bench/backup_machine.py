@@ -1,11 +1,20 @@
 #!/usr/bin/env python3
-"""The backup benchmark's synthetic machine: 100 third-party drivers with about 300 MB
-of installed files.
+"""The backup benchmark's synthetic machine: by default 100 third-party drivers with
+about 300 MB of installed files.
 
-  backup_machine.py reg OUT.reg      the class keys and instances, as REGEDIT4
-  backup_machine.py files DRIVE_C    the INFs, catalogs and installed files
-  backup_machine.py list OUT.txt     the distinct files a backup copies, one
+  backup_machine.py [--drivers N] [--mb MB] reg OUT.reg
+                                     the class keys and instances, as REGEDIT4
+  backup_machine.py [...] files DRIVE_C
+                                     the INFs, catalogs and installed files
+  backup_machine.py [...] list OUT.txt
+                                     the distinct files a backup copies, one
                                      "source|target below the backup root" a line
+
+The .sys and .dll sizes scale with MB / (3 MB x N): 100 drivers and 300 MB are the
+machine of before, byte for byte, and 1,000 drivers with 100 MB are many small files
+(about 106 MB in all, catalogs and INFs included).
+Machines of other N share names: driver i is the same INF, .sys and .dll on each, and
+"files" rewrites a file only when its size is not this machine's.
 
 Each driver has an INF in C:\\windows\\inf naming a catalog (in CatRoot), a .sys in
 system32\\drivers and a .dll in system32, with DefaultDestDir=12: the run looks for
@@ -19,8 +28,14 @@ from pathlib import Path
 CLASS_KEY = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Class"
 CATROOT = r"windows\system32\CatRoot\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}"
 DRIVERS = 100
+TOTAL_MB = 300
 CLASSES = [("{5a1fbe%02d-7c3e-4b1a-9d2f-0e5b8c6a1b%02d}" % (i, i), "BenchClass%d" % i) for i in range(5)]
 MB = 1 << 20
+
+
+def scaled(size):
+    """A size of the 100-driver, 300 MB machine on this one: the same at 100 and 300."""
+    return size * TOTAL_MB * 100 // (300 * DRIVERS)
 
 
 def driver(i):
@@ -29,9 +44,9 @@ def driver(i):
         "guid": guid, "class": cls, "sub": "%04d" % (i // len(CLASSES)),
         "desc": "Bench Device %03d" % i, "inf": "oem%d.inf" % (200 + i),
         "sys": "bnch%03d.sys" % i, "dll": "bnch%03d.dll" % i, "cat": "bnch%03d.cat" % i,
-        # 300 MB in all, 240 MB of it in the .sys files (0.23 to 4.6 MB each).
-        "sys_size": (1 + (i * 37) % 20) * MB * 23 // 100 + i * 517,
-        "dll_size": (1 + (i * 11) % 10) * MB * 11 // 100 + i * 131,
+        # At 100 drivers: 300 MB in all, 240 MB of it in the .sys files (0.23 to 4.6 MB each).
+        "sys_size": scaled((1 + (i * 37) % 20) * MB * 23 // 100 + i % 100 * 517),
+        "dll_size": scaled((1 + (i * 11) % 10) * MB * 11 // 100 + i % 100 * 131),
     }
 
 
@@ -102,7 +117,24 @@ def write_list(out):
     Path(out).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
 
-if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[1] not in ("reg", "files", "list"):
+def main(args):
+    global DRIVERS, TOTAL_MB
+    while len(args) > 2 and args[0] in ("--drivers", "--mb"):
+        try:
+            value = int(args[1])
+        except ValueError:
+            sys.exit("%s takes a whole number, not %r" % (args[0], args[1]))
+        if value < 1:
+            sys.exit("%s takes a number above 0" % args[0])
+        if args[0] == "--drivers":
+            DRIVERS = value
+        else:
+            TOTAL_MB = value
+        args = args[2:]
+    if len(args) != 2 or args[0] not in ("reg", "files", "list"):
         sys.exit(__doc__)
-    {"reg": write_reg, "files": write_files, "list": write_list}[sys.argv[1]](sys.argv[2])
+    {"reg": write_reg, "files": write_files, "list": write_list}[args[0]](args[1])
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

@@ -15,43 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "bare_copy.h"
 #include "platform/win32/factories.h"
 #include "support/sha256.h"
 
 namespace {
 
+using zv::bench::BareCopy;
+using zv::bench::MakeParents;
 using Clock = std::chrono::steady_clock;
 
 struct Pair {
     std::string from, to;
 };
-
-void MakeParents(const std::string& path) {
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-// The bare loop: no attributes, times or sharing rules, one buffer.
-bool BareCopy(const std::string& from, const std::string& to, bool hashIt, std::uint64_t* size) {
-    static std::vector<char> buffer(std::size_t{512} << 10);
-    const HANDLE src = ::CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (src == INVALID_HANDLE_VALUE) return false;
-    const HANDLE dst =
-        ::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool ok = dst != INVALID_HANDLE_VALUE;
-    zv::Sha256 hash;
-    DWORD n = 0, written = 0;
-    while (ok && (ok = ::ReadFile(src, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) && n) {
-        ok = ::WriteFile(dst, buffer.data(), n, &written, nullptr) && written == n;
-        if (hashIt) hash.update(buffer.data(), n);
-        *size += n;
-    }
-    if (hashIt) (void)hash.final();
-    if (dst != INVALID_HANDLE_VALUE) ::CloseHandle(dst);
-    ::CloseHandle(src);
-    return ok;
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -13,8 +13,24 @@
 #include "platform/win32/hand_over.h"
 #include "platform/win32/message_pump.h"
 #include "platform/win32/system_library.h"
+#include "support/call_log.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
+
+namespace {
+
+// Since the process was made: Wine's (or Windows') part of the start, before main. -1 when unknown.
+double MsSinceProcessStart() {
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return ticks(now) >= ticks(created) ? static_cast<double>(ticks(now) - ticks(created)) / 1e4 : -1;
+}
+
+}  // namespace
 
 int main() {
     using namespace zv;
@@ -59,7 +75,15 @@ int main() {
     // A command runs without a window, without the version check and without the agreement box.
     if (!window) {
         auto signatures = MakeSignatures();
-        return cli::RunCommandLine(os, *console, argv, handOverFailure, signatures.get());
+        if (::GetEnvironmentVariableA("ZV_TIMING_LOG", nullptr, 0) == 0)
+            return cli::RunCommandLine(os, *console, argv, handOverFailure, signatures.get());
+        // The timing log: the command's platform calls counted and timed, on standard error.
+        const double startMs = MsSinceProcessStart();
+        CallLog log(os, *console);
+        const int code =
+            cli::RunCommandLine(log.platform(), log.console(), argv, handOverFailure, signatures.get());
+        (void)console->Write(ConsoleStream::Err, log.text(startMs));
+        return code;
     }
 
     // The program normally ends through ExitProcess from inside a handler, so

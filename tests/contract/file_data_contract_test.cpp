@@ -78,6 +78,7 @@ TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
         {"empty", "", 0, nullptr, 0, "t", 1},
         {"replaces a longer target", "short", 0, "a much longer old target", 0, "t", 1},
         {"read-only source", "ro", kFileAttributeReadonly, nullptr, 0, "t", 1},
+        {"hidden system source", "hs", kFileAttributeHidden | kFileAttributeSystem, nullptr, 0, "t", 1},
         {"read-only target", "new", 0, "old", kFileAttributeReadonly, "t", -1},
         {"missing source", nullptr, 0, nullptr, 0, "t", 0},
         {"target folder missing", "x", 0, nullptr, 0, "no\\t", 0},

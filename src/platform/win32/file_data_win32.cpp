@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/factories.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 #include "support/sha256.h"
 
@@ -26,6 +27,33 @@ public:
 private:
     UniqueFile m_h;
 };
+
+// GetFileInformationByHandleEx's FileBasicInfo (Windows Vista on; the SDK declares it only
+// for Vista and later, and we build for XP).
+struct BasicInfo {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
+    DWORD fileAttributes;
+};
+constexpr int kFileBasicInfo = 0;
+using GetInfoByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+
+// The attributes and last-write time of an open file. From its handle in one call where
+// Windows has it: by name, the path would be looked up again, which under Wine walks it
+// on the disk for every copy. Windows XP has no such call: there by name and handle.
+bool AttributesAndTime(HANDLE h, const std::string& path, DWORD* attributes, FILETIME* lastWrite) {
+    static const auto byHandle =
+        SystemProc<GetInfoByHandleFn>("kernel32.dll", "GetFileInformationByHandleEx");
+    if (!byHandle) {
+        *attributes = ::GetFileAttributesA(path.c_str());
+        return *attributes != INVALID_FILE_ATTRIBUTES && ::GetFileTime(h, nullptr, nullptr, lastWrite);
+    }
+    BasicInfo info{};
+    if (!byHandle(h, kFileBasicInfo, &info, sizeof info)) return false;
+    *attributes = info.fileAttributes;
+    lastWrite->dwLowDateTime = info.lastWriteTime.LowPart;
+    lastWrite->dwHighDateTime = static_cast<DWORD>(info.lastWriteTime.HighPart);
+    return true;
+}
 
 // Large reads and writes (Wine turns each into a system call or two), small enough for a
 // chunk to stay in the processor's cache from its read to its write and hash.
@@ -238,9 +266,9 @@ public:
         // Not GetFileInformationByHandle: under Wine its volume serial costs a call to another process.
         FILETIME lastWrite{};
         LARGE_INTEGER length{};
-        const DWORD sourceAttributes = ::GetFileAttributesA(from.c_str());
-        if (!::GetFileTime(src.get(), nullptr, nullptr, &lastWrite) || !::GetFileSizeEx(src.get(), &length) ||
-            sourceAttributes == INVALID_FILE_ATTRIBUTES)
+        DWORD sourceAttributes = 0;
+        if (!AttributesAndTime(src.get(), from, &sourceAttributes, &lastWrite) ||
+            !::GetFileSizeEx(src.get(), &length))
             return keep();
         DWORD attributes = sourceAttributes & kCopiedAttributes;
         if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
