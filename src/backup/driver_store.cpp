@@ -85,8 +85,9 @@ std::string PackageFinder::find(const std::string& infPath) {
     }
     std::uint64_t size = 0;
     std::string published;
-    if (!SizeOf(m_env, infPath, &size)) return "";
     if (!m_indexed) index();
+    // A store without INFs (Windows XP has none) answers every driver without a look at it.
+    if (m_bySize.empty() || !SizeOf(m_env, infPath, &size)) return "";
     const auto [first, last] = m_bySize.equal_range(size);
     if (first == last || !Read(m_env, infPath, &published)) return "";
     // The same INF may be staged for more than one architecture; the running one's wins.

@@ -27,22 +27,25 @@ Dword RememberedProfile::GetPrivateProfileString(const std::string& section, con
                                                  const std::string& defaultValue, char* buffer, Dword size,
                                                  const std::string& fileName) {
     const Question question{fileName, section, key, size, defaultValue};
-    if (const auto it = m_answers.find(question); it != m_answers.end()) {
+    std::map<Question, Answer>& answers = m_answers[FileKey(fileName)];
+    if (const auto it = answers.find(question); it != answers.end()) {
         std::memcpy(buffer, it->second.bytes.data(), it->second.bytes.size());
         return it->second.count;
     }
     const Dword count = m_profile.GetPrivateProfileString(section, key, defaultValue, buffer, size, fileName);
     const std::size_t held = std::min<std::size_t>(std::size_t{count} + 1, size);
-    m_answers[question] = Answer{count, std::string(buffer, held)};
+    answers[question] = Answer{count, std::string(buffer, held)};
     return count;
 }
 
 void RememberedProfile::written(const std::string& path) {
     const std::string key = FileKey(path);
-    std::erase_if(m_answers, [&](const auto& entry) {
-        const std::string read = FileKey(std::get<0>(entry.first));
-        return key.empty() || read.empty() || read == key;
-    });
+    if (key.empty()) {
+        m_answers.clear();
+        return;
+    }
+    m_answers.erase(key);
+    m_answers.erase("");  // files whose name could be any file's
 }
 
 }  // namespace zv::backup

@@ -36,7 +36,9 @@ private:
     using Question = std::tuple<std::string, std::string, std::string, Dword, std::string>;
 
     IProfile& m_profile;
-    std::map<Question, Answer> m_answers;
+    // By the name of the file read (as FileKey gives it), so that a write drops only the
+    // answers of files that may be the one written, without looking at all of them.
+    std::map<std::string, std::map<Question, Answer>> m_answers;
 };
 
 }  // namespace zv::backup
