@@ -33,7 +33,30 @@ std::string FolderKey(std::string path) {
     return ToLower(folder);
 }
 
+// Redirection is a setting of the thread: a copy made off the window's thread turns it off
+// there while the window's thread goes on.
+thread_local int t_redirectionOff = 0;
+
 }  // namespace
+
+bool RememberedFolders::DisableFsRedirection(std::uintptr_t* oldValue) {
+    const bool off = m_files.DisableFsRedirection(oldValue);
+    if (off) ++t_redirectionOff;
+    return off;
+}
+
+bool RememberedFolders::RevertFsRedirection(std::uintptr_t oldValue) {
+    if (t_redirectionOff > 0) --t_redirectionOff;
+    return m_files.RevertFsRedirection(oldValue);
+}
+
+Dword RememberedFolders::GetFileAttributes(const std::string& path) {
+    const std::pair<std::string, bool> key{path, t_redirectionOff > 0};
+    if (const auto it = m_attributes.find(key); it != m_attributes.end()) return it->second;
+    const Dword a = m_files.GetFileAttributes(path);
+    m_attributes[key] = a;
+    return a;
+}
 
 bool RememberedFolders::FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) {
     if (const auto it = m_listings.find(pattern); it != m_listings.end()) {
@@ -49,6 +72,10 @@ void RememberedFolders::written(const std::string& path) {
     const std::string folder = FolderKey(path);
     std::erase_if(m_listings, [&](const auto& listing) {
         const std::string listed = FolderKey(listing.first);
+        return folder.empty() || listed.empty() || listed == folder;
+    });
+    std::erase_if(m_attributes, [&](const auto& answer) {
+        const std::string listed = FolderKey(answer.first.first);
         return folder.empty() || listed.empty() || listed == folder;
     });
 }

@@ -5,6 +5,7 @@
 // it through written(); the calls made through it tell it themselves).
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/filesystem.h"
@@ -22,7 +23,9 @@ public:
     void written(const std::string& path);
 
     Dword GetLastError() const override { return m_files.GetLastError(); }
-    Dword GetFileAttributes(const std::string& path) override { return m_files.GetFileAttributes(path); }
+    // Kept as well: the run probes the root, the class folder and the catalog store's files
+    // again for every driver. An answer is kept apart for each state of WOW64 redirection.
+    Dword GetFileAttributes(const std::string& path) override;
     bool GetFileSize(const std::string& path, std::uint64_t* size) override {
         return m_files.GetFileSize(path, size);
     }
@@ -50,18 +53,16 @@ public:
         return m_files.WriteFile(file, data, size, done);
     }
     bool CloseFile(Hfile file) override { return m_files.CloseFile(file); }
-    bool DisableFsRedirection(std::uintptr_t* oldValue) override {
-        return m_files.DisableFsRedirection(oldValue);
-    }
-    bool RevertFsRedirection(std::uintptr_t oldValue) override {
-        return m_files.RevertFsRedirection(oldValue);
-    }
+    bool DisableFsRedirection(std::uintptr_t* oldValue) override;
+    bool RevertFsRedirection(std::uintptr_t oldValue) override;
 
 private:
     IFileSystem& m_files;
     // By the pattern as given. Every listing of the run is made with redirection off
     // (backup::ListFolder), so the pattern alone names what was listed.
     std::map<std::string, std::vector<FindEntry>> m_listings;
+    // By the path as given and whether this thread had redirection off.
+    std::map<std::pair<std::string, bool>, Dword> m_attributes;
 };
 
 }  // namespace zv::backup

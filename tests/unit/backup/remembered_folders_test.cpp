@@ -50,5 +50,25 @@ TEST(RememberedFoldersTest, KeepsAListingUntilItsFolderIsWritten) {
     EXPECT_NE(Names(folders, store + "*"), before);
 }
 
+// A file's attributes are kept the same way: until its folder is written, and apart for a
+// thread with WOW64 redirection off (a 32-bit run sees another system32 with it on).
+TEST(RememberedFoldersTest, KeepsAnAnswerOfAttributesUntilItsFolderIsWritten) {
+    fakes::FakePlatform p;
+    p.files.addDrive('C');
+    p.files.emulateWow64("C:\\Windows\\system32", "C:\\Windows\\SysWOW64");
+    const std::string sys = "C:\\Windows\\system32\\drivers\\a.sys";
+    p.files.addFile(sys, "native");
+    backup::RememberedFolders folders(p.files);
+    EXPECT_EQ(folders.GetFileAttributes(sys), kInvalidFileAttributes);  // SysWOW64 has none
+    std::uintptr_t old = 0;
+    ASSERT_TRUE(folders.DisableFsRedirection(&old));
+    EXPECT_NE(folders.GetFileAttributes(sys), kInvalidFileAttributes);
+    EXPECT_TRUE(folders.RevertFsRedirection(old));
+    p.files.addFile("C:\\Windows\\SysWOW64\\drivers\\a.sys", "32-bit");  // behind its back
+    EXPECT_EQ(folders.GetFileAttributes(sys), kInvalidFileAttributes);
+    folders.written("C:\\Windows\\system32\\drivers\\b.sys");
+    EXPECT_NE(folders.GetFileAttributes(sys), kInvalidFileAttributes);
+}
+
 }  // namespace
 }  // namespace zv
