@@ -66,7 +66,9 @@ BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions optio
     : m_env(env),
       m_options(std::move(options)),
       m_copies(env, status, profile, folders),
-      m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
+      m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {
+    m_result.offlineWindows = m_options.offlineWindows;
+}
 
 void BackupPipeline::start(const std::string& root, const WindowsFolders& folders, long ticked) {
     m_result.root = root;

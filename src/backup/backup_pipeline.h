@@ -33,6 +33,8 @@ namespace zv::backup {
 struct BackupOptions {
     // After each ticked driver's files: its result, its number (1-based) and the ticked count.
     std::function<void(const DriverResult& driver, long number, long ticked)> onDriver;
+    // The other Windows the drivers are read from, as the report names it; "" for this one.
+    std::string offlineWindows;
 };
 
 class BackupPipeline {
