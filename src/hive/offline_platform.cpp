@@ -35,7 +35,8 @@ struct Key {
     // The value's bytes, whatever its type; false when it is missing.
     bool bytes(const std::string& value, Dword* type, std::string* out) const {
         Dword size = 0;
-        if (key == Hkey{} || registry.QueryValueEx(key, value, type, nullptr, &size) != kErrorSuccess) return false;
+        if (key == Hkey{} || registry.QueryValueEx(key, value, type, nullptr, &size) != kErrorSuccess)
+            return false;
         out->assign(size, '\0');
         if (size == 0) return true;
         if (registry.QueryValueEx(key, value, type, reinterpret_cast<std::uint8_t*>(out->data()), &size) !=
