@@ -5,6 +5,7 @@
 
 #include "backup/backup_result.h"
 #include "backup/backup_run.h"
+#include "backup/store_only.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
 #include "cli/driver_check.h"
@@ -173,6 +174,14 @@ bool OnDriveOf(const std::string& path, const std::string& windowsFolder) {
     return EqualsNoCase(volume(path), volume(windowsFolder));
 }
 
+// The other Windows' drivers: those of its hive, then the store's packages none of them uses.
+std::vector<DriverRecord> OfflineDrivers(Env& env, const ICheckBox& check, bool microsoft) {
+    std::vector<DriverRecord> drivers = ListDrivers(env, check);
+    for (DriverRecord& r : backup::StoreOnlyPackages(env, drivers, microsoft))
+        drivers.push_back(std::move(r));
+    return drivers;
+}
+
 // The other Windows of /offline, opened; false when it is none or its hives cannot serve,
 // with the message written and *code set. Nothing on its disk is written.
 bool OpenOffline(Platform& os, IConsole& console, const Command& c, hive::OfflineWindows* windows,
@@ -218,7 +227,7 @@ int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
     if (!OpenOffline(os, console, c, &windows, &code)) return code;
     OfflinePlatform offline(os, windows);
     Front f(offline.os, console, "", c.microsoft);
-    const std::string text = ListText(ListDrivers(f.env, f.check), c.csv);
+    const std::string text = ListText(OfflineDrivers(f.env, f.check, c.microsoft), c.csv);
     NoteDroppedNames(console, windows);
     return console.Write(ConsoleStream::Out, text) ? kExitDone : kExitNothingDone;
 }
@@ -226,7 +235,8 @@ int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
 int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::string& folder,
                      const std::string& offlineWindows = "") {
     Env& env = f.env;
-    const std::vector<DriverRecord> listed = ListDrivers(env, f.check);
+    const std::vector<DriverRecord> listed =
+        offlineWindows.empty() ? ListDrivers(env, f.check) : OfflineDrivers(env, f.check, c.microsoft);
     std::vector<FixedDriverRows::Row> rows;
     for (const DriverRecord& r : listed) rows.push_back({r, c.all});
     std::vector<std::string> unmatched;
@@ -255,18 +265,31 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
                         ? "No listed driver is used by a device present now, so there is nothing to back up."
                         : "No driver is listed, so there is nothing to back up.");
 
+    // A package only the store knows is copied by the run after the drivers, outside its steps.
+    backup::BackupOptions options;
+    std::vector<FixedDriverRows::Row> drivers;
+    for (FixedDriverRows::Row& r : rows) {
+        if (r.record.storePackage.empty())
+            drivers.push_back(std::move(r));
+        else if (r.ticked)
+            options.storePackages.push_back(std::move(r.record));
+    }
+    if (std::none_of(drivers.begin(), drivers.end(), [](const FixedDriverRows::Row& r) { return r.ticked; }))
+        return Fail(console, kExitBadArguments,
+                    "A package only the driver store holds is backed up together with the drivers: add /all "
+                    "or the /id of a listed driver.");
+
     Dword error = 0;
     if (!MakeFolders(env.os.files, folder, &error))
         return Fail(console, kExitNothingDone,
                     "The folder " + folder + " cannot be created: " + restore::ErrorTextOf(env, error));
 
-    backup::BackupOptions options;
     options.offlineWindows = offlineWindows;
     options.onDriver = [&](const backup::DriverResult& d, long number, long ticked) {
         (void)console.Write(ConsoleStream::Out, DriverLine(d, number, ticked));
     };
     const backup::BackupResult result =
-        backup::Run(env, f.controls, FixedDriverRows(std::move(rows)), options);
+        backup::Run(env, f.controls, FixedDriverRows(std::move(drivers)), options);
 
     if (!result.reportPath.empty()) {
         (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");

@@ -15,6 +15,8 @@ import seed  # noqa: E402
 
 
 PRESENT = "Yes"
+# The demo store's package that no driver uses: a byte off its published INF.
+STORE_ONLY = [p[0] for p in seed.pop.PACKAGES if p[4]]
 
 
 def tree(root):
@@ -61,7 +63,12 @@ def run_offline_steps(s):
     def list_is_the_live_one():
         live, offline = listed("/microsoft"), listed("/microsoft", "/offline", drive)
         ours = [r[:8] for r in live if r[3].lower().startswith("{5a1f") or r[0] == "Description"]
-        s.expect(ours == [r[:8] for r in offline], f"live {ours}\noffline {offline}")
+        hive = [r for r in offline if not r[3] in STORE_ONLY]
+        s.expect(ours == [r[:8] for r in hive], f"live {ours}\noffline {offline}")
+        # Store first: the package no driver of the hive uses is listed by its INF's name.
+        store = [r for r in offline if r[3] in STORE_ONLY]
+        s.expect([(r[0], r[3], r[8]) for r in store] == [("qx900.inf", STORE_ONLY[0], "(no device)")],
+                 f"the store's own packages: {store}")
         s.expect(all(r[9] != PRESENT for r in offline[1:]), f"a present device offline: {offline}")
         s.expect(not any(seed.DECOY in r[0] for r in offline), "the decoy control set shows")
         net = [r for r in offline if r[0] == "Fenlake Gigabit Ethernet 5120"]
@@ -92,6 +99,15 @@ def run_offline_steps(s):
         s.expect(not live_notes and notes == [[f"Backed up from another Windows: {drive}Windows, build "
                                                f"{seed.OFFLINE_BUILD}, {'amd64' if arch == 'AMD64' else 'x86'}"]],
                  f"the report's note: {notes}")
+        # The report's last row, of one field, is no driver to /verify.
+        checked = [s.cli("/verify", f"C:\\{t.name}")[:2] for t in (a, b)]
+        s.expect(checked[0][0] == checked[1][0] == 0 and checked[0][1].splitlines()[1:] == checked[1][1].splitlines()[1:],
+                 f"/verify: {checked}")
+        # Ticked, the store's own package is copied whole, as the store holds it.
+        rc, out, err = s.cli("/backup", "C:\\e2e-offline-c", "/id", ids[0], STORE_ONLY[0], "/offline", drive)
+        package = seed.resolve(str(root), seed.pop.FILE_REPOSITORY + "\\" + STORE_ONLY[0])
+        copied = drive_c / "e2e-offline-c" / "Zorvane" / "Display" / STORE_ONLY[0]
+        s.expect(rc in (0, 1) and tree(copied) == tree(package), f"the package's copy: {rc} {out} {err}")
         after = {p: p.stat().st_mtime_ns for p in root.rglob("*")}
         s.expect(after == before, "the offline Windows' disk changed")
 

@@ -121,19 +121,35 @@ TEST(OfflineBackup, CopiesFromTheOtherWindowsAndWritesNothingThere) {
     Offline m;
     m.p.files.addFile(kConfig + "\\SYSTEM", HiveBytes("SYSTEM"));
     m.p.files.addFile(kConfig + "\\SOFTWARE", HiveBytes("SOFTWARE"));
-    const std::string inf = "[Version]\r\nCatalogFile=px.cat\r\n[SourceDisksFiles]\r\npx.sys=1\r\n";
+    const std::string inf =
+        "[Version]\r\nProvider=Pixelwerk\r\nCatalogFile=px.cat\r\n[SourceDisksFiles]\r\npx.sys=1\r\n";
     m.p.files.addFile("D:\\Windows\\INF\\oem3.inf", inf);
     m.p.files.addFile("D:\\Windows\\INF\\oem1.inf", "decoy");
     m.p.files.addFile("D:\\Windows\\System32\\drivers\\px.sys", "offline px.sys");
     const std::string store = "D:\\Windows\\System32\\DriverStore\\FileRepository\\px.inf_amd64_0123\\";
     m.p.files.addFile(store + "px.inf", inf);
     m.p.files.addFile(store + "px.cat", "offline catalog");
+    // A package the hive does not mention: listed by its INF's name, backed up when ticked.
+    const std::string orphan = "D:\\Windows\\System32\\DriverStore\\FileRepository\\orphan.inf_amd64_99\\";
+    m.p.files.addFile(
+        orphan + "orphan.inf",
+        "[Version]\r\nClass=Net\r\nProvider=%P%\r\nDriverVer=01/02/2024,1.2.3.4\r\n[Strings]\r\nP=Acme\r\n");
+    m.p.files.addFile(orphan + "sub\\orphan.sys", "orphan.sys");
     m.p.files.addFile("C:\\WINDOWS\\INF\\oem3.inf", "this PC's oem3.inf");
     m.p.files.addFile("C:\\WINDOWS\\system32\\drivers\\px.sys", "this PC's px.sys");
     m.p.setup.setLocation("D:\\Windows\\INF\\oem3.inf", "C:\\WINDOWS\\System32\\DriverStore\\x\\px.inf");
+    EXPECT_EQ(m.run("/list /csv /offline D:\\"), cli::kExitDone);
+    EXPECT_NE(
+        m.console.out.find("\r\norphan.inf,,Acme,orphan.inf_amd64_99,Net,orphan.inf,1.2.3.4,01/02/2024,(no "
+                           "device),\r\n"),
+        std::string::npos)
+        << m.console.out;
+    EXPECT_EQ(m.console.out.find("px.inf_amd64_0123"), std::string::npos);  // oem3.inf's package
+    m.console.out.clear();
     m.p.files.log.clear();
 
-    EXPECT_EQ(m.run("/backup E:\\Out /id {4d36e968-e325-11ce-bfc1-08002be10318}\\0001 /offline D:\\ /accept"),
+    EXPECT_EQ(m.run("/backup E:\\Out /id {4d36e968-e325-11ce-bfc1-08002be10318}\\0001 orphan.inf_amd64_99 "
+                    "/offline D:\\ /accept"),
               cli::kExitDone)
         << m.console.err << m.console.out;
     const std::string folder = "E:\\Out\\Zorvane\\Display\\Pixelwerk GX\\";
@@ -141,6 +157,8 @@ TEST(OfflineBackup, CopiesFromTheOtherWindowsAndWritesNothingThere) {
     EXPECT_EQ(m.p.files.contents(folder + "px.inf"), inf);
     EXPECT_EQ(m.p.files.contents(folder + "px.cat"), "offline catalog");
     EXPECT_EQ(m.p.files.contents(folder + "px.sys"), "offline px.sys");
+    EXPECT_EQ(m.p.files.contents("E:\\Out\\Zorvane\\Net\\orphan.inf_amd64_99\\sub\\orphan.sys"),
+              "orphan.sys");
     EXPECT_TRUE(m.p.setup.asked.empty());
     for (const std::string& call : m.p.files.log) {
         const bool writes = call.rfind("CreateDirectory ", 0) == 0 || call.rfind("OpenForWrite ", 0) == 0 ||
