@@ -63,11 +63,13 @@ struct OfflinePlatform {
           os{*windows.registry, real.profile, system,    real.files,  real.internet, real.shell,
              real.ui,           setup,        real.data, real.locale, devices} {}
 
-    // "D:\Windows, build 19045, amd64", each part the hives do not tell "unknown".
+    // "D:\Windows, build 19045, amd64", each part the hives do not tell "unknown"; a dirty hive
+    // is named, since the drivers were read from it without its logs.
     std::string description(hive::OfflineWindows& windows) const {
         const std::string build = hive::OfflineBuild(*windows.registry);
         return windows.windowsFolder + ", build " + (build.empty() ? "unknown" : build) + ", " +
-               (known ? ArchitectureOf(architecture).sources : "unknown");
+               (known ? ArchitectureOf(architecture).sources : "unknown") +
+               (windows.dirty() ? ", registry not closed cleanly" : "");
     }
 
     hive::OfflineSystem system;
@@ -202,9 +204,9 @@ bool OpenOffline(Platform& os, IConsole& console, const Command& c, hive::Offlin
     if (windows->dirty())
         (void)console.Write(ConsoleStream::Err,
                             "Note: the registry of " + windows->windowsFolder +
-                                " was not closed cleanly (Windows stopped while writing it); the " +
-                                (c.action == Action::List ? "list" : "drivers") +
-                                " are read from the hive as it is, without its logs.\r\n");
+                                " was not closed cleanly (Windows stopped while writing it); " +
+                                (c.action == Action::List ? "the list is" : "the drivers are") +
+                                " read from the hive as it is, without its logs.\r\n");
     return true;
 }
 

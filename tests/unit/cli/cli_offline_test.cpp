@@ -68,6 +68,15 @@ TEST(OfflineList, ADirtyHiveIsListedWithANote) {
     EXPECT_EQ(m.run("/list /offline D:\\"), cli::kExitDone);
     EXPECT_EQ(m.console.err.find("Note: the registry of D:\\Windows was not closed cleanly"), 0u)
         << m.console.err;
+    // A backup from a dirty hive says so in its report too.
+    std::string dirty = HiveBytes("SYSTEM");
+    dirty[0x1FC] = static_cast<char>(dirty[0x1FC] ^ 1);  // the base block's checksum
+    m.p.files.addFile(kConfig + "\\SYSTEM", dirty);
+    m.p.files.addFile("D:\\Windows\\INF\\oem3.inf", "[Version]\r\n");
+    (void)m.run("/backup E:\\Out /id {4d36e968-e325-11ce-bfc1-08002be10318}\\0001 /offline D:\\ /accept");
+    const std::optional<std::string> report = m.p.files.contents("E:\\Out\\Zorvane\\backup-report.csv");
+    ASSERT_TRUE(report) << m.console.err << m.console.out;
+    EXPECT_NE(report->find(", registry not closed cleanly\"\r\n"), std::string::npos) << *report;
 }
 
 TEST(OfflineList, WhatIsNoWindowsOrNoWholeHiveEndsWithAMessageAndItsCode) {
