@@ -66,12 +66,14 @@ BackupPipeline::BackupPipeline(Env& env, IStatusBar& status, BackupOptions optio
     : m_env(env),
       m_options(std::move(options)),
       m_copies(env, status, profile, folders),
-      m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {}
+      m_arch(ArchitectureOf(env.os.setup.NativeProcessorArchitecture())) {
+    m_result.offlineWindows = m_options.offlineWindows;
+}
 
 void BackupPipeline::start(const std::string& root, const WindowsFolders& folders, long ticked) {
     m_result.root = root;
     m_folders = folders;
-    m_ticked = ticked;
+    m_ticked = ticked + static_cast<long>(m_options.storePackages.size());
     // FileRepository is exempt from WOW64 redirection from Windows 7 on (not on Vista);
     // every look below turns redirection off, so the 32-bit build sees the native store.
     m_finder = std::make_unique<PackageFinder>(m_env, folders.system + "\\DriverStore\\FileRepository",
@@ -194,6 +196,32 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
     current().complete = true;
     if (m_options.onDriver)
         m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
+}
+
+void BackupPipeline::storeOnly() {
+    for (const DriverRecord& r : m_options.storePackages) {
+        beginDriver(r);
+        const std::string classFolder = m_result.root + "\\" + ClassFolderName(r.className);
+        const std::string folder = classFolder + "\\" + DescriptionFolderName(m_env, NameOf(r.storePackage));
+        setDriverFolder(folder);
+        Dword error = 0;
+        for (const std::string& f : {classFolder, folder}) {
+            RedirectionOff off(m_env.os.files);
+            const Dword a = m_env.os.files.GetFileAttributes(LongPath(f));
+            if (a != kInvalidFileAttributes && (a & kFileAttributeDirectory)) continue;
+            if (!m_env.os.files.CreateDirectory(LongPath(f))) error = m_env.os.files.GetLastError();
+            if (error) break;
+        }
+        if (error) {
+            recordFailure("", error);
+        } else {
+            copyPackage(r.storePackage, folder, 0);
+        }
+        closeDriver();
+        current().complete = true;
+        if (m_options.onDriver)
+            m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
+    }
 }
 
 bool BackupPipeline::written(const std::string& file) const {

@@ -33,6 +33,11 @@ namespace zv::backup {
 struct BackupOptions {
     // After each ticked driver's files: its result, its number (1-based) and the ticked count.
     std::function<void(const DriverResult& driver, long number, long ticked)> onDriver;
+    // The other Windows the drivers are read from, as the report names it; "" for this one.
+    std::string offlineWindows;
+    // Ticked packages only the store knows (records with a storePackage), backed up after the
+    // drivers, each into <class>\<package folder name>.
+    std::vector<DriverRecord> storePackages;
 };
 
 class BackupPipeline {
@@ -55,6 +60,8 @@ public:
     void stopped(int line, const RuntimeError& error);
     // The program or the restore script could not be added to the backup: which, and why.
     void selfRestoreFailed(const std::string& what) { m_result.selfRestoreFailed = what; }
+    // The store packages of the options, after the drivers; they raise nothing.
+    void storeOnly();
     // The run is over: the report is written from the result, which is returned.
     [[nodiscard]] BackupResult finish(RunEnd end);
 

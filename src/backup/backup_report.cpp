@@ -51,6 +51,10 @@ std::string ReportText(Env& env, const BackupResult& result) {
                           failed ? locale.AnsiToUtf8(f.errorText) : "", folder, id});
         }
     }
+    // A row of one field, after the drivers: the report's readers skip a row shorter than
+    // the first columns, so older programs read an offline backup's report as any other.
+    if (!result.offlineWindows.empty())
+        text += Line({locale.AnsiToUtf8(kOfflineWindowsLabel + result.offlineWindows)});
     return text;
 }
 

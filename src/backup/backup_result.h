@@ -52,6 +52,8 @@ struct BackupResult {
     std::string reportErrorText;
     // Not empty: the program or the script that restores the backup is missing from it.
     std::string selfRestoreFailed;
+    // Not empty: the drivers are another Windows' ("D:\Windows, build 19045, amd64").
+    std::string offlineWindows;
 
     [[nodiscard]] int count(FileOutcome outcome) const;
 };

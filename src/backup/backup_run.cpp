@@ -200,6 +200,7 @@ void RunBackup(Env& env, MainControls& c, const IDriverRows& list, int& erl, bac
     LN(289) ui.DoEvents();
     LN(290) c.form.setMousePointer(kPointerDefault);
     LN(291) ui.DoEvents();
+    copies.storeOnly();
     // The backup carries the program and a script that restores it; without them it is
     // still a backup, so a failure here is told and the run ends as it would.
     if (const backup::SelfRestore self = backup::WriteSelfRestore(env, root); !self.ok) {

@@ -5,9 +5,12 @@
 
 #include "backup/backup_result.h"
 #include "backup/backup_run.h"
+#include "backup/store_only.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
 #include "cli/driver_check.h"
+#include "format/architecture.h"
+#include "hive/offline_platform.h"
 #include "hive/offline_windows.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
@@ -49,13 +52,32 @@ struct Front {
     Env env{os, errors, app};
 };
 
-// Another Windows' devices are not this PC's: offline, no driver has a device present.
-class NoDevices : public IDevices {
-public:
-    bool ListDevices(std::vector<DeviceEntry>* devices, Dword*) override {
-        devices->clear();
-        return true;
+// Another Windows as the runs see it: its hives for the registry, its folders for the
+// system's, the devices of its Enum key, its architecture and its store without setupapi.
+struct OfflinePlatform {
+    OfflinePlatform(Platform& real, hive::OfflineWindows& windows)
+        : system(real.system, windows.windowsFolder),
+          known(hive::OfflineArchitecture(*windows.registry, &architecture)),
+          setup(known ? architecture : real.setup.NativeProcessorArchitecture()),
+          devices(*windows.registry, real.locale),
+          os{*windows.registry, real.profile, system,    real.files,  real.internet, real.shell,
+             real.ui,           setup,        real.data, real.locale, devices} {}
+
+    // "D:\Windows, build 19045, amd64", each part the hives do not tell "unknown"; a dirty hive
+    // is named, since the drivers were read from it without its logs.
+    std::string description(hive::OfflineWindows& windows) const {
+        const std::string build = hive::OfflineBuild(*windows.registry);
+        return windows.windowsFolder + ", build " + (build.empty() ? "unknown" : build) + ", " +
+               (known ? ArchitectureOf(architecture).sources : "unknown") +
+               (windows.dirty() ? ", registry not closed cleanly" : "");
     }
+
+    hive::OfflineSystem system;
+    std::uint16_t architecture = 0;
+    bool known;
+    hive::OfflineSetup setup;
+    hive::OfflineDevices devices;
+    Platform os;
 };
 
 bool Accepted(Env& env) {
@@ -142,29 +164,53 @@ std::string DriverLine(const backup::DriverResult& d, long number, long ticked) 
     return line + "\r\n";
 }
 
-// /list /offline: the drivers of the other Windows' SYSTEM hive, listed as the live ones are.
-int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
+// Whether path lies on the drive (or network share) of the other Windows' folder.
+bool OnDriveOf(const std::string& path, const std::string& windowsFolder) {
+    const auto volume = [](const std::string& p) {
+        if (p.size() >= 2 && p[1] == ':') return p.substr(0, 2);
+        // \\server\share: the first two names.
+        const std::size_t share = p.rfind("\\\\", 0) == 0 ? p.find('\\', 2) : std::string::npos;
+        const std::size_t end = share == std::string::npos ? std::string::npos : p.find('\\', share + 1);
+        return p.substr(0, end);
+    };
+    return EqualsNoCase(volume(path), volume(windowsFolder));
+}
+
+// The other Windows' drivers: those of its hive, then the store's packages none of them uses.
+std::vector<DriverRecord> OfflineDrivers(Env& env, const ICheckBox& check, bool microsoft) {
+    std::vector<DriverRecord> drivers = ListDrivers(env, check);
+    for (DriverRecord& r : backup::StoreOnlyPackages(env, drivers, microsoft))
+        drivers.push_back(std::move(r));
+    return drivers;
+}
+
+// The other Windows of /offline, opened; false when it is none or its hives cannot serve,
+// with the message written and *code set. Nothing on its disk is written.
+bool OpenOffline(Platform& os, IConsole& console, const Command& c, hive::OfflineWindows* windows,
+                 int* code) {
     const std::string folder = console.FullPathName(c.offline);
-    if (folder.empty())
-        return Fail(console, kExitBadArguments, "The folder name " + c.offline + " is not valid.");
-    hive::OfflineWindows windows;
+    if (folder.empty()) {
+        *code = Fail(console, kExitBadArguments, "The folder name " + c.offline + " is not valid.");
+        return false;
+    }
     const hive::OfflineStatus status =
-        hive::OpenOfflineWindows(os.files, os.data, os.locale, folder, &windows);
-    if (status != hive::OfflineStatus::kOk)
-        return Fail(console,
-                    status == hive::OfflineStatus::kNotAWindows ? kExitBadArguments : kExitNothingDone,
-                    windows.message);
-    NoDevices none;
-    Platform offline{*windows.registry, os.profile, os.system, os.files, os.internet, os.shell, os.ui,
-                     os.setup,          os.data,    os.locale, none};
-    Front f(offline, console, "", c.microsoft);
-    if (windows.dirty())
-        (void)console.Write(
-            ConsoleStream::Err,
-            "Note: the registry of " + windows.windowsFolder +
-                " was not closed cleanly (Windows stopped while writing it); the list is read "
-                "from the hive as it is, without its logs.\r\n");
-    const std::string text = ListText(ListDrivers(f.env, f.check), c.csv);
+        hive::OpenOfflineWindows(os.files, os.data, os.locale, folder, windows);
+    if (status != hive::OfflineStatus::kOk) {
+        *code =
+            Fail(console, status == hive::OfflineStatus::kNotAWindows ? kExitBadArguments : kExitNothingDone,
+                 windows->message);
+        return false;
+    }
+    if (windows->dirty())
+        (void)console.Write(ConsoleStream::Err,
+                            "Note: the registry of " + windows->windowsFolder +
+                                " was not closed cleanly (Windows stopped while writing it); " +
+                                (c.action == Action::List ? "the list is" : "the drivers are") +
+                                " read from the hive as it is, without its logs.\r\n");
+    return true;
+}
+
+void NoteDroppedNames(IConsole& console, const hive::OfflineWindows& windows) {
     if (const std::size_t dropped = windows.registry->droppedNames())
         (void)console.Write(
             ConsoleStream::Err,
@@ -174,12 +220,25 @@ int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
                      : std::to_string(dropped) +
                            " registry names are left out: this Windows' code page cannot hold them") +
                 " unchanged.\r\n");
+}
+
+// /list /offline: the drivers of the other Windows' SYSTEM hive, listed as the live ones are.
+int RunOfflineList(Platform& os, IConsole& console, const Command& c) {
+    hive::OfflineWindows windows;
+    int code = 0;
+    if (!OpenOffline(os, console, c, &windows, &code)) return code;
+    OfflinePlatform offline(os, windows);
+    Front f(offline.os, console, "", c.microsoft);
+    const std::string text = ListText(OfflineDrivers(f.env, f.check, c.microsoft), c.csv);
+    NoteDroppedNames(console, windows);
     return console.Write(ConsoleStream::Out, text) ? kExitDone : kExitNothingDone;
 }
 
-int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::string& folder) {
+int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::string& folder,
+                     const std::string& offlineWindows = "") {
     Env& env = f.env;
-    const std::vector<DriverRecord> listed = ListDrivers(env, f.check);
+    const std::vector<DriverRecord> listed =
+        offlineWindows.empty() ? ListDrivers(env, f.check) : OfflineDrivers(env, f.check, c.microsoft);
     std::vector<FixedDriverRows::Row> rows;
     for (const DriverRecord& r : listed) rows.push_back({r, c.all});
     std::vector<std::string> unmatched;
@@ -208,17 +267,31 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
                         ? "No listed driver is used by a device present now, so there is nothing to back up."
                         : "No driver is listed, so there is nothing to back up.");
 
+    // A package only the store knows is copied by the run after the drivers, outside its steps.
+    backup::BackupOptions options;
+    std::vector<FixedDriverRows::Row> drivers;
+    for (FixedDriverRows::Row& r : rows) {
+        if (r.record.storePackage.empty())
+            drivers.push_back(std::move(r));
+        else if (r.ticked)
+            options.storePackages.push_back(std::move(r.record));
+    }
+    if (std::none_of(drivers.begin(), drivers.end(), [](const FixedDriverRows::Row& r) { return r.ticked; }))
+        return Fail(console, kExitBadArguments,
+                    "A package only the driver store holds is backed up together with the drivers: add /all "
+                    "or the /id of a listed driver.");
+
     Dword error = 0;
     if (!MakeFolders(env.os.files, folder, &error))
         return Fail(console, kExitNothingDone,
                     "The folder " + folder + " cannot be created: " + restore::ErrorTextOf(env, error));
 
-    backup::BackupOptions options;
+    options.offlineWindows = offlineWindows;
     options.onDriver = [&](const backup::DriverResult& d, long number, long ticked) {
         (void)console.Write(ConsoleStream::Out, DriverLine(d, number, ticked));
     };
     const backup::BackupResult result =
-        backup::Run(env, f.controls, FixedDriverRows(std::move(rows)), options);
+        backup::Run(env, f.controls, FixedDriverRows(std::move(drivers)), options);
 
     if (!result.reportPath.empty()) {
         (void)console.Write(ConsoleStream::Out, "The report is " + result.reportPath + "\r\n");
@@ -241,6 +314,8 @@ int RunBackupCommand(Front& f, IConsole& console, const Command& c, const std::s
         return kExitDoneWithFailures;
     }
     (void)console.Write(ConsoleStream::Out, "The backup is in " + result.root + "\r\n");
+    if (!offlineWindows.empty())
+        (void)console.Write(ConsoleStream::Out, "Its drivers are those of " + offlineWindows + "\r\n");
     return shortfall ? kExitDoneWithFailures : kExitDone;
 }
 
@@ -387,8 +462,25 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16st
                     console, kExitNothingDone,
                     "The agreement has not been accepted yet. Read it with /? and accept it with /accept, "
                     "or start Zorvane once without arguments.");
-            return c.action == Action::Backup ? RunBackupCommand(f, console, c, folder)
-                                              : RunRestoreCommand(f, console, folder, handOverFailure);
+            if (c.action == Action::Restore) return RunRestoreCommand(f, console, folder, handOverFailure);
+            if (!c.offline.empty()) {
+                // Opened before the target is made: a refused Windows leaves nothing behind.
+                hive::OfflineWindows windows;
+                int code = 0;
+                if (!OpenOffline(os, console, c, &windows, &code)) return code;
+                if (OnDriveOf(folder, windows.windowsFolder))
+                    return Fail(console, kExitBadArguments,
+                                "The backup cannot go to " + folder.substr(0, 2) + ", the drive of " +
+                                    windows.windowsFolder +
+                                    ": nothing is written to the disk of the Windows being backed up. "
+                                    "Pick a folder on another drive, such as a USB stick.");
+                OfflinePlatform offline(os, windows);
+                Front o(offline.os, console, folder, c.microsoft);
+                code = RunBackupCommand(o, console, c, folder, offline.description(windows));
+                NoteDroppedNames(console, windows);
+                return code;
+            }
+            return RunBackupCommand(f, console, c, folder);
         case Action::Verify: return RunVerifyCommand(f, console, folder);
         case Action::Check: return RunCheckCommand(f, console, signatures);
         default: return kExitBadArguments;

@@ -173,7 +173,10 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
         return fail("Nothing to do: give /list, /backup, /restore, /verify, /check or /accept.");
     }
     if (c.csv && c.action != Action::List) return fail("/csv belongs to /list.");
-    if (!c.offline.empty() && c.action != Action::List) return fail("/offline belongs to /list.");
+    if (!c.offline.empty() && c.action != Action::List && c.action != Action::Backup)
+        return fail("/offline belongs to /list and /backup.");
+    if (!c.offline.empty() && c.present)
+        return fail("/present and /offline do not go together: no device of another Windows is present.");
     if (c.microsoft && c.action != Action::List && c.action != Action::Backup)
         return fail("/microsoft belongs to /list and /backup.");
     if ((c.all || idSeen || c.present) && c.action != Action::Backup)
@@ -200,9 +203,10 @@ std::string UsageText(const std::string& program) {
            "      (<folder>: the root of its drive, D:\\, or its Windows folder)\r\n"
            "  " +
            p +
-           " /backup <folder> [/all | /id <id> ... | /present] [/microsoft]\r\n"
+           " /backup <folder> [/all | /id <id> ... | /present] [/microsoft] [/offline <folder>]\r\n"
            "      backs up all listed drivers, or those of the ids, or this PC's drivers\r\n"
-           "      (/present: as the list's menu selects them) into <folder>\\Zorvane\r\n"
+           "      (/present: as the list's menu selects them) into <folder>\\Zorvane;\r\n"
+           "      /offline: those of another Windows, from its own disk, which is only read\r\n"
            "  " +
            p +
            " /restore <folder>\r\n"

@@ -30,6 +30,9 @@ enum ReportColumn {
 };
 // The header's text of a column.
 [[nodiscard]] const char* ColumnName(ReportColumn column);
+// The last row of an offline backup's report, one field: this, then the other Windows'
+// folder, build and architecture. A reader that needs the columns skips it.
+inline constexpr const char* kOfflineWindowsLabel = "Backed up from another Windows: ";
 // The columns every report has had; a report with fewer is none of ours.
 inline constexpr int kFirstReportColumns = kColumnSha256 + 1;
 

@@ -28,6 +28,7 @@ OfflineStatus OpenOfflineWindows(IFileSystem& files, IFileData& data, ILocale& l
                                  const std::string& folder, OfflineWindows* out) {
     out->registry.reset();
     out->hasDrivers = false;
+    out->hasSoftware = false;
     for (const std::string& candidate : {folder, Join(folder, "Windows")}) {
         if (IsFolder(files, Join(candidate, "System32\\config"))) {
             out->windowsFolder = candidate;
@@ -73,6 +74,8 @@ OfflineStatus OpenOfflineWindows(IFileSystem& files, IFileData& data, ILocale& l
     out->registry = std::make_unique<HiveRegistry>(locale);
     out->registry->Mount("SYSTEM", out->system);
     if (out->hasDrivers) out->registry->Mount("DRIVERS", out->drivers);
+    out->hasSoftware = load("SOFTWARE", out->software, &found) == OfflineStatus::kOk;
+    if (out->hasSoftware) out->registry->Mount("SOFTWARE", out->software);
     if (!out->registry->hasCurrentControlSet()) {
         out->message = out->registry->currentControlSet() == 0
                            ? "The registry hive " + Join(config, "SYSTEM") +

@@ -30,6 +30,8 @@ struct OfflineWindows {
     HiveFile system;
     HiveFile drivers;
     bool hasDrivers = false;  // Windows 10 and later keep the driver database in a hive of its own
+    HiveFile software;        // only for naming the Windows: a missing or damaged one costs nothing else
+    bool hasSoftware = false;
     std::unique_ptr<HiveRegistry> registry;
     // What the status means, in a sentence naming the folder or file.
     std::string message;

@@ -22,6 +22,9 @@ struct DriverRecord {
     std::string device;  // its friendly name, else its description
     bool present = false;
     std::vector<std::string> extensionInfs;  // its extension drivers' INF names
+    // A package of the driver store that no class-key instance uses: its folder, which the
+    // backup copies whole (no numbered step runs for it). Empty for a class-key driver.
+    std::string storePackage;
 };
 
 // The drivers a backup walks, in the order they are shown. The tick is asked for when the

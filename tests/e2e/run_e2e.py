@@ -226,6 +226,7 @@ def main():
     ap.add_argument("--build", default=str(ROOT / "build/windows"))
     ap.add_argument("--prefix", required=True)
     ap.add_argument("--out", default=str(ROOT / "build/e2e"))
+    ap.add_argument("--only", choices=["offline"], help="run only these steps (the demo machine seeded, agreed)")
     args = ap.parse_args()
     s = Suite(args)
     # The first Wine programs of a fresh prefix start its services, which on a loaded machine
@@ -234,12 +235,15 @@ def main():
         s.auto_("windows", timeout=240)
     except subprocess.TimeoutExpired:
         pass
-    from e2e_steps import run_steps  # the scenario itself
-    run_steps(s, VersionServer, free_port)
-    from e2e_restore_steps import run_restore_steps
-    run_restore_steps(s, free_port)
-    from e2e_code_page_steps import run_code_page_steps
-    run_code_page_steps(s)
+    if not args.only:
+        from e2e_steps import run_steps  # the scenario itself
+        run_steps(s, VersionServer, free_port)
+        from e2e_restore_steps import run_restore_steps
+        run_restore_steps(s, free_port)
+        from e2e_code_page_steps import run_code_page_steps
+        run_code_page_steps(s)
+    from e2e_offline_steps import run_offline_steps
+    run_offline_steps(s)
     s.stop_app()
     from e2e_full_drive_steps import run_full_drive_steps  # last: it ends the machine's server
     run_full_drive_steps(s)

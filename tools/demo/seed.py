@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Writes the demo population: `seed.py reg OUT.reg [--agreed]` writes the REGEDIT4
 file to import, `seed.py files DRIVE_C` writes the INF, catalog and installed files
-into a prefix's drive_c. Both give the same result however often they run."""
+into a prefix's drive_c. Both give the same result however often they run.
+`seed.py offline ROOT x86|AMD64` writes the same population once more as another
+Windows that is not running: the files below ROOT\Windows, the registry as its hives
+(System32\config\SYSTEM with the population in ControlSet002, which Select\Current
+names, and a decoy driver in ControlSet001; SOFTWARE with a CurrentBuild)."""
 import os
 import sys
 from pathlib import Path
@@ -9,6 +13,9 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import population as pop  # noqa: E402
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+import hive_writer  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 HKLM = "HKEY_LOCAL_MACHINE"
@@ -92,9 +99,74 @@ def write_files(drive_c):
         resolve(drive_c, path).write_bytes(data)
 
 
+OFFLINE_BUILD = "19045"
+DECOY = "Decoy driver of ControlSet001"
+
+
+def hive_key(root, path):
+    key = root
+    for part in path.split("\\"):
+        key = key.setdefault("keys", {}).setdefault(part, {})
+    return key
+
+
+def hive_value(name, value):
+    return [name, "dword", value] if isinstance(value, int) else [name, "sz", value]
+
+
+def in_control_set(path, control_set):
+    """A key below SYSTEM\\CurrentControlSet as it lies in the hive: below ControlSet00N."""
+    head = "SYSTEM\\CurrentControlSet\\"
+    assert path.startswith(head), path
+    return control_set + "\\" + path[len(head):]
+
+
+def offline_hives(arch):
+    system = {}
+    hive_key(system, "Select")["values"] = [["Current", "dword", 2], ["Default", "dword", 2],
+                                            ["LastKnownGood", "dword", 1]]
+    # What a listing of the wrong control set would show.
+    decoy = hive_key(system, in_control_set(pop.CLASS_KEY, "ControlSet001") + "\\" + pop.NET)
+    decoy["values"] = [["Class", "sz", "Net"]]
+    hive_key(decoy, "0000")["values"] = [["DriverDesc", "sz", DECOY], ["ProviderName", "sz", "Decoy Networks"],
+                                        ["InfPath", "sz", "oem3.inf"]]
+    classes = in_control_set(pop.CLASS_KEY, "ControlSet002")
+    for guid, (default, cls) in pop.CLASSES.items():
+        key = hive_key(system, classes + "\\" + guid)
+        key["values"] = ([hive_value("", default)] if default is not None else []) + [hive_value("Class", cls)]
+    for guid, sub, values in pop.INSTANCES:
+        hive_key(system, classes + "\\" + guid + "\\" + sub)["values"] = [
+            hive_value(k, v) for k, v in values.items() if v is not None]
+    enum = in_control_set(pop.DEVICE_ENUM, "ControlSet002")
+    for inst, guid, sub, friendly, desc, present, extensions in pop.DEVICES:
+        key = hive_key(system, enum + "\\" + inst)
+        key["values"] = [hive_value("Driver", guid + "\\" + sub), hive_value("DeviceDesc", desc),
+                         hive_value("ClassGUID", guid)] + ([hive_value("FriendlyName", friendly)] if friendly else [])
+        # As Windows keeps device properties: the type DEVPROP_TYPE_STRING_LIST | 0xFFFF0000.
+        if extensions:
+            data = "".join(e + "\0" for e in extensions).encode("utf-16-le") + b"\0\0"
+            hive_key(key, pop.EXTENSION_INFS_KEY)["values"] = [["", 0xFFFF2012, data.hex()]]
+    hive_key(system, "ControlSet002\\Control\\Session Manager\\Environment")["values"] = [
+        ["PROCESSOR_ARCHITECTURE", "sz", arch]]
+    software = {}
+    hive_key(software, "Microsoft\\Windows NT\\CurrentVersion")["values"] = [["CurrentBuild", "sz", OFFLINE_BUILD]]
+    return {"SYSTEM": system, "SOFTWARE": software}
+
+
+def write_offline(root, arch):
+    Path(root).mkdir(parents=True, exist_ok=True)
+    write_files(root)
+    config = resolve(root, "windows\\system32\\config\\SYSTEM").parent
+    for name, hive in offline_hives(arch).items():
+        (config / name).write_bytes(hive_writer.write_hive(hive))
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "reg":
         write_reg(argv[2], "--agreed" in argv[3:])
+        return 0
+    if len(argv) == 4 and argv[1] == "offline" and argv[3] in ("x86", "AMD64"):
+        write_offline(argv[2], argv[3])
         return 0
     if len(argv) == 3 and argv[1] == "files":
         write_files(argv[2])

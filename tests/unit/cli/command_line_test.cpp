@@ -96,6 +96,8 @@ TEST(ParseArguments, SaysWhatIsWrongWithBadArguments) {
         {{"/list", "/all"}, "/all, /id and /present belong to /backup."},
         {{"/list", "/present"}, "/all, /id and /present belong to /backup."},
         {{"/backup", "D:\\B", "/present", "/all"}, "/all cannot be used with /id or /present."},
+        {{"/backup", "D:\\B", "/present", "/offline", "E:\\"},
+         "/present and /offline do not go together: no device of another Windows is present."},
         {{"/csv"}, "Nothing to do: give /list, /backup, /restore, /verify, /check or /accept."},
     };
     for (const Case& c : cases) EXPECT_EQ(cli::ParseArguments(c.args).error, c.error) << c.args.front();
