@@ -50,17 +50,15 @@ int main() {
     auto data = MakeFileData();
     auto locale = MakeLocale();
     auto devices = MakeDevices();
+    auto signatures = MakeSignatures();
     UiWin32 ui;
     Platform os{*registry, *profile, *system, *files,  *internet, *shell,
-                ui,        *setup,   *data,   *locale, *devices};
+                ui,        *setup,   *data,   *locale, *devices,  *signatures};
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};
     // A command runs without a window, without the version check and without the agreement box.
-    if (!window) {
-        auto signatures = MakeSignatures();
-        return cli::RunCommandLine(os, *console, argv, handOverFailure, signatures.get());
-    }
+    if (!window) return cli::RunCommandLine(os, *console, argv, handOverFailure);
 
     // The program normally ends through ExitProcess from inside a handler, so
     // nothing here may rely on this frame unwinding.
