@@ -7,10 +7,12 @@
 #include "cli/driver_check.h"
 #include "contract/test_catalogs.h"
 #include "fakes/fake_console.h"
+#include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_signatures.h"
 #include "format/inf_reader.h"
 #include "format/report_schema.h"
+#include "restore/backup_check.h"
 #include "signing/package_files.h"
 #include "support/csv.h"
 
@@ -169,6 +171,15 @@ TEST(Check, ABackupCarriesItsForecastToCheckVerifyAndRestore) {
     EXPECT_NE(m.console.out.find("Net\\Late: will not load after a clean install: cross-signed after 2015"),
               std::string::npos);
     EXPECT_EQ(m.console.out.find("Net\\Whql: will not"), std::string::npos);
+    // File, Verify backup... shows the same lines, before the intact drivers.
+    fakes::FakeControls c;
+    m.p.shell.queueFolder("D:\\B");
+    restore::VerifyChosenFolder(m.p.env, c.controls);
+    ASSERT_FALSE(m.p.ui.shown.empty());
+    const std::string shown = m.p.ui.shown.back().text;
+    EXPECT_LT(shown.find("Net\\Test: will not load after a clean install: test-signed"),
+              shown.find("Net\\Whql: intact"))
+        << shown;
 
     (void)m.run("/restore D:\\B");
     const std::string restored = *m.p.files.contents("D:\\B\\restore-report.csv");
