@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     auto data = zv::win32::MakeFileData();
     auto setup = zv::win32::MakeDriverSetup();
     zv::Platform os{fake.registry, fake.profile, fake.system, *files,      fake.internet, fake.shell,
-                    fake.ui,       *setup,       *data,       fake.locale, fake.devices};
+                    fake.ui,       *setup,       *data,       fake.locale, fake.devices,  fake.signatures};
     zv::Env env{os, fake.errors, fake.app};
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);

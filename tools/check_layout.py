@@ -18,11 +18,11 @@ ALLOWED = {
     "hive": {"platform"},                               # hive files read as on disk, the seam over them
     "inventory": {"platform", "support", "ui"},
     "format": {"platform", "support"},                  # what backup and restore share: INFs, names, the report
-    "backup": {"platform", "support", "ui", "inventory", "format"},
-    "restore": {"platform", "support", "ui", "format"},
-    "signing": {"platform"},                            # signature classes and the load forecast
+    "backup": {"platform", "support", "ui", "inventory", "format", "signing"},
+    "restore": {"platform", "support", "ui", "format", "signing"},
+    "signing": {"platform", "support", "format"},        # signature classes, the load forecast, packages read for it
     "about": {"platform", "support"},
-    "app": {"platform", "support", "ui", "net", "inventory", "format", "backup", "restore", "about"},
+    "app": {"platform", "support", "ui", "net", "inventory", "format", "backup", "restore", "about", "signing"},
     "cli": {"platform", "support", "ui", "inventory", "format", "backup", "restore", "app", "hive", "signing"},
     "resources": set(),
     "platform/win32": {"platform", "support"},          # the seam's implementations: nothing above them

@@ -66,22 +66,21 @@ int main() {
     auto data = MakeFileData();
     auto locale = MakeLocale();
     auto devices = MakeDevices();
+    auto signatures = MakeSignatures();
     UiWin32 ui;
     Platform os{*registry, *profile, *system, *files,  *internet, *shell,
-                ui,        *setup,   *data,   *locale, *devices};
+                ui,        *setup,   *data,   *locale, *devices,  *signatures};
     ModError::Reporter errors{ui};
     AppValues app;
     Env env{os, errors, app};
     // A command runs without a window, without the version check and without the agreement box.
     if (!window) {
-        auto signatures = MakeSignatures();
         if (::GetEnvironmentVariableA("ZV_TIMING_LOG", nullptr, 0) == 0)
-            return cli::RunCommandLine(os, *console, argv, handOverFailure, signatures.get());
+            return cli::RunCommandLine(os, *console, argv, handOverFailure);
         // The timing log: the command's platform calls counted and timed, on standard error.
         const double startMs = MsSinceProcessStart();
         CallLog log(os, *console);
-        const int code =
-            cli::RunCommandLine(log.platform(), log.console(), argv, handOverFailure, signatures.get());
+        const int code = cli::RunCommandLine(log.platform(), log.console(), argv, handOverFailure);
         (void)console->Write(ConsoleStream::Err, log.text(startMs));
         return code;
     }

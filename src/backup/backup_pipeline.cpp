@@ -6,6 +6,7 @@
 #include "backup/backup_files.h"
 #include "backup/backup_report.h"
 #include "format/inf_reader.h"
+#include "signing/package_files.h"
 #include "support/paths.h"
 #include "support/text.h"
 #include "support/vbrt.h"
@@ -81,7 +82,7 @@ void BackupPipeline::start(const std::string& root, const WindowsFolders& folder
 }
 
 void BackupPipeline::beginDriver(const DriverRecord& driver) {
-    m_result.drivers.push_back(DriverResult{driver, "", {}, false});
+    m_result.drivers.push_back(DriverResult{driver, "", {}, false, std::nullopt});
     m_inDriver = true;
 }
 
@@ -185,6 +186,8 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
             notFound(inf);
         }
         extensionDrivers();
+        // From the copies, not the originals: the backup is what the reinstall will have.
+        d.forecast = signing::BackedUpForecast(m_env, d.folder, d.driver.infName, signing::CleanWindows11());
     } catch (...) {
         // Nothing above raises by design; should it, the driver says so and the run goes on.
         const RuntimeError e = CurrentFailure();

@@ -42,13 +42,15 @@ std::string ReportText(Env& env, const BackupResult& result) {
             d.folder.size() > prefix.size() && EqualsNoCase(d.folder.substr(0, prefix.size()), prefix);
         const std::string folder = below ? locale.AnsiToUtf8(d.folder.substr(prefix.size())) : "";
         const std::string id = locale.AnsiToUtf8(d.driver.id);
+        const std::string signature = d.forecast ? signing::ClassName(d.forecast->cls) : "";
+        const std::string after = d.forecast ? d.forecast->reason : "";
         for (const FileResult& f : d.files) {
             const bool copied = f.outcome == FileOutcome::Copied;
             const bool failed = f.outcome == FileOutcome::Failed;
             text += Line({driver, className, inf, locale.AnsiToUtf8(f.file), OutcomeName(f.outcome),
                           locale.AnsiToUtf8(f.source), copied ? std::to_string(f.size) : "",
                           copied ? f.sha256 : "", failed && f.error ? std::to_string(f.error) : "",
-                          failed ? locale.AnsiToUtf8(f.errorText) : "", folder, id});
+                          failed ? locale.AnsiToUtf8(f.errorText) : "", folder, id, signature, after});
         }
     }
     // A row of one field, after the drivers: the report's readers skip a row shorter than

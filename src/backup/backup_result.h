@@ -3,12 +3,14 @@
 // ended. The window, the command line and the report all read it; nothing else tells
 // them what happened.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "format/report_schema.h"
 #include "inventory/driver_record.h"
 #include "platform/types.h"
+#include "signing/forecast.h"
 
 namespace zv::backup {
 
@@ -27,6 +29,9 @@ struct DriverResult {
     std::string folder;  // the driver folder; "" when the run stopped before forming it
     std::vector<FileResult> files;
     bool complete = false;  // the run got past it: all its steps ran
+    // Whether the package as backed up loads after a clean install; none when the run
+    // stopped before the driver's files were all copied.
+    std::optional<signing::Forecast> forecast;
 
     [[nodiscard]] int count(FileOutcome outcome) const;
 };

@@ -229,7 +229,7 @@ backup::BackupResult backup::Run(Env& outer, MainControls& controls, const IDriv
     backup::RememberedFolders folders(outer.os.files);
     const Platform& o = outer.os;
     Platform os{o.registry, profile, o.system, folders,  o.internet, o.shell,
-                o.ui,       o.setup, o.data,   o.locale, o.devices};
+                o.ui,       o.setup, o.data,   o.locale, o.devices,  o.signatures};
     Env env{os, outer.errors, outer.app};
     backup::BackupPipeline copies(env, controls.Status, options, &profile, &folders);
     backup::RunEnd end = backup::RunEnd::Refused;

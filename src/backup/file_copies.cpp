@@ -63,6 +63,9 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
     } else {
         result = copyOnce(source, target);
     }
+    // What was asked of the target's folder while the copy was prepared is out of date now.
+    if (m_profile) m_profile->written(to);
+    if (m_folders) m_folders->written(to);
     if (result.ok)
         m_made[key] = Made{ToLower(from), result};
     else

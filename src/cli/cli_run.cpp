@@ -35,8 +35,8 @@ struct Front {
         : ui(console),
           shell(folder),
           check(microsoft),
-          os{real.registry, real.profile, real.system, real.files,  real.internet, shell, ui,
-             real.setup,    real.data,    real.locale, real.devices} {}
+          os{real.registry, real.profile, real.system, real.files,   real.internet,  shell, ui,
+             real.setup,    real.data,    real.locale, real.devices, real.signatures} {}
 
     ConsoleUi ui;
     ConsoleShell shell;
@@ -61,7 +61,7 @@ struct OfflinePlatform {
           setup(known ? architecture : real.setup.NativeProcessorArchitecture()),
           devices(*windows.registry, real.locale),
           os{*windows.registry, real.profile, system,    real.files,  real.internet, real.shell,
-             real.ui,           setup,        real.data, real.locale, devices} {}
+             real.ui,           setup,        real.data, real.locale, devices,       real.signatures} {}
 
     // "D:\Windows, build 19045, amd64", each part the hives do not tell "unknown"; a dirty hive
     // is named, since the drivers were read from it without its logs.
@@ -355,32 +355,63 @@ int RunVerifyCommand(Front& f, IConsole& console, const std::string& folder) {
                                                 (report.paths.size() > 1 ? " and earlier reports" : "") +
                                                 "\r\n");
     int intact = 0, damaged = 0;
+    std::string notLoading;
     for (const restore::ExpectedDriver& d : report.drivers) {
         const restore::DriverCheck c = restore::CheckDriver(f.env, d);
         (c.intact() ? intact : damaged)++;
         (void)console.Write(ConsoleStream::Out, restore::CheckLine(c) + "\r\n");
+        if (const std::string line = restore::NotLoadingLine(d, restore::ForecastOf(f.env, d)); !line.empty())
+            notLoading += line + "\r\n";
     }
+    // Intact is not enough: these are whole and still will not load on a clean Windows.
+    (void)console.Write(ConsoleStream::Out, notLoading);
     (void)console.Write(ConsoleStream::Out, std::to_string(intact + damaged) +
                                                 " drivers checked: " + std::to_string(intact) + " intact, " +
                                                 std::to_string(damaged) + " damaged.\r\n");
     return damaged > 0 ? kExitDoneWithFailures : kExitDone;
 }
 
+// The drivers of a backup: the forecast its report holds, or one made from each driver
+// folder's files for a report from before the forecast.
+int RunCheckBackup(Front& f, IConsole& console, const std::string& folder) {
+    const Dword a = f.env.os.files.GetFileAttributes(folder);
+    if (a == kInvalidFileAttributes || !(a & kFileAttributeDirectory))
+        return Fail(console, kExitBadArguments, "The folder " + folder + " does not exist.");
+    restore::BackupReport report;
+    if (!restore::ReadBackupReport(f.env, folder, &report) || report.drivers.empty())
+        return Fail(console, kExitNothingDone,
+                    "No backup report was found in " + folder + ", so there is nothing to check.");
+    const signing::Target target = signing::CleanWindows11();
+    (void)console.Write(ConsoleStream::Out, "After " + target.name + ":\r\n");
+    int good = 0, bad = 0;
+    for (const restore::ExpectedDriver& d : report.drivers) {
+        const restore::DriverForecast forecast = restore::ForecastOf(f.env, d);
+        (forecast.afterInstall == "loads" || forecast.afterInstall.rfind("not needed", 0) == 0 ? good
+                                                                                               : bad)++;
+        (void)console.Write(ConsoleStream::Out,
+                            d.label + ": " + forecast.signature + ", " + forecast.afterInstall + "\r\n");
+    }
+    (void)console.Write(ConsoleStream::Out, std::to_string(good + bad) +
+                                                " drivers checked: " + std::to_string(good) + " load, " +
+                                                std::to_string(bad) + " will not or may not.\r\n");
+    return bad > 0 ? kExitDoneWithFailures : kExitDone;
+}
+
 // This PC's drivers, as the list's menu selects them, and whether each loads after a clean install.
-int RunCheckCommand(Front& f, IConsole& console, ISignatures* signatures) {
+int RunCheckCommand(Front& f, IConsole& console) {
     const std::vector<DriverRecord> listed = ListDrivers(f.env, f.check);
     const std::vector<bool> picked = ThisPcsDrivers(listed);
     std::vector<DriverRecord> drivers;
     for (std::size_t i = 0; i < listed.size(); ++i)
         if (picked[i]) drivers.push_back(listed[i]);
-    if (drivers.empty() || !signatures)
+    if (drivers.empty())
         return Fail(console, kExitNothingDone,
                     "No driver of this PC was found, so there is nothing to check.");
     const signing::Target target = signing::CleanWindows11();
     const std::optional<signing::Target> here = ThisWindows(f.env);
     (void)console.Write(ConsoleStream::Out, "After " + target.name + ":\r\n");
     int good = 0, bad = 0;
-    for (const InstalledDriver& installed : ReadInstalled(f.env, *signatures, drivers)) {
+    for (const InstalledDriver& installed : ReadInstalled(f.env, drivers)) {
         const signing::Forecast d = ForecastOf(installed, target);
         (d.verdict == signing::Verdict::kLoads || d.verdict == signing::Verdict::kNotNeeded ? good : bad)++;
         std::string line = installed.driver.className + "\\" + installed.driver.description + ": " +
@@ -403,7 +434,7 @@ AppValues CommandLineAppValues() {
 }
 
 int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16string>& wide,
-                   const std::string& handOverFailure, ISignatures* signatures) {
+                   const std::string& handOverFailure) {
     // Every argument reaches the "A" calls in the ANSI code page, and only unchanged: its
     // best-fit form would turn a full-width quote into a quote (one argument into switches
     // of an elevated program) and a full-width backslash into a way out of the folder. The
@@ -482,7 +513,8 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16st
             }
             return RunBackupCommand(f, console, c, folder);
         case Action::Verify: return RunVerifyCommand(f, console, folder);
-        case Action::Check: return RunCheckCommand(f, console, signatures);
+        case Action::Check:
+            return folder.empty() ? RunCheckCommand(f, console) : RunCheckBackup(f, console, folder);
         default: return kExitBadArguments;
     }
 }

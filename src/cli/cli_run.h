@@ -16,9 +16,8 @@ namespace zv::cli {
 // argv: the split wide command line, the program name first; an argument the ANSI code
 // page cannot hold unchanged is refused (exit code 2). handOverFailure: why the 32-bit
 // program on 64-bit Windows did not hand over to the 64-bit one ("" where none was tried).
-// signatures reads the catalogs and drivers /check judges (none: /check finds nothing).
 // Returns the exit code.
 int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16string>& argv,
-                   const std::string& handOverFailure = "", ISignatures* signatures = nullptr);
+                   const std::string& handOverFailure = "");
 
 }  // namespace zv::cli

@@ -145,6 +145,9 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
             c.offline = FolderArgument(args[++k]);
         } else if (s == "check") {
             if (!setAction(Action::Check)) return p;
+            // The folder is optional: without one, this PC's drivers are checked.
+            if (k + 1 < args.size() && !IsSwitch(args[k + 1]) && !args[k + 1].empty())
+                c.folder = FolderArgument(args[++k]);
         } else if (s == "microsoft") {
             c.microsoft = true;
         } else if (s == "csv") {
@@ -220,9 +223,10 @@ std::string UsageText(const std::string& program) {
            "      writes nothing\r\n"
            "  " +
            p +
-           " /check\r\n"
-           "      tells for each of this PC's drivers whether it will load after a clean\r\n"
-           "      install of 64-bit Windows 11 24H2 with Secure Boot, and why; writes nothing\r\n"
+           " /check [<folder>]\r\n"
+           "      tells for each of this PC's drivers, or each driver of the backup in\r\n"
+           "      <folder>, whether it will load after a clean install of 64-bit Windows 11\r\n"
+           "      24H2 with Secure Boot, and why; writes nothing\r\n"
            "  " +
            p +
            " /accept\r\n"

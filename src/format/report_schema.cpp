@@ -22,6 +22,8 @@ const char* ColumnName(ReportColumn column) {
         case kColumnErrorText: return "Error text";
         case kColumnFolder: return "Folder";
         case kColumnId: return "ID";
+        case kColumnSignature: return "Signature";
+        case kColumnAfterInstall: return "After a clean install";
         case kReportColumns: break;
     }
     return "";

@@ -12,7 +12,7 @@ namespace zv {
 inline constexpr const char* kReportName = "backup-report";
 
 // The columns in file order. Folder and ID came later: reports without them name each
-// driver folder only by class and description.
+// driver folder only by class and description; older reports lack the forecast's two.
 enum ReportColumn {
     kColumnDriver,
     kColumnClass,
@@ -24,8 +24,10 @@ enum ReportColumn {
     kColumnSha256,
     kColumnError,
     kColumnErrorText,
-    kColumnFolder,  // the driver folder, relative to the Zorvane folder
-    kColumnId,      // the driver's class-key instance: "{class guid}\0003"
+    kColumnFolder,        // the driver folder, relative to the Zorvane folder
+    kColumnId,            // the driver's class-key instance: "{class guid}\0003"
+    kColumnSignature,     // the package's signature class, as the forecast names it
+    kColumnAfterInstall,  // the forecast for a clean install: "loads", "will not load: ..."
     kReportColumns
 };
 // The header's text of a column.

@@ -28,6 +28,7 @@ struct Platform {
     IFileData& data;
     ILocale& locale;
     IDevices& devices;
+    ISignatures& signatures;
 };
 
 }  // namespace zv

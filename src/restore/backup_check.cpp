@@ -7,6 +7,7 @@
 
 #include "format/folder_names.h"
 #include "format/report_schema.h"
+#include "signing/package_files.h"
 #include "support/csv.h"
 #include "support/identity.h"
 #include "support/paths.h"
@@ -100,6 +101,9 @@ bool ReadOne(Env& env, const std::string& root, const std::string& path, std::ve
     const bool hasFolder =
         header.size() > kColumnFolder && header[kColumnFolder] == ColumnName(kColumnFolder);
     const bool hasId = header.size() > kColumnId && header[kColumnId] == ColumnName(kColumnId);
+    const bool hasForecast = header.size() > kColumnAfterInstall &&
+                             header[kColumnSignature] == ColumnName(kColumnSignature) &&
+                             header[kColumnAfterInstall] == ColumnName(kColumnAfterInstall);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const std::vector<std::string>& row = rows[r];
         if (row.size() < kFirstReportColumns) continue;
@@ -121,6 +125,12 @@ bool ReadOne(Env& env, const std::string& root, const std::string& path, std::ve
         if (hasId && row.size() > kColumnId && !row[kColumnId].empty() &&
             std::find(driver.ids.begin(), driver.ids.end(), row[kColumnId]) == driver.ids.end())
             driver.ids.push_back(row[kColumnId]);
+        bool infOk = true;
+        if (driver.inf.empty()) driver.inf = Ansi(env, row[kColumnInf], &infOk);
+        if (hasForecast && row.size() > kColumnAfterInstall && driver.afterInstall.empty()) {
+            driver.signature = row[kColumnSignature];
+            driver.afterInstall = row[kColumnAfterInstall];
+        }
         // Only what was copied has a size and hash to hold the folder to.
         if (row[kColumnStatus] != OutcomeName(FileOutcome::Copied)) continue;
         ExpectedFile f;
@@ -202,6 +212,18 @@ DriverCheck CheckDriver(Env& env, const ExpectedDriver& driver) {
     return c;
 }
 
+DriverForecast ForecastOf(Env& env, const ExpectedDriver& d) {
+    if (!d.afterInstall.empty()) return {d.signature, d.afterInstall};
+    const signing::Forecast f = signing::BackedUpForecast(env, d.folder, d.inf, signing::CleanWindows11());
+    return {signing::ClassName(f.cls), f.reason};
+}
+
+std::string NotLoadingLine(const ExpectedDriver& d, const DriverForecast& f) {
+    const std::string why = signing::WhyItWillNotLoad(f.afterInstall);
+    return why.empty() ? ""
+                       : d.label + ": will not load after a clean install: " + why + " (" + f.signature + ")";
+}
+
 std::string CheckLine(const DriverCheck& c) {
     if (c.intact())
         return c.label + ": intact, " + std::to_string(c.files) + (c.files == 1 ? " file" : " files");
@@ -233,7 +255,7 @@ void VerifyChosenFolder(Env& env, MainControls& c) {
     const long total = static_cast<long>(report.drivers.size());
     c.pbBar.setMax(total > 0 ? total : 1);
     c.pbBar.setValue(0);
-    std::string intactLines, damagedLines;
+    std::string intactLines, damagedLines, notLoadingLines;
     int intact = 0, damaged = 0;
     for (long n = 1; n <= total; ++n) {
         const ExpectedDriver& d = report.drivers[static_cast<std::size_t>(n - 1)];
@@ -243,6 +265,8 @@ void VerifyChosenFolder(Env& env, MainControls& c) {
         const DriverCheck check = CheckDriver(env, d);
         (check.intact() ? intactLines : damagedLines) += CheckLine(check) + "\r\n";
         (check.intact() ? intact : damaged)++;
+        if (const std::string line = NotLoadingLine(d, ForecastOf(env, d)); !line.empty())
+            notLoadingLines += line + "\r\n";
         c.pbBar.setValue(n);
     }
     c.Status.setSimpleText("Verify finished.");
@@ -250,7 +274,7 @@ void VerifyChosenFolder(Env& env, MainControls& c) {
     // Damage first: a long list of intact drivers must not hide it.
     const std::string text = std::to_string(total) + " drivers checked in " + report.root + ": " +
                              std::to_string(intact) + " intact, " + std::to_string(damaged) +
-                             " damaged.\r\n\r\n" + damagedLines + intactLines;
+                             " damaged.\r\n\r\n" + damagedLines + notLoadingLines + intactLines;
     ui.MessageBox(text, "Verify backup", damaged > 0 ? kMbIconExclamation : kMbIconInformation);
 }
 

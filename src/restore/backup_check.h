@@ -21,6 +21,9 @@ struct ExpectedDriver {
     std::string label;             // the folder below the backup's Zorvane folder: <class>\<description>
     std::string folder;            // full path
     std::vector<std::string> ids;  // the class-key instances backed up into it (newer reports)
+    std::string inf;               // the driver's INF, as the folder holds it
+    // The forecast the backup made (reports since it had one); "" when the report has none.
+    std::string signature, afterInstall;
     std::vector<ExpectedFile> files;
 };
 
@@ -53,6 +56,17 @@ bool ReadBackupReport(Env& env, const std::string& folder, BackupReport* report)
 bool FindBackupReport(Env& env, const std::string& folder, BackupReport* report);
 
 [[nodiscard]] DriverCheck CheckDriver(Env& env, const ExpectedDriver& driver);
+
+// The driver's forecast for a clean install: the report's where it has one, else read from
+// the files of its folder.
+struct DriverForecast {
+    std::string signature;     // "WHQL", "cross-signed", ...
+    std::string afterInstall;  // "loads", "will not load: test-signed", ...
+};
+[[nodiscard]] DriverForecast ForecastOf(Env& env, const ExpectedDriver& driver);
+// "Net\X: will not load after a clean install: test-signed (self-/test-signed)"; "" for a
+// driver that loads, may load or whose forecast is unknown.
+[[nodiscard]] std::string NotLoadingLine(const ExpectedDriver& driver, const DriverForecast& forecast);
 
 // "Net\Fenlake Gigabit Ethernet 5120: intact, 5 files" or
 // "Net\Fenlake Gigabit Ethernet 5120: damaged, e1d.sys changed, e1d.cat missing".

@@ -9,6 +9,7 @@
 #include "format/folder_names.h"
 #include "restore/backup_check.h"
 #include "restore/inf_files.h"
+#include "signing/package_files.h"
 #include "support/csv.h"
 #include "support/file_writer.h"
 #include "support/identity.h"
@@ -289,6 +290,14 @@ Summary RestoreFolder(Env& env, MainControls& c, const std::string& chosen, cons
             } else {
                 // What the worker throws comes back here: the failure of this driver.
                 ui.RunOffThread([&] { RestoreOne(env, options.handOverFailure, present, arch, item); });
+                // Staged is not loaded: the reason it will not be comes first.
+                if (item.outcome == Outcome::Staged && driver &&
+                    EqualsNoCase(FolderOf(item.path), driver->folder))
+                    if (const std::string why =
+                            signing::WhyItWillNotLoad(ForecastOf(env, *driver).afterInstall);
+                        !why.empty())
+                        item.notInstalled = "staged, will not load after a clean install: " + why +
+                                            (item.notInstalled.empty() ? "" : "; " + item.notInstalled);
             }
         } catch (...) {
             const RuntimeError e = CurrentFailure();

@@ -253,7 +253,8 @@ CallLog::CallLog(const Platform& real, IConsole& console)
                  m_wrappers->setup,
                  m_wrappers->data,
                  real.locale,
-                 m_wrappers->devices} {}
+                 m_wrappers->devices,
+                 real.signatures} {}
 
 CallLog::~CallLog() = default;
 

@@ -10,6 +10,7 @@
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_signatures.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_ui.h"
 #include "support/env.h"
@@ -31,7 +32,9 @@ struct FakePlatform {
     FakeFileData data{files};
     FakeLocale locale;
     FakeDevices devices;
-    Platform os{registry, profile, system, files, internet, shell, ui, setup, data, locale, devices};
+    FakeSignatures signatures{files};
+    Platform os{registry, profile, system, files,  internet, shell,
+                ui,       setup,   data,   locale, devices,  signatures};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://updates.example/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

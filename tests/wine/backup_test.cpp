@@ -215,9 +215,10 @@ TEST_F(BackupWine, CopiesTheTickedDriversFilesByteForByte) {
                         {"Zorvane\\Printer\\Printer  X\\" + prn + ".dll", "seven"},
                     }));
     // The report's hash comes from the system's provider: this is the SHA-256 of driverBytes.
-    EXPECT_EQ(
-        report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text,Folder,ID\r\n", 0),
-        0u);
+    EXPECT_EQ(report.rfind("Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error "
+                           "text,Folder,ID,Signature,After a clean install\r\n",
+                           0),
+              0u);
     EXPECT_NE(
         report.find(
             "Card One,Net," + one + ".inf," + one + ".sys,copied," + sys + "\\drivers\\" + one +
@@ -374,7 +375,7 @@ TEST_F(BackupWine, TheWindowAnswersWithin250MsWhileA300MbPackageCopies) {
         void RunOffThread(const std::function<void()>& work) override { real.RunOffThread(work); }
     } pumping;
     Platform pumpingOs{registry, *profile, *system, *files,  internet, shell,
-                       pumping,  *setup,   *data,   *locale, devices};
+                       pumping,  *setup,   *data,   *locale, devices,  signatures};
     ModError::Reporter pumpingErrors{pumping};
     Env pumpingEnv{pumpingOs, pumpingErrors, app};
     MainControls controls{c.form, c.list, c.check, c.bar, status};

@@ -101,8 +101,8 @@ protected:
     std::unique_ptr<IInternet> net = win32::MakeInternet();
     std::unique_ptr<IFileSystem> files = win32::MakeFileSystem();
     std::unique_ptr<ISystem> system = win32::MakeSystem();  // the real clock
-    Platform os{p.registry, p.profile, *system, *files,   *net,     p.shell,
-                p.ui,       p.setup,   p.data,  p.locale, p.devices};
+    Platform os{p.registry, p.profile, *system, *files,   *net,      p.shell,
+                p.ui,       p.setup,   p.data,  p.locale, p.devices, p.signatures};
     Env env{os, p.errors, p.app};
 };
 bool HttpPort80::s_started = false;
@@ -287,7 +287,7 @@ protected:
     void startUpAgainst(const char* host) {
         ToLoopback redirected(*net, host);
         Platform startOs{p.registry, p.profile, *system, *files,   redirected, p.shell,
-                         p.ui,       p.setup,   p.data,  p.locale, p.devices};
+                         p.ui,       p.setup,   p.data,  p.locale, p.devices,  p.signatures};
         AppValues app;
         Env startEnv{startOs, p.errors, app};
         p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");

@@ -23,11 +23,14 @@ struct RealFilesEnv {
     std::unique_ptr<IFileData> data = win32::MakeFileData();
     std::unique_ptr<ILocale> locale = win32::MakeLocale();
     fakes::FakeDevices devices;
+    std::unique_ptr<ISignatures> realSignatures = win32::MakeSignatures();
+    ISignatures& signatures = *realSignatures;
     fakes::FakeRegistry registry;
     fakes::FakeInternet internet;
     fakes::FakeShell shell;
     fakes::FakeUi ui;
-    Platform os{registry, *profile, *system, *files, internet, shell, ui, *setup, *data, *locale, devices};
+    Platform os{registry, *profile, *system, *files,  internet, shell,
+                ui,       *setup,   *data,   *locale, devices,  signatures};
     ModError::Reporter errors{ui};
     AppValues app{"Zorvane", "1.03", "SOFTWARE\\FI", "http://127.0.0.1/AppVersions/ZorvaneVersion.txt"};
     Env env{os, errors, app};

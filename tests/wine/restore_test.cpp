@@ -162,7 +162,7 @@ TEST(WinePumpedRestore, MessagesFlowAndAWorkersExceptionFailsOnlyThatDriver) {
         void RunOffThread(const std::function<void()>& work) override { real.RunOffThread(work); }
     } ui;
     Platform os{p.registry, p.profile, p.system, p.files,  p.internet, p.shell,
-                ui,         setup,     p.data,   p.locale, p.devices};
+                ui,         setup,     p.data,   p.locale, p.devices,  p.signatures};
     Env env{os, p.errors, p.app};
     fakes::FakeControls c;
     restore::Options options;

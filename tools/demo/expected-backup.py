@@ -125,6 +125,33 @@ def packages():
     return out
 
 
+def forecast(inf_path):
+    """The report's Signature and After a clean install for a demo driver, as the run tells
+    them for a clean 64-bit Windows 11: the demo's catalogs and files hold no signed message,
+    so every package is unsigned; its decorations and kernel-mode files decide the rest."""
+    lines = {}  # sections add up, as the installer reads them
+    current = None
+    for raw in inf_path.read_text(encoding="cp1252").splitlines():
+        line = raw.split(";", 1)[0].strip()
+        if line.startswith("[") and "]" in line:
+            current = lines.setdefault(line[1:line.index("]")].strip().lower(), [])
+        elif current is not None and line:
+            current.append(line)
+    archs, decorated = set(), False
+    for line in lines.get("manufacturer", []):
+        for decoration in [f.strip().lower() for f in line.partition("=")[2].split(",")][1:]:
+            decorated = True
+            archs.update(a for a in ("x86", "amd64", "arm64", "ia64")
+                         if decoration == "nt" + a or decoration.startswith("nt" + a + "."))
+    if not decorated and "manufacturer" in lines:
+        archs.add("x86")
+    if archs and "amd64" not in archs:
+        return ["unsigned", "wrong architecture"]
+    files = lines.get("sourcedisksfiles", []) + lines.get("sourcedisksfiles.amd64", [])
+    kernel = any(f.partition("=")[0].strip().lower().endswith(".sys") for f in files)
+    return ["unsigned", "will not load: unsigned" if kernel else "loads"]
+
+
 def probes_of(name, secs):
     ext = name.split(".")[1].lower() if "." in name else ""
     dest_id = read_key(secs, "DestinationDirs", "DefaultDestDir")
@@ -244,12 +271,14 @@ def backup(ticks, include_microsoft, arch="x86"):
                 if not any(k.lower() == (ext + "\\" + ext_cat).lower() for k in mine):
                     reported.append(ext + "\\" + ext_cat)
         folder = driver[len(root) + 1:]  # the report's Folder column: below the Zorvane folder
+        signature = forecast(inf)
         for rel in sorted(mine, key=str.lower):
             data = content(mine[rel])
             rows.append([row["desc"], row["class"], row["inf"], rel, "copied", mine[rel], str(len(data)),
-                         hashlib.sha256(data).hexdigest(), "", "", folder, row["id"]])
+                         hashlib.sha256(data).hexdigest(), "", "", folder, row["id"]] + signature)
         for name in reported:
-            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", "", folder, row["id"]])
+            rows.append([row["desc"], row["class"], row["inf"], name, "not found", "", "", "", "", "", folder, row["id"]]
+                        + signature)
     return tree, None, rows
 
 
@@ -270,7 +299,7 @@ def csv_field(text):
 
 def report_text(rows):
     header = ["Driver", "Class", "INF", "File", "Status", "Source", "Size", "SHA-256", "Error", "Error text", "Folder",
-              "ID"]
+              "ID", "Signature", "After a clean install"]
     return "".join(",".join(csv_field(f) for f in r) + "\r\n" for r in [header] + rows)
 
 

@@ -22,7 +22,8 @@ private:
                   m_fakes.setup,
                   m_fakes.data,
                   m_fakes.locale,
-                  m_fakes.devices};
+                  m_fakes.devices,
+                  m_fakes.signatures};
     std::string m_path = "Software\\ZorvaneSettingsTests\\fake\\FI";
 };
 

@@ -33,8 +33,9 @@ private:
     std::unique_ptr<IFileData> m_data = win32::MakeFileData();
     std::unique_ptr<ILocale> m_locale = win32::MakeLocale();
     std::unique_ptr<IDevices> m_devices = win32::MakeDevices();
+    std::unique_ptr<ISignatures> m_signatures = win32::MakeSignatures();
     Platform m_os{*m_registry, *m_profile, *m_system, *m_files,  *m_internet, *m_shell,
-                  ui,          *m_setup,   *m_data,   *m_locale, *m_devices};
+                  ui,          *m_setup,   *m_data,   *m_locale, *m_devices,  *m_signatures};
     std::string m_name;
     std::string m_path;
 };

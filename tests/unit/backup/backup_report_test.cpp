@@ -52,12 +52,15 @@ TEST(BackupReport, OneRowPerFileWithSourceSizeAndHashAndRowsForFilesNotFound) {
     ASSERT_TRUE(text);
     const std::string inf = m.file(kWin + "\\inf\\oem1.inf");
     const std::string d = "\"Fast, Card \xC3\xA9\",Net,oem1.inf,";
-    // The driver folder below the Zorvane folder, and the driver's class-key instance.
-    const std::string e = ",\"Net\\Fast, Card \xC3\xA9\",{Net}\\0000";
+    // The driver folder below the Zorvane folder, the driver's class-key instance, and the
+    // forecast of its copies: a catalog that is no signed message and a kernel file.
+    const std::string e = ",\"Net\\Fast, Card \xC3\xA9\",{Net}\\0000,unsigned,will not load: unsigned";
     EXPECT_EQ(
         Lines(*text),
         (Strings{
-            "Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text,Folder,ID",
+            "Driver,Class,INF,File,Status,Source,Size,SHA-256,Error,Error text,Folder,ID,Signature,After a "
+            "clean "
+            "install",
             d + "fast.cat,copied," + kCatMain + "\\oem1.cat,7," + fakes::Sha256Hex("catalog") + ",," + e,
             d + "fast.sys,copied," + kSys + "\\drivers\\FAST.SYS,6," + fakes::Sha256Hex("driver") + ",," + e,
             d + "oem1.inf,copied," + kWin + "\\inf\\oem1.inf," + std::to_string(inf.size()) + "," +
@@ -79,9 +82,9 @@ TEST(BackupReport, HashesAreThoseOfTheFilesAsEachDriverLeftThem) {
     const Strings lines = Lines(m.file(kRoot + "\\backup-report.csv"));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], "Card,Net,a.inf,shared.dat,copied," + kSys + "\\Drivers\\shared.dat,12," +
-                            fakes::Sha256Hex("from drivers") + ",,,Net\\Card,{Net}\\0000");
+                            fakes::Sha256Hex("from drivers") + ",,,Net\\Card,{Net}\\0000,unsigned,loads");
     EXPECT_EQ(lines[4], "Card,Net,b.inf,shared.dat,copied," + kWin + "\\shared.dat,12," +
-                            fakes::Sha256Hex("from windows") + ",,,Net\\Card,{Net}\\0001");
+                            fakes::Sha256Hex("from windows") + ",,,Net\\Card,{Net}\\0001,unsigned,loads");
     EXPECT_EQ(m.file(kRoot + "\\Net\\Card\\shared.dat"), "from windows");
 }
 
@@ -119,7 +122,8 @@ TEST(BackupReport, AFailedRunReportsWhatWasDoneBeforeTheFailure) {
     EXPECT_EQ(lines[3].substr(0, 22), "Two,Net,two.inf,two.sy");
     // The copy that stopped the run, with the Windows error.
     EXPECT_EQ(lines[4].substr(0, 50), "Three,Net,missing.inf,missing.inf,failed," + kWin.substr(0, 9));
-    EXPECT_EQ(lines[4].substr(lines[4].size() - 38), ",2,System error 2,Net\\Three,{Net}\\0002");
+    // No forecast for a driver the run did not finish.
+    EXPECT_EQ(lines[4].substr(lines[4].size() - 40), ",2,System error 2,Net\\Three,{Net}\\0002,,");
 }
 
 TEST(BackupReport, AFailureInsideADriverReportsItsCopiesSoFar) {

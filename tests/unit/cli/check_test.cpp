@@ -7,9 +7,14 @@
 #include "cli/driver_check.h"
 #include "contract/test_catalogs.h"
 #include "fakes/fake_console.h"
+#include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_signatures.h"
 #include "format/inf_reader.h"
+#include "format/report_schema.h"
+#include "restore/backup_check.h"
+#include "signing/package_files.h"
+#include "support/csv.h"
 
 namespace zv {
 namespace {
@@ -28,12 +33,13 @@ const SignatureRecord& Generated(const std::string& file) {
 
 struct Machine {
     fakes::FakePlatform p;
-    fakes::FakeSignatures signatures{p.files};
+    fakes::FakeSignatures& signatures = p.signatures;
     fakes::FakeConsole console;
     int drivers = 0;
 
     Machine() {
         p.setup.architecture = kProcessorArchitectureAmd64;
+        p.files.addDrive('D');
         for (const std::string& f : {kWin + "\\inf", kSys + "\\drivers", kStore}) p.files.addFolder(f);
         p.registry.createKey(kHkeyLocalMachine, kClass + "\\" + kNet);
         p.registry.setString(kHkeyLocalMachine, kClass + "\\" + kNet, "Class", "Net");
@@ -74,8 +80,7 @@ struct Machine {
     }
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;
-        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.CommandLine()), "",
-                                   &signatures);
+        return cli::RunCommandLine(p.os, console, cli::SplitCommandLine(console.CommandLine()));
     }
 };
 
@@ -110,8 +115,91 @@ TEST(Check, ExitCodes) {
     Machine none;
     EXPECT_EQ(none.run("/check"), cli::kExitNothingDone);
     EXPECT_EQ(none.console.err, "No driver of this PC was found, so there is nothing to check.\r\n");
-    EXPECT_EQ(none.run("/check D:\\Backup"), cli::kExitBadArguments);
+    EXPECT_EQ(none.run("/check D:\\Backup"), cli::kExitBadArguments);  // no such folder
     EXPECT_EQ(none.run("/check /backup D:\\Backup"), cli::kExitBadArguments);
+}
+
+// The forecast travels with the backup: made once from the copies into the report, read back
+// by /check <folder> and /verify, computed from the files for a report from before it, and
+// named by the restore for a driver it only stages.
+TEST(Check, ABackupCarriesItsForecastToCheckVerifyAndRestore) {
+    Machine m;
+    m.driver("Whql", "whql.cat", "");
+    m.driver("Test", "testsigned.cat", "");
+    m.driver("Late", "cross-2015-07-29.cat", "");
+    m.p.registry.setString(kHkeyCurrentUser, "SOFTWARE\\FI", "ZorvaneFirstTime", "No");
+    ASSERT_EQ(m.run("/backup D:\\B /present"), cli::kExitDone) << m.console.err;
+    const std::string root = "D:\\B\\Zorvane";
+    const std::string report = *m.p.files.contents(root + "\\backup-report.csv");
+    const std::vector<std::vector<std::string>> rows = CsvRows(report);
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].back(), "After a clean install");
+    for (const auto& row : rows)
+        EXPECT_EQ(row.back(), row[0] == "Test" ? "will not load: test-signed" : row.back()) << row[3];
+
+    const std::string out =
+        "After a clean 64-bit Windows 11 24H2 or later with Secure Boot:\r\n"
+        "Net\\Whql: WHQL, loads\r\n"
+        "Net\\Test: self-/test-signed, will not load: test-signed\r\n"
+        "Net\\Late: cross-signed, will not load: cross-signed after 2015\r\n"
+        "3 drivers checked: 1 load, 2 will not or may not.\r\n";
+    const int reads = m.signatures.reads;
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/check D:\\B"), cli::kExitDoneWithFailures);
+    EXPECT_EQ(m.console.out, out);
+    EXPECT_EQ(m.signatures.reads, reads);  // from the report alone
+
+    // A report without the two columns: the same forecast, from the driver folders' files.
+    std::string older;
+    for (const auto& row : rows) {
+        for (std::size_t k = 0; k < kColumnSignature; ++k)
+            older += (k ? "," : "") + CsvField(row[k], EdgeBlanks::Quoted);
+        older += "\r\n";
+    }
+    m.p.files.addFile(root + "\\backup-report.csv", older);
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/check D:\\B"), cli::kExitDoneWithFailures);
+    EXPECT_EQ(m.console.out, out);
+    EXPECT_GT(m.signatures.reads, reads);
+
+    m.console.out.clear();
+    EXPECT_EQ(m.run("/verify D:\\B"), cli::kExitDone);
+    EXPECT_NE(m.console.out.find(
+                  "Net\\Test: will not load after a clean install: test-signed (self-/test-signed)\r\n"),
+              std::string::npos)
+        << m.console.out;
+    EXPECT_NE(m.console.out.find("Net\\Late: will not load after a clean install: cross-signed after 2015"),
+              std::string::npos);
+    EXPECT_EQ(m.console.out.find("Net\\Whql: will not"), std::string::npos);
+    // File, Verify backup... shows the same lines, before the intact drivers.
+    fakes::FakeControls c;
+    m.p.shell.queueFolder("D:\\B");
+    restore::VerifyChosenFolder(m.p.env, c.controls);
+    ASSERT_FALSE(m.p.ui.shown.empty());
+    const std::string shown = m.p.ui.shown.back().text;
+    EXPECT_LT(shown.find("Net\\Test: will not load after a clean install: test-signed"),
+              shown.find("Net\\Whql: intact"))
+        << shown;
+
+    (void)m.run("/restore D:\\B");
+    const std::string restored = *m.p.files.contents("D:\\B\\restore-report.csv");
+    // Only what is staged: an INF already in the store is what this Windows has.
+    EXPECT_NE(
+        restored.find("\\Late\\oem3.inf,staged,oem0.inf,,,,\"staged, will not load after a clean install: "
+                      "cross-signed after 2015; no device present with its ids\"\r\n"),
+        std::string::npos)
+        << restored;
+    EXPECT_NE(
+        restored.find("\\Test\\oem2.inf,already present,oem2.inf,,,,no device present with its ids\r\n"),
+        std::string::npos);
+}
+
+TEST(Check, ABackupFolderThatIsMissingOrHoldsNoReport) {
+    Machine m;
+    EXPECT_EQ(m.run("/check D:\\Nothing"), cli::kExitBadArguments);
+    EXPECT_EQ(m.console.err, "The folder D:\\Nothing does not exist.\r\n");
+    m.p.files.addFolder("D:\\Empty");
+    EXPECT_EQ(m.run("/check D:\\Empty"), cli::kExitNothingDone);
 }
 
 TEST(Check, KernelModeAndArchitecturesFromTheInf) {
@@ -141,8 +229,8 @@ TEST(Check, KernelModeAndArchitecturesFromTheInf) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const InfFile inf = ParseInf(c.text, locale);
-        EXPECT_EQ(cli::KernelModeOf(inf, "amd64"), c.kernel);
-        EXPECT_EQ(cli::ArchitecturesOf(inf), c.archs);
+        EXPECT_EQ(signing::KernelModeOf(inf, "amd64"), c.kernel);
+        EXPECT_EQ(signing::ArchitecturesOf(inf), c.archs);
     }
 }
 

@@ -475,7 +475,7 @@ TEST(CommandLine, AReportOfTheEarlierFormatStillVerifies) {
     const std::string path = "D:\\Backup\\Zorvane\\backup-report.csv";
     std::string old;
     for (std::vector<std::string> row : CsvRows(m.file(path))) {
-        ASSERT_EQ(row.size(), 12u);
+        ASSERT_EQ(row.size(), static_cast<std::size_t>(kReportColumns));
         row.resize(10);
         for (std::size_t i = 0; i < row.size(); ++i)
             old += (i ? "," : "") + CsvField(row[i], EdgeBlanks::Quoted);

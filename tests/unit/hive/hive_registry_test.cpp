@@ -58,7 +58,7 @@ protected:
 
 TEST_F(HiveRegistryTest, TheDriverListReadsTheControlSetSelectNamesUnchanged) {
     Platform os{registry, p.profile, p.system, p.files,  p.internet, p.shell,
-                p.ui,     p.setup,   p.data,   p.locale, p.devices};
+                p.ui,     p.setup,   p.data,   p.locale, p.devices,  p.signatures};
     Env env{os, p.errors, p.app};
     fakes::FakeCheckBox microsoft;
     microsoft.ticked = 1;

@@ -41,7 +41,7 @@ TEST(CsvFieldTest, TheBackupReportQuotesEdgeBlanksAndTheRestoreReportDoesNot) {
     card.description = " Card ";
     card.className = "Net";
     card.infName = "oem1.inf";
-    result.drivers.push_back({card, "", {}, true});
+    result.drivers.push_back({card, "", {}, true, std::nullopt});
     result.drivers[0].files.push_back({"a.sys", "C:\\a.sys", FileOutcome::Copied, 0, "", 1, "ab"});
     const std::string backupText = backup::ReportText(p.env, result);
     EXPECT_NE(backupText.find("\r\n\" Card \",Net,oem1.inf,"), std::string::npos) << backupText;
