@@ -51,10 +51,11 @@ bool RememberedFolders::RevertFsRedirection(std::uintptr_t oldValue) {
 }
 
 Dword RememberedFolders::GetFileAttributes(const std::string& path) {
+    auto& answers = m_attributes[FolderKey(path)];
     const std::pair<std::string, bool> key{path, t_redirectionOff > 0};
-    if (const auto it = m_attributes.find(key); it != m_attributes.end()) return it->second;
+    if (const auto it = answers.find(key); it != answers.end()) return it->second;
     const Dword a = m_files.GetFileAttributes(path);
-    m_attributes[key] = a;
+    answers[key] = a;
     return a;
 }
 
@@ -74,10 +75,12 @@ void RememberedFolders::written(const std::string& path) {
         const std::string listed = FolderKey(listing.first);
         return folder.empty() || listed.empty() || listed == folder;
     });
-    std::erase_if(m_attributes, [&](const auto& answer) {
-        const std::string listed = FolderKey(answer.first.first);
-        return folder.empty() || listed.empty() || listed == folder;
-    });
+    if (folder.empty()) {
+        m_attributes.clear();
+    } else {
+        m_attributes.erase(folder);
+        m_attributes.erase("");  // paths whose folder could be any folder
+    }
 }
 
 }  // namespace zv::backup

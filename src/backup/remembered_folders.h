@@ -61,8 +61,9 @@ private:
     // By the pattern as given. Every listing of the run is made with redirection off
     // (backup::ListFolder), so the pattern alone names what was listed.
     std::map<std::string, std::vector<FindEntry>> m_listings;
-    // By the path as given and whether this thread had redirection off.
-    std::map<std::pair<std::string, bool>, Dword> m_attributes;
+    // By the folder (as FolderKey names it), then the path as given and whether this thread
+    // had redirection off: a write drops its folder's answers without looking at the rest.
+    std::map<std::string, std::map<std::pair<std::string, bool>, Dword>> m_attributes;
 };
 
 }  // namespace zv::backup
