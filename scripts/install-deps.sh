@@ -25,6 +25,11 @@ done
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
     echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
+    # A mirror being synced makes an update fail for a while; what the lists already hold is
+    # often enough, and the install says so when it is not.
+    for attempt in 1 2 3; do
+        as_root apt-get update -qq && break
+        [ "$attempt" -lt 3 ] && sleep 20
+    done
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
