@@ -35,9 +35,11 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
     IFileSystem& files = m_env.os.files;
     std::uint64_t size = 0;
     bool sized = false;
+    // Only the window needs the size ahead: it decides whether the copy runs off its thread.
+    const bool window = m_env.os.ui.HasWindow();
     {
         RedirectionOff off(files);
-        sized = files.GetFileSize(source, &size);
+        sized = window && files.GetFileSize(source, &size);
         if (kind == CopyKind::Addition) {
             // CopyFile refuses to replace a read-only or hidden file, and an earlier run's copy
             // of a read-only package file is read-only itself.
@@ -50,7 +52,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
 
     CopyResult result;
     const auto now = std::chrono::steady_clock::now();
-    if ((sized && size >= kOffThreadBytes) || now - m_lastPump >= kHoldLimit) {
+    if (window && ((sized && size >= kOffThreadBytes) || now - m_lastPump >= kHoldLimit)) {
         const bool named = kind == CopyKind::Addition && sized && size >= kNamedBytes;
         std::string before;
         if (named) {

@@ -22,6 +22,7 @@ public:
     int MessageBox(const std::string& text, const std::string& title, Dword style) override;
     void DoEvents() override {}
     void RunOffThread(const std::function<void()>& work) override { work(); }
+    [[nodiscard]] bool HasWindow() const override { return false; }
 
 private:
     IConsole& m_console;

@@ -19,6 +19,9 @@ public:
     // work runs right here. The work must not touch windows or controls: it may only
     // post what it has to show.
     virtual void RunOffThread(const std::function<void()>& work) = 0;
+    // Whether there is a window to keep answering: false where RunOffThread runs the work
+    // right here, so a run need not ask anything to decide where its work runs.
+    [[nodiscard]] virtual bool HasWindow() const = 0;
 };
 
 }  // namespace zv

@@ -64,7 +64,7 @@ TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
 // The hashed copy ends as CopyFileA(from, to, FALSE) ends (result, error, the target's bytes,
 // attributes and time), and its size and hash are those of the bytes written.
 TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
-    const std::string big = Pattern((5u << 20) + 17);  // more chunks than the copier's ring holds
+    const std::string big = Pattern((5u << 20) + 17);  // many chunks, the last one short
     const struct {
         const char* name;
         const char* source;  // nullptr: none

@@ -41,6 +41,9 @@ public:
         ++offThreadCalls;
         work();
     }
+    // As the window: the runs decide where their work runs as they would there.
+    [[nodiscard]] bool HasWindow() const override { return hasWindow; }
+    bool hasWindow = true;
 
     // Answers for the next boxes, in order; when none is queued a box answers
     // kIdOk for OK-only styles and kIdYes otherwise.

@@ -2,10 +2,8 @@
 // kept at once, before a close can overwrite them.
 #include <windows.h>
 
-#include <condition_variable>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/factories.h"
@@ -64,157 +62,37 @@ constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
                                     FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Copies a file's bytes from one handle to another in large chunks while a second thread
-// hashes each chunk that was read, so on two cores the copy and its hash take the time
-// of the copy alone. The thread and the ring of chunks are kept for the next copy: under
-// Wine starting a thread costs about as much as copying a megabyte.
-class HashingCopier {
-public:
-    HashingCopier() = default;
-    HashingCopier(const HashingCopier&) = delete;
-    HashingCopier& operator=(const HashingCopier&) = delete;
-    ~HashingCopier() {
-        if (!m_hasher.joinable()) return;
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_forHasher.notify_one();
-        m_hasher.join();
+// A short write is no failure of its own: on a full disk Wine writes what fits and says so
+// in the count. Writing the rest gives the real error (ERROR_DISK_FULL), which is named.
+bool WriteAll(HANDLE dst, const BYTE* data, DWORD size) {
+    while (size > 0) {
+        DWORD out = 0;
+        if (!::WriteFile(dst, data, size, &out, nullptr)) return false;
+        if (out == 0 || out > size) return ::SetLastError(ERROR_WRITE_FAULT), false;
+        data += out;
+        size -= out;
     }
+    return true;
+}
 
-    // Reads src to its end, writing every byte to dst; false with the error for GetLastError().
-    bool copy(HANDLE src, HANDLE dst, std::uint64_t expected, std::uint64_t* written, std::string* hex) {
-        if (m_ring[0].empty())
-            for (auto& chunk : m_ring) chunk.resize(kChunk);
-        Sha256 hash;
-        // One chunk or less is hashed where it is read: a hand-over would cost more than it saves.
-        if (expected <= kChunk || !startHasher()) return copyHere(src, dst, hash, written, hex);
-        {
-            std::lock_guard lock(m_mutex);
-            m_read = m_hashed = 0;
-            m_hash = &hash;
-        }
-        bool ok = true;
-        DWORD error = 0;
-        for (std::size_t i = 0;; ++i) {
-            Chunk& chunk = m_ring[i % kRing];
-            {
-                std::unique_lock lock(m_mutex);
-                m_forCopier.wait(lock, [&] { return m_hashed + kRing > i; });
-            }
-            DWORD n = 0;
-            if (!::ReadFile(src, chunk.data(), static_cast<DWORD>(kChunk), &n, nullptr)) {
-                ok = false;
-                error = ::GetLastError();
-                break;
-            }
-            if (n == 0) break;
-            m_sizes[i % kRing] = n;
-            {
-                std::lock_guard lock(m_mutex);
-                m_read = i + 1;
-            }
-            // The hasher, faster than the copy, sleeps between hand-overs, and under Wine each
-            // wake goes through its server: it is woken for a batch of chunks, not for each.
-            if ((i + 1) % kBatch == 0) m_forHasher.notify_one();
-            if (!writeAll(dst, chunk.data(), n, &error)) {
-                ok = false;
-                break;
-            }
-            *written += n;
-        }
-        m_forHasher.notify_one();  // the last chunks, however few
-        {
-            std::unique_lock lock(m_mutex);
-            m_forCopier.wait(lock, [&] { return m_hashed == m_read; });
-            m_hash = nullptr;
-        }
-        if (!ok) {
-            ::SetLastError(error);
-            return false;
-        }
-        *hex = hash.finalHex();
-        return true;
+// Reads src to its end, writing every byte to dst and hashing each chunk between its read
+// and its write, while it is in the processor's cache; false with the error for
+// GetLastError(). A second thread hashing the chunks read was measured under Wine on two
+// processors: no faster with the other one idle, and much slower with it busy, the
+// hand-overs costing what they save.
+bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* written, std::string* hex) {
+    Sha256 hash;
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(src, chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr)) return false;
+        if (n == 0) break;
+        hash.update(chunk.data(), n);
+        if (!WriteAll(dst, chunk.data(), n)) return false;
+        *written += n;
     }
-
-private:
-    using Chunk = std::vector<BYTE>;
-    static constexpr std::size_t kRing = 8;
-    static constexpr std::size_t kBatch = kRing / 2;  // the copier never waits on chunks not handed over
-
-    bool startHasher() {
-        if (m_hasher.joinable()) return true;
-        try {
-            m_hasher = std::thread([this] { hashChunks(); });
-            return true;
-        } catch (const std::system_error&) {
-            return false;
-        }
-    }
-
-    // A short write is no failure of its own: on a full disk Wine writes what fits and says so
-    // in the count. Writing the rest gives the real error (ERROR_DISK_FULL), which is named.
-    static bool writeAll(HANDLE dst, const BYTE* data, DWORD size, DWORD* error) {
-        while (size > 0) {
-            DWORD out = 0;
-            if (!::WriteFile(dst, data, size, &out, nullptr)) return *error = ::GetLastError(), false;
-            if (out == 0 || out > size) return *error = ERROR_WRITE_FAULT, false;
-            data += out;
-            size -= out;
-        }
-        return true;
-    }
-
-    bool copyHere(HANDLE src, HANDLE dst, Sha256& hash, std::uint64_t* written, std::string* hex) {
-        Chunk& chunk = m_ring[0];
-        for (;;) {
-            DWORD n = 0;
-            if (!::ReadFile(src, chunk.data(), static_cast<DWORD>(kChunk), &n, nullptr)) return false;
-            if (n == 0) break;
-            DWORD error = 0;
-            if (!writeAll(dst, chunk.data(), n, &error)) {
-                ::SetLastError(error);
-                return false;
-            }
-            hash.update(chunk.data(), n);
-            *written += n;
-        }
-        *hex = hash.finalHex();
-        return true;
-    }
-
-    void hashChunks() {
-        for (;;) {
-            std::size_t i = 0;
-            Sha256* hash = nullptr;
-            {
-                std::unique_lock lock(m_mutex);
-                m_forHasher.wait(lock, [&] { return m_stop || m_hashed < m_read; });
-                if (m_stop) return;
-                i = m_hashed;
-                hash = m_hash;
-            }
-            hash->update(m_ring[i % kRing].data(), m_sizes[i % kRing]);
-            {
-                std::lock_guard lock(m_mutex);
-                m_hashed = i + 1;
-            }
-            m_forCopier.notify_one();
-        }
-    }
-
-    Chunk m_ring[kRing];
-    DWORD m_sizes[kRing] = {};
-    std::thread m_hasher;
-    std::mutex m_mutex;
-    std::condition_variable m_forHasher;  // a chunk was read, or the hasher is to stop
-    std::condition_variable m_forCopier;  // a chunk was hashed
-    std::size_t m_read = 0;               // chunks of this copy read and handed over
-    std::size_t m_hashed = 0;             // chunks of this copy hashed
-    Sha256* m_hash = nullptr;             // this copy's hash
-    bool m_stop = false;
-};
+    *hex = hash.finalHex();
+    return true;
+}
 
 class Win32FileData final : public IFileData {
 public:
@@ -265,11 +143,8 @@ public:
         if (!src) return keep();
         // Not GetFileInformationByHandle: under Wine its volume serial costs a call to another process.
         FILETIME lastWrite{};
-        LARGE_INTEGER length{};
         DWORD sourceAttributes = 0;
-        if (!AttributesAndTime(src.get(), from, &sourceAttributes, &lastWrite) ||
-            !::GetFileSizeEx(src.get(), &length))
-            return keep();
+        if (!AttributesAndTime(src.get(), from, &sourceAttributes, &lastWrite)) return keep();
         DWORD attributes = sourceAttributes & kCopiedAttributes;
         if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
         // The same creation as CopyFileA's, so a target it would refuse (read-only, or hidden or
@@ -282,8 +157,8 @@ public:
         std::uint64_t written = 0;
         std::string hex;
         const std::lock_guard lock(m_copying);
-        if (!m_copier.copy(src.get(), dst.get(), static_cast<std::uint64_t>(length.QuadPart), &written,
-                           &hex) ||
+        if (m_chunk.empty()) m_chunk.resize(kChunk);
+        if (!CopyBytes(src.get(), dst.get(), m_chunk, &written, &hex) ||
             !::SetFileTime(dst.get(), nullptr, nullptr, &lastWrite) || !::CloseHandle(dst.release())) {
             keep();
             dst = UniqueFile();
@@ -307,8 +182,8 @@ private:
         return false;
     }
     Dword m_lastError = 0;
-    std::mutex m_copying;  // one copy at a time through the copier's ring
-    HashingCopier m_copier;
+    std::mutex m_copying;  // one copy at a time through the chunk
+    std::vector<BYTE> m_chunk;
 };
 
 }  // namespace

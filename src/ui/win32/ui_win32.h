@@ -21,6 +21,7 @@ public:
     int MessageBox(const std::string& text, const std::string& title, Dword style) override;
     void DoEvents() override;
     void RunOffThread(const std::function<void()>& work) override;
+    [[nodiscard]] bool HasWindow() const override { return true; }
 
 private:
     HWND m_main = nullptr;
