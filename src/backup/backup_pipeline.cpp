@@ -187,7 +187,13 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         }
         extensionDrivers();
         // From the copies, not the originals: the backup is what the reinstall will have.
-        d.forecast = signing::BackedUpForecast(m_env, d.folder, d.driver.infName, signing::CleanWindows11());
+        const signing::Target target = signing::CleanWindows11();
+        signing::Package signedPackage;
+        const bool known = readable && IsPlainName(d.driver.infName) &&
+                           signing::PackageOf(
+                               m_env, inf, d.folder, target,
+                               [&](const std::string& name) { return written(name); }, &signedPackage);
+        d.forecast = signing::ForecastOrUnknown(known, signedPackage, target);
     } catch (...) {
         // Nothing above raises by design; should it, the driver says so and the run goes on.
         const RuntimeError e = CurrentFailure();

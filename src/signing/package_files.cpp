@@ -86,38 +86,52 @@ std::vector<Architecture> ArchitecturesOf(const InfFile& inf) {
     return out;
 }
 
-bool ReadBackedUpPackage(Env& env, const std::string& folder, const std::string& infName,
-                         const Target& target, Package* package) {
+bool PackageOf(Env& env, const InfFile& inf, const std::string& folder, const Target& target,
+               const std::function<bool(const std::string& name)>& holds, Package* package) {
     // A backup of the 32-bit build in the system folder must not see SysWOW64 instead.
     RedirectionOff off(env.os.files);
-    InfFile inf;
-    Dword error = 0;
-    if (!IsPlainName(infName) || !ReadInf(env, folder + "\\" + infName, &inf, &error)) return false;
     const std::string arch = ArchitectureName(target.architecture);
     package->kernelMode = KernelModeOf(inf, arch);
     package->architectures = ArchitecturesOf(inf);
     bool readable = true;
     const std::string catalog = CatalogFileOf(inf, arch);
-    if (IsPlainName(catalog) &&
-        env.os.files.GetFileAttributes(folder + "\\" + catalog) != kInvalidFileAttributes)
+    if (IsPlainName(catalog) && holds(catalog))
         readable = ReadSigned(env, folder + "\\" + catalog, SignedFileKind::kCatalog, &package->catalog);
     for (const std::string& name : SourceDisksFilesOf(inf, arch)) {
         if (!EndsWithNoCase(name, ".sys") || !IsPlainName(name)) continue;
         std::optional<SignatureRecord> embedded;
-        const std::string path = folder + "\\" + name;
-        if (env.os.files.GetFileAttributes(path) != kInvalidFileAttributes)
-            readable = ReadSigned(env, path, SignedFileKind::kEmbedded, &embedded) && readable;
+        if (holds(name))
+            readable =
+                ReadSigned(env, folder + "\\" + name, SignedFileKind::kEmbedded, &embedded) && readable;
         package->kernelFiles.push_back(std::move(embedded));
     }
     return readable;
 }
 
+bool ReadBackedUpPackage(Env& env, const std::string& folder, const std::string& infName,
+                         const Target& target, Package* package) {
+    RedirectionOff off(env.os.files);
+    InfFile inf;
+    Dword error = 0;
+    if (!IsPlainName(infName) || !ReadInf(env, folder + "\\" + infName, &inf, &error)) return false;
+    return PackageOf(
+        env, inf, folder, target,
+        [&](const std::string& name) {
+            return env.os.files.GetFileAttributes(folder + "\\" + name) != kInvalidFileAttributes;
+        },
+        package);
+}
+
+Forecast ForecastOrUnknown(bool readable, const Package& package, const Target& target) {
+    if (!readable) return {SignatureClass::kUnknown, Verdict::kUnknown, "unknown"};
+    return ForecastFor(package, target);
+}
+
 Forecast BackedUpForecast(Env& env, const std::string& folder, const std::string& infName,
                           const Target& target) {
     Package package;
-    if (!ReadBackedUpPackage(env, folder, infName, target, &package))
-        return {SignatureClass::kUnknown, Verdict::kUnknown, "unknown"};
-    return ForecastFor(package, target);
+    const bool readable = ReadBackedUpPackage(env, folder, infName, target, &package);
+    return ForecastOrUnknown(readable, package, target);
 }
 
 std::string WhyItWillNotLoad(const std::string& reason) {

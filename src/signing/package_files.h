@@ -2,6 +2,7 @@
 // A driver package as the forecast takes it, read from its files: the INF tells whether it
 // is kernel-mode and for which architectures it is made, its catalog and the embedded
 // signatures of its .sys files tell how it is signed.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,14 @@ namespace zv::signing {
 // architecture. False when the INF or a signature cannot be read.
 [[nodiscard]] bool ReadBackedUpPackage(Env& env, const std::string& folder, const std::string& infName,
                                        const Target& target, Package* package);
+
+// The same from an INF already read, for a folder that holds what holds(name) says: a run
+// that has just written the folder knows without asking.
+[[nodiscard]] bool PackageOf(Env& env, const InfFile& inf, const std::string& folder, const Target& target,
+                             const std::function<bool(const std::string& name)>& holds, Package* package);
+
+// A package's forecast on the target, or unknown when it could not be read.
+[[nodiscard]] Forecast ForecastOrUnknown(bool readable, const Package& package, const Target& target);
 
 // That package's forecast on the target; unknown when it cannot be read.
 [[nodiscard]] Forecast BackedUpForecast(Env& env, const std::string& folder, const std::string& infName,
