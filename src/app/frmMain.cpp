@@ -44,6 +44,7 @@ void frmMain::Form_Load() {
         LN(312) ReadDrivers(m_env, m_controls, &m_drivers);
         LN(315) m_controls.form.setCaption(m_env.app.Appname + " " + m_env.app.CurrentVersion);
     });
+    ListRefilled();
 }
 
 // Ending the program belongs to the unload statement before it. It runs even when
@@ -94,6 +95,7 @@ void frmMain::chkMicrosoft_Click() {
         return;
     }
     zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
+    ListRefilled();
 }
 
 void frmMain::cmdSelect_Click() {
@@ -110,7 +112,7 @@ void frmMain::cmdBackup_Click() {
     m_rereadAfterRun = false;
     m_backupRun(m_env, m_controls);
     m_runInProgress = false;
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
+    if (std::exchange(m_rereadAfterRun, false)) chkMicrosoft_Click();
 }
 
 void frmMain::mnuSelectThisPc_Click() {
@@ -135,6 +137,43 @@ std::string frmMain::ListRowsText(const std::vector<long>& rows) const {
 
 int frmMain::CompareListCells(int column, const std::string& a, const std::string& b) {
     return CompareCells(column, a, b);
+}
+
+void frmMain::ListRefilled() {
+    m_signaturesPending = true;
+    m_signatureRow = 1;
+    m_places.reset();
+}
+
+bool frmMain::FillSignatureColumn() {
+    if (!m_signaturesPending) return false;
+    try {
+        IDriverList& list = m_controls.lstDrivers;
+        const long rows = list.count();
+        // One round over the rows finds the next empty cell; a round without one ends the
+        // fill. Rows a sort moved above the last one filled are found in the next round.
+        for (long looked = 0; looked < rows; ++looked) {
+            if (m_signatureRow < 1 || m_signatureRow > rows) m_signatureRow = 1;
+            const long row = m_signatureRow++;
+            if (!list.subItem(row, kColSignature).empty()) continue;
+            std::string cls = signing::ClassName(signing::SignatureClass::kUnknown);
+            try {
+                const auto index = static_cast<std::size_t>(list.addedAs(row) - 1);
+                if (!m_places) m_places = backup::InstalledPlacesOf(m_env);
+                const backup::InstalledDriver installed =
+                    backup::ReadInstalledDriver(m_env, *m_places, m_drivers.at(index));
+                cls = signing::ClassName(backup::ForecastOf(installed, signing::CleanWindows11()).cls);
+            } catch (...) {
+                (void)CurrentFailure();  // a driver whose files cannot be read is of no known class
+            }
+            list.setSubItem(row, kColSignature, cls);
+            return true;
+        }
+    } catch (...) {
+        (void)CurrentFailure();
+    }
+    m_signaturesPending = false;
+    return false;
 }
 
 void frmMain::mnuVerify_Click() {
@@ -167,7 +206,7 @@ void frmMain::mnuRestore_Click() {
         Form_QueryUnload(cancel, 0);
         return;
     }
-    if (std::exchange(m_rereadAfterRun, false)) zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
+    if (std::exchange(m_rereadAfterRun, false)) chkMicrosoft_Click();
 }
 
 }  // namespace zv

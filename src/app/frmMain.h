@@ -2,11 +2,13 @@
 // The main window's logic: its load and close handlers, the menu handlers and
 // the command handlers, over the controls the window gives it.
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/StartUp.h"
+#include "backup/installed_forecast.h"
 #include "inventory/driver_record.h"
 #include "support/env.h"
 #include "ui/controls.h"
@@ -39,6 +41,12 @@ public:
     [[nodiscard]] std::string ListRowsText(const std::vector<long>& rows) const;
     // How a click on a column header orders the rows.
     [[nodiscard]] static int CompareListCells(int column, const std::string& a, const std::string& b);
+    // The list's Signature column, filled after the list is shown so that reading catalogs
+    // never holds it up: each call fills the next row whose cell is empty with the class of
+    // its driver's signature, as the forecast for a clean install names it. False once every
+    // row has its cell; a refilled list starts again.
+    bool FillSignatureColumn();
+    [[nodiscard]] bool signaturesPending() const noexcept { return m_signaturesPending; }
 
     // A backup, restore or verify run is under way (each lets messages through).
     [[nodiscard]] bool runInProgress() const noexcept { return m_runInProgress; }
@@ -55,6 +63,8 @@ public:
 
 private:
     void End();
+    // lstDrivers was filled again: its Signature cells are empty.
+    void ListRefilled();
     // True when a restore runs: the close is recorded and happens once it returns.
     bool DeferCloseDuringRestore();
 
@@ -72,6 +82,11 @@ private:
     bool m_rereadAfterRun = false;
     bool m_restoreRunning = false;
     bool m_closeRequested = false;
+    // The Signature column: rows may still have an empty cell; the next row to look at;
+    // where the installed drivers' files are, read at the first row a fill reaches.
+    bool m_signaturesPending = false;
+    long m_signatureRow = 1;
+    std::optional<backup::InstalledPlaces> m_places;
     BackupRun m_backupRun;
     RestoreRun m_restoreRun;
     std::string m_handOverFailure;

@@ -5,10 +5,10 @@
 
 #include "backup/backup_result.h"
 #include "backup/backup_run.h"
+#include "backup/installed_forecast.h"
 #include "backup/store_only.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
-#include "cli/driver_check.h"
 #include "format/architecture.h"
 #include "hive/offline_platform.h"
 #include "hive/offline_windows.h"
@@ -25,7 +25,7 @@
 namespace zv::cli {
 namespace {
 
-constexpr const char* kHeaders[kDriverColumns] = {"Description", "Default", "Provider", "ID",     "Class",
+constexpr const char* kHeaders[kRecordColumns] = {"Description", "Default", "Provider", "ID",     "Class",
                                                   "Inf Path",    "Version", "Date",     "Device", "Present"};
 
 // One console front end: its controls, message boxes, folder browser and the platform
@@ -99,14 +99,14 @@ std::string ListText(const std::vector<DriverRecord>& drivers, bool csv) {
         }
         return out;
     }
-    std::size_t width[kDriverColumns] = {};
+    std::size_t width[kRecordColumns] = {};
     for (const auto& row : table)
-        for (std::size_t k = 0; k < kDriverColumns; ++k) width[k] = std::max(width[k], row[k].size());
+        for (std::size_t k = 0; k < kRecordColumns; ++k) width[k] = std::max(width[k], row[k].size());
     for (const auto& row : table) {
         std::string line;
-        for (std::size_t k = 0; k < kDriverColumns; ++k) {
+        for (std::size_t k = 0; k < kRecordColumns; ++k) {
             line += row[k];
-            if (k + 1 < kDriverColumns) line += std::string(width[k] - row[k].size() + 2, ' ');
+            if (k + 1 < kRecordColumns) line += std::string(width[k] - row[k].size() + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\r\n";
@@ -408,17 +408,17 @@ int RunCheckCommand(Front& f, IConsole& console) {
         return Fail(console, kExitNothingDone,
                     "No driver of this PC was found, so there is nothing to check.");
     const signing::Target target = signing::CleanWindows11();
-    const std::optional<signing::Target> here = ThisWindows(f.env);
+    const std::optional<signing::Target> here = backup::ThisWindows(f.env);
     (void)console.Write(ConsoleStream::Out, "After " + target.name + ":\r\n");
     int good = 0, bad = 0;
-    for (const InstalledDriver& installed : ReadInstalled(f.env, drivers)) {
-        const signing::Forecast d = ForecastOf(installed, target);
+    for (const backup::InstalledDriver& installed : backup::ReadInstalled(f.env, drivers)) {
+        const signing::Forecast d = backup::ForecastOf(installed, target);
         (d.verdict == signing::Verdict::kLoads || d.verdict == signing::Verdict::kNotNeeded ? good : bad)++;
         std::string line = installed.driver.className + "\\" + installed.driver.description + ": " +
                            signing::ClassName(d.cls) + ", " + d.reason;
         // A driver that works now and will not after the reinstall is the surprise to warn of.
-        if (here && ForecastOf(installed, *here).reason != d.reason)
-            line += " (this Windows: " + ForecastOf(installed, *here).reason + ")";
+        if (here && backup::ForecastOf(installed, *here).reason != d.reason)
+            line += " (this Windows: " + backup::ForecastOf(installed, *here).reason + ")";
         (void)console.Write(ConsoleStream::Out, line + "\r\n");
     }
     (void)console.Write(ConsoleStream::Out, std::to_string(good + bad) +

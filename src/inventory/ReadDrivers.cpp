@@ -153,7 +153,7 @@ void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
         if (row == 0) continue;
         if (shown) Skip([&] { shown->push_back(r); });
         const std::vector<std::string> cells = CellsOf(r);
-        for (int k = kFirstSubItem; k <= kLastSubItem; ++k)
+        for (int k = kFirstSubItem; k < kRecordColumns; ++k)
             Skip([&] { c.lstDrivers.setSubItem(row, k, cells[k]); });
     }
 

@@ -10,7 +10,8 @@ namespace zv {
 // lstDrivers' columns, in order: the row's own text, then its sub-items. The list
 // reader writes them and the backup run and the command line read them by these names.
 // The first six are the list's original columns; the driver's version and date and the
-// device that uses it follow them.
+// device that uses it follow them, then the signature class of its package, which the window
+// fills in after the list is shown (reading catalogs would hold up the list).
 enum DriverColumn : int {
     kColDescription = 0,
     kColDefault = 1,
@@ -22,10 +23,13 @@ enum DriverColumn : int {
     kColDate = 7,
     kColDevice = 8,
     kColPresent = 9,
+    kColSignature = 10,
 };
-inline constexpr int kDriverColumns = 10;
+inline constexpr int kDriverColumns = 11;
 inline constexpr int kFirstSubItem = kColDefault;
-inline constexpr int kLastSubItem = kColPresent;
+inline constexpr int kLastSubItem = kColSignature;
+// The columns a driver record fills when its row is added, and the command line's /list prints.
+inline constexpr int kRecordColumns = kColSignature;
 
 // lstDrivers: rows are 1-based; sub-items kFirstSubItem to kLastSubItem.
 class IDriverList {

@@ -52,7 +52,7 @@ def run_offline_steps(s):
     drive = f"{letter.upper()}:\\"
 
     def setup():
-        seed.write_offline(str(root), arch)
+        seed.write_offline(str(root), arch, like=drive_c)  # the live machine's signed files
         os.symlink(root, dosdevices / f"{letter}:")
 
     def listed(*args):

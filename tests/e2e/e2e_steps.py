@@ -355,7 +355,8 @@ def compare_report(s, written, ticks, expect_failure):
     """The report row by row: every field exact, the source path without regard to case
     (Windows names folders as it likes: the prefix spells the catalog store "catroot")."""
     r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--report",
-                        "--arch", prefix_arch(s.prefix), *ticks], capture_output=True)
+                        "--arch", prefix_arch(s.prefix), "--machine", str(s.prefix / "drive_c"), *ticks],
+                       capture_output=True)
     s.expect(r.returncode == (3 if expect_failure else 0), f"expected-backup --report gave {r.returncode}")
     want = r.stdout.decode("utf-8").split("\r\n")
     got = written.read_bytes().decode("utf-8").split("\r\n")
@@ -370,7 +371,8 @@ def compare_report(s, written, ticks, expect_failure):
 
 def compare_tree(s, written_root, ticks, only=None, expect_failure=False):
     r = subprocess.run([sys.executable, str(ROOT / "tools/demo/expected-backup.py"), "--sources",
-                        "--arch", prefix_arch(s.prefix), *ticks], capture_output=True, text=True)
+                        "--arch", prefix_arch(s.prefix), "--machine", str(s.prefix / "drive_c"), *ticks],
+                       capture_output=True, text=True)
     s.expect(r.returncode == (3 if expect_failure else 0), f"expected-backup gave {r.returncode}: {r.stdout}{r.stderr}")
     expected = {}
     for line in r.stdout.splitlines():

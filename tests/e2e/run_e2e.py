@@ -226,7 +226,8 @@ def main():
     ap.add_argument("--build", default=str(ROOT / "build/windows"))
     ap.add_argument("--prefix", required=True)
     ap.add_argument("--out", default=str(ROOT / "build/e2e"))
-    ap.add_argument("--only", choices=["offline"], help="run only these steps (the demo machine seeded, agreed)")
+    ap.add_argument("--only", choices=["offline", "signatures"],
+                    help="run only these steps (the demo machine seeded, agreed)")
     args = ap.parse_args()
     s = Suite(args)
     # The first Wine programs of a fresh prefix start its services, which on a loaded machine
@@ -242,11 +243,15 @@ def main():
         run_restore_steps(s, free_port)
         from e2e_code_page_steps import run_code_page_steps
         run_code_page_steps(s)
-    from e2e_offline_steps import run_offline_steps
-    run_offline_steps(s)
-    s.stop_app()
-    from e2e_full_drive_steps import run_full_drive_steps  # last: it ends the machine's server
-    run_full_drive_steps(s)
+    if args.only in (None, "signatures"):
+        from e2e_signature_steps import run_signature_steps
+        run_signature_steps(s)
+    if args.only != "signatures":
+        from e2e_offline_steps import run_offline_steps
+        run_offline_steps(s)
+        s.stop_app()
+        from e2e_full_drive_steps import run_full_drive_steps  # last: it ends the machine's server
+        run_full_drive_steps(s)
     print(f"e2e: {s.passed} passed, {s.failed} failed")
     return 1 if s.failed else 0
 

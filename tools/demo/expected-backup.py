@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Lists the backup tree that a backup run on the demo machine must write.
 
-    expected-backup.py [--include-microsoft] [--sources] [--arch x86|amd64] [--report] TICK...
+    expected-backup.py [--include-microsoft] [--sources] [--arch x86|amd64] [--report]
+                       [--machine DRIVE_C] TICK...
 
 Each TICK is a driver description as the list shows it (it ticks every row with
 that text) or an ID, class key name + "\\" + instance key name. The output has one
@@ -13,7 +14,9 @@ After its own steps for a driver the run copies the driver's store package, if i
 one, saves the catalog under its CatalogFile name, and without a package adds the files
 of the SourceDisksFiles section decorated for the Windows architecture (--arch, x86 by
 default). The report, Zorvane\backup-report.csv, is listed with the source "(report)";
---report prints instead the rows it must hold, as CSV.
+--report prints instead the rows it must hold, as CSV. The signed drivers' catalogs and
+.sys files are made with new keys whenever a machine is seeded: their sizes and hashes are
+read from the seeded machine's drive_c (--machine), which a report of them needs.
 
 Only the demo population is known here. Wine's own class keys hold one driver,
 "Wine Adapter", with no provider and no INF name: it is listed with Microsoft drivers
@@ -101,9 +104,21 @@ def rows_of_list(include_microsoft):
                 yield {"id": g + "\\" + sub, "desc": desc, "class": cls, "inf": values.get("InfPath") or ""}
 
 
+MACHINE = []  # the seeded machine's drive_c, when given
+SIGNED = {("C:\\" + p).lower(): p for p in pop.SIGNED_FILES}
+SIGNED_INFS = {d[3].lower(): d for d in pop.SIGNED_DRIVERS}
+
+
 def content(path):
     """The bytes of a file of the demo machine by its C:\\ path."""
     low = path.lower()
+    if low in SIGNED:
+        if not MACHINE:
+            sys.exit("expected-backup: %s is made when the machine is seeded: give --machine DRIVE_C" % path)
+        here = Path(MACHINE[0])
+        for part in SIGNED[low].split("\\"):
+            here = next((e for e in here.iterdir() if e.name.lower() == part.lower()), here / part)
+        return here.read_bytes()
     if low.startswith(INF_FOLDER.lower()):
         return INFS[low[len(INF_FOLDER):]].read_bytes()
     for p, data in pop.package_files(HERE / "inf"):
@@ -127,8 +142,11 @@ def packages():
 
 def forecast(inf_path):
     """The report's Signature and After a clean install for a demo driver, as the run tells
-    them for a clean 64-bit Windows 11: the demo's catalogs and files hold no signed message,
-    so every package is unsigned; its decorations and kernel-mode files decide the rest."""
+    them for a clean 64-bit Windows 11: a signed driver's are its class's; the others'
+    catalogs and files hold no signed message, so each of those packages is unsigned and its
+    decorations and kernel-mode files decide the rest."""
+    if inf_path.name.lower() in SIGNED_INFS:
+        return list(SIGNED_INFS[inf_path.name.lower()][7:9])
     lines = {}  # sections add up, as the installer reads them
     current = None
     for raw in inf_path.read_text(encoding="cp1252").splitlines():
@@ -308,6 +326,9 @@ def main(argv):
     include = "--include-microsoft" in args
     sources = "--sources" in args
     arch = "x86"
+    if "--machine" in args:
+        MACHINE.append(args[args.index("--machine") + 1])
+        args.remove(MACHINE[0])
     if "--arch" in args:
         arch = args[args.index("--arch") + 1]
         args.remove(arch)

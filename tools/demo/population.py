@@ -19,6 +19,7 @@ PRINTER = "{5a1f0004-7c3e-4b1a-9d2f-0e5b8c6a1004}"
 MEDIA = "{5a1f0005-7c3e-4b1a-9d2f-0e5b8c6a1005}"
 KEYBOARD = "{5a1f0006-7c3e-4b1a-9d2f-0e5b8c6a1006}"
 EMPTY = "{5a1f0007-7c3e-4b1a-9d2f-0e5b8c6a1007}"
+SYSTEM = "{5a1f0008-7c3e-4b1a-9d2f-0e5b8c6a1008}"
 
 # class GUID -> (default value or None, "Class" value)
 CLASSES = {
@@ -29,6 +30,7 @@ CLASSES = {
     MEDIA: (None, "MEDIA"),  # a class key without a default value
     KEYBOARD: ("Zorvane Demo Keyboards", "Keyboard"),
     EMPTY: ("Zorvane Demo Class without devices", "DemoEmpty"),
+    SYSTEM: ("Zorvane Demo System devices", "System"),
 }
 
 # Instance keys: (class GUID, subkey, values). A value of None is left out of the key.
@@ -102,8 +104,43 @@ DEVICES = [
     ("0008", KEYBOARD, "0001", None, "Kestrel Gaming Keyboard K7", False, []),
     ("0009", KEYBOARD, "0000", None, "Standard PS/2 Demo Keyboard", True, []),
 ]
+
+# One kernel-mode driver per signature class, each on a present device of its own: its
+# catalog in the catalog store (or, for the last, its .sys) is the file of that class that
+# tools/make_test_catalogs.py makes, with keys of its own at every seeding. Every INF is made
+# for x86 and amd64, so the forecast for a clean 64-bit Windows 11 is the class's:
+# (instance key, description, provider, INF, .sys, catalog in the store or None, the
+# generator's file, the signature class, after a clean install), the class and verdict as
+# /check and the backup's report name them.
+SIGNED_DRIVERS = [
+    ("0000", "Tessar Thunderbolt Demo Controller", "Tessar Silicon", "oem15.inf", "tsxtbt.sys", "tsxtbt.cat",
+     "whql.cat", "WHQL", "loads"),
+    ("0001", "Brisa Sensor Hub Demo", "Brisa Audio", "oem16.inf", "brisahub.sys", "brisahub.cat",
+     "attestation.cat", "attestation", "loads"),
+    ("0002", "Quillon Storage Demo Controller", "Quillon Graphics Inc.", "qxstor.inf", "qxstor.sys", "qxstor.cat",
+     "inbox.cat", "Windows in-box", "not needed: part of Windows"),
+    ("0003", "Kestrel Legacy Joystick Demo", "Kestrel Peripherals", "oem17.inf", "kestreljs.sys", "kestreljs.cat",
+     "cross-2015-07-28.cat", "cross-signed", "at risk: cross-signed, needs Microsoft's allow list"),
+    ("0004", "Orrin Scanner Demo", "Orrin Imaging", "oem18.inf", "orrinscan.sys", "orrinscan.cat",
+     "cross-2015-07-29.cat", "cross-signed", "will not load: cross-signed after 2015"),
+    ("0005", "Tarnwick Serial Demo Port", "Tarnwick Devices", "oem19.inf", "tserial.sys", "tserial.cat",
+     "authenticode.cat", "Authenticode", "will not load: no Microsoft signature or cross-certificate"),
+    ("0006", "Tarnwick Test Filter Demo", "Tarnwick Devices", "oem20.inf", "tfilter.sys", "tfilter.cat",
+     "testsigned.cat", "self-/test-signed", "will not load: test-signed"),
+    ("0007", "Brisa Unsigned Demo Mixer", "Brisa Audio", "oem21.inf", "brisamix.sys", "brisamix.cat",
+     "unsigned.cat", "unsigned", "will not load: unsigned"),
+    # No catalog: the vendor signed the .sys alone, before the cut-off.
+    ("0008", "Fenlake Legacy Modem Demo", "Fenlake Networks", "oem22.inf", "fnlmodem.sys", None,
+     "cross-embedded.sys", "cross-signed", "at risk: cross-signed, needs Microsoft's allow list"),
+]
+INSTANCES += [(SYSTEM, key, {"DriverDesc": desc, "ProviderName": provider, "InfPath": inf, "InfSection": "Install",
+                             "DriverVersion": "1.0.0.0", "DriverDate": "3-14-2025"})
+              for key, desc, provider, inf, *_ in SIGNED_DRIVERS]
+DEVICES += [("%04d" % (10 + i), SYSTEM, d[0], None, d[1], True, []) for i, d in enumerate(SIGNED_DRIVERS)]
+
 # What "Select this PC's drivers" ticks in the list without Microsoft's drivers, by ID.
 THIS_PCS_DRIVERS = [NET + "\\0000", DISPLAY + "\\0000", USB + "\\0000", PRINTER + "\\0000", MEDIA + "\\0000"]
+THIS_PCS_DRIVERS += [SYSTEM + "\\" + d[0] for d in SIGNED_DRIVERS]
 
 # The device properties' keys, as Wine keeps them below a device's key.
 IS_PRESENT_KEY = r"Properties\{540b947e-8b40-45bc-a8a2-6a0b894cbda2}\0005"
@@ -155,6 +192,18 @@ INSTALLED = [
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisax86.cat",  # CatalogFile.NTx86
     "windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\brisax64.cat",  # CatalogFile.NTamd64
 ]
+
+# The signed drivers' .sys files and catalogs. Those of SIGNED_FILES (Windows path -> the
+# generator's file) hold the generator's bytes, not file_content's.
+SIGNED_FILES = {}
+for _d in SIGNED_DRIVERS:
+    _sys = "windows\\system32\\drivers\\" + _d[4]
+    INSTALLED.append(_sys)
+    if _d[5]:
+        INSTALLED.append("windows\\system32\\CatRoot\\" + CATROOT_MAIN + "\\" + _d[5])
+        SIGNED_FILES[INSTALLED[-1]] = _d[6]
+    else:
+        SIGNED_FILES[_sys] = _d[6]
 
 # The driver store of Vista and later: staging copies a driver's whole package into a
 # folder of its own, the INF under its original name and byte-identical to the published

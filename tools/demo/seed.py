@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Writes the demo population: `seed.py reg OUT.reg [--agreed]` writes the REGEDIT4
 file to import, `seed.py files DRIVE_C` writes the INF, catalog and installed files
-into a prefix's drive_c. Both give the same result however often they run.
+into a prefix's drive_c. Both give the same result however often they run, but for the
+signed drivers' catalogs and .sys, which tools/make_test_catalogs.py makes afresh each time.
 `seed.py offline ROOT x86|AMD64` writes the same population once more as another
 Windows that is not running: the files below ROOT\Windows, the registry as its hives
 (System32\config\SYSTEM with the population in ControlSet002, which Select\Current
 names, and a decoy driver in ControlSet001; SOFTWARE with a CurrentBuild)."""
 import os
+import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source folder clean
@@ -90,11 +93,26 @@ def resolve(root, windows_path):
     return here
 
 
-def write_files(drive_c):
+def generated_files():
+    """The signed drivers' files as tools/make_test_catalogs.py makes them, with new keys:
+    Windows path -> bytes."""
+    with tempfile.TemporaryDirectory() as out:
+        subprocess.run([sys.executable, str(HERE.parent / "make_test_catalogs.py"), out], check=True)
+        return {path: (Path(out) / name).read_bytes() for path, name in pop.SIGNED_FILES.items()}
+
+
+def files_of(drive_c):
+    """The signed drivers' files as a seeded machine holds them: Windows path -> bytes."""
+    return {path: resolve(drive_c, path).read_bytes() for path in pop.SIGNED_FILES}
+
+
+def write_files(drive_c, signed=None):
+    """signed: the signed drivers' files (Windows path -> bytes); made afresh when not given."""
+    signed = signed or generated_files()
     for inf in sorted((HERE / "inf").glob("*.inf")):
         resolve(drive_c, "windows\\inf\\" + inf.name).write_bytes(inf.read_bytes())
     for path in pop.INSTALLED:
-        resolve(drive_c, path).write_bytes(pop.file_content(path))
+        resolve(drive_c, path).write_bytes(signed.get(path) or pop.file_content(path))
     for path, data in pop.package_files(HERE / "inf"):
         resolve(drive_c, path).write_bytes(data)
 
@@ -153,9 +171,10 @@ def offline_hives(arch):
     return {"SYSTEM": system, "SOFTWARE": software}
 
 
-def write_offline(root, arch):
+def write_offline(root, arch, like=None):
+    """like: a seeded machine's drive_c whose signed files the copy gets, byte for byte."""
     Path(root).mkdir(parents=True, exist_ok=True)
-    write_files(root)
+    write_files(root, files_of(like) if like else None)
     config = resolve(root, "windows\\system32\\config\\SYSTEM").parent
     for name, hive in offline_hives(arch).items():
         (config / name).write_bytes(hive_writer.write_hive(hive))

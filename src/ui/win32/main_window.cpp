@@ -19,6 +19,11 @@ constexpr const char* kClassName = "ZorvaneMainWindow";
 // Fixed single border, no minimize or maximize box.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// The Signature column is filled on a timer once the window is shown: timer messages come
+// after input and painting, and each tick fills rows for a slice of time only.
+constexpr UINT_PTR kSignatureTimer = 1;
+constexpr UINT kSignatureTickMs = USER_TIMER_MINIMUM;
+constexpr DWORD kSignatureSliceMs = 15;
 
 HICON LoadAppIcon(HINSTANCE instance, int metricX, int metricY) {
     return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
@@ -137,6 +142,26 @@ void MainWindow::show() {
     ShowWindow(m_hwnd, SW_SHOW);
     UpdateWindow(m_hwnd);
     SetFocus(m_list.hwnd());
+    startSignatureFill();
+}
+
+void MainWindow::startSignatureFill() {
+    if (m_signatureTimer || m_unloading || !m_hwnd || !IsWindowVisible(m_hwnd) ||
+        !m_logic->signaturesPending())
+        return;
+    m_signatureTimer = SetTimer(m_hwnd, kSignatureTimer, kSignatureTickMs, nullptr) != 0;
+}
+
+void MainWindow::fillSignatures() {
+    // A run lets messages through while it reads the same files: the column waits for it.
+    if (m_logic->runInProgress()) return;
+    const DWORD start = GetTickCount();
+    bool more = true;
+    while (more && GetTickCount() - start < kSignatureSliceMs) more = m_logic->FillSignatureColumn();
+    if (!more && m_signatureTimer) {
+        KillTimer(m_hwnd, kSignatureTimer);
+        m_signatureTimer = false;
+    }
 }
 
 template <class Handler>
@@ -144,6 +169,8 @@ void MainWindow::dispatch(Handler&& handler) {
     // Nothing may unwind through the window procedure into user32.
     try {
         handler();
+        // Any handler may have filled the list again.
+        startSignatureFill();
     } catch (const ProgramExit& e) {
         if (!m_exitCode) m_exitCode = e.code;
         PostQuitMessage(static_cast<int>(e.code));
@@ -184,6 +211,12 @@ LRESULT MainWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // A right-click on the list, or the menu key (or Shift+F10) while it has the focus.
             if (reinterpret_cast<HWND>(wParam) == m_list.hwnd()) {
                 onListMenu(lParam);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kSignatureTimer) {
+                dispatch([&] { fillSignatures(); });
                 return 0;
             }
             break;

@@ -54,6 +54,9 @@ private:
     void onCommand(int id, int code, HWND control);
     void onListMenu(LPARAM at);
     void copyRows();
+    // The list's Signature column: the timer that fills it runs while rows wait for a cell.
+    void startSignatureFill();
+    void fillSignatures();
     void createControls();
     template <class Handler>
     void dispatch(Handler&& handler);
@@ -69,6 +72,7 @@ private:
     int m_pointer = kPointerDefault;
     bool m_unloading = false;
     bool m_tearingDown = false;
+    bool m_signatureTimer = false;
     std::optional<unsigned> m_exitCode;
 
     DriverListView m_list;

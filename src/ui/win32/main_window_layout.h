@@ -47,8 +47,9 @@ struct Column {
 };
 // "Decription" is the header's spelling on purpose.
 inline constexpr Column kColumns[kDriverColumns] = {
-    {"Decription", 5000}, {"Default", 4000}, {"Provider", 2000}, {"ID", 1440},     {"Class", 1440},
-    {"Inf Path", 1440},   {"Version", 1440}, {"Date", 1200},     {"Device", 3600}, {"Present", 900}};
+    {"Decription", 5000}, {"Default", 4000},  {"Provider", 2000}, {"ID", 1440},
+    {"Class", 1440},      {"Inf Path", 1440}, {"Version", 1440},  {"Date", 1200},
+    {"Device", 3600},     {"Present", 900},   {"Signature", 1800}};
 
 }  // namespace layout
 }  // namespace zv::win32

@@ -2,9 +2,9 @@
 // embedded signatures of its .sys files.
 #include <gtest/gtest.h>
 
+#include "app/frmMain.h"
 #include "cli/cli_run.h"
 #include "cli/command_line.h"
-#include "cli/driver_check.h"
 #include "contract/test_catalogs.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_controls.h"
@@ -192,6 +192,41 @@ TEST(Check, ABackupCarriesItsForecastToCheckVerifyAndRestore) {
     EXPECT_NE(
         restored.find("\\Test\\oem2.inf,already present,oem2.inf,,,,no device present with its ids\r\n"),
         std::string::npos);
+}
+
+// The window's Signature column: empty while the list is filled, so that no catalog holds the
+// list up, then filled a row at a time with the classes /check names; a list read again
+// (the Microsoft box) is filled again.
+TEST(Check, TheWindowsListShowsEachDriversClassOnceShown) {
+    Machine m;
+    m.driver("Whql", "whql.cat", "");
+    m.driver("Embedded", "unsigned.cat", "cross-embedded.sys");
+    m.driver("Inbox", "inbox.cat", "");
+    m.p.app = AppValues{};
+    fakes::FakeControls ui;
+    frmMain form(m.p.env, ui.controls);
+    form.Form_Load();
+    ASSERT_EQ(ui.list.rows.size(), 3u);
+    EXPECT_EQ(m.signatures.reads, 0);
+    const auto column = [&] {
+        std::vector<std::string> cells;
+        for (const fakes::Row& r : ui.list.rows) cells.push_back(r.sub[kColSignature]);
+        return cells;
+    };
+    EXPECT_EQ(column(), (std::vector<std::string>{"", "", ""}));
+    const std::vector<std::string> classes{"WHQL", "cross-signed", "Windows in-box"};
+    for (int round = 0; round < 2; ++round) {
+        int filled = 0;
+        while (form.FillSignatureColumn()) ++filled;
+        EXPECT_EQ(filled, 3);
+        EXPECT_EQ(column(), classes);
+        EXPECT_FALSE(form.signaturesPending());
+        ui.check.ticked = 1;
+        form.chkMicrosoft_Click();
+        EXPECT_TRUE(form.signaturesPending());
+        EXPECT_EQ(column(), (std::vector<std::string>{"", "", ""}));
+    }
+    EXPECT_TRUE(m.p.reports().empty());
 }
 
 TEST(Check, ABackupFolderThatIsMissingOrHoldsNoReport) {
