@@ -1,6 +1,7 @@
 #include "backup/remembered_folders.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "support/text.h"
 
@@ -33,6 +34,23 @@ std::string FolderKey(std::string path) {
     return ToLower(folder);
 }
 
+// A name a listing can answer for: one that only a file of that name, in any case, matches.
+// A short alias, a wildcard, a name outside ASCII (folded by the code page) or one Windows
+// would trim is asked of the file system.
+bool ListedName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u >= 0x80 || std::strchr("~*?<>|\":/\\", c) != nullptr;
+    });
+}
+
+// The last part of a path, lower-cased.
+std::string NameKey(const std::string& path) {
+    const std::size_t last = path.find_last_of("\\/");
+    return ToLower(last == std::string::npos ? path : path.substr(last + 1));
+}
+
 // Redirection is a setting of the thread: a copy made off the window's thread turns it off
 // there while the window's thread goes on.
 thread_local int t_redirectionOff = 0;
@@ -51,12 +69,32 @@ bool RememberedFolders::RevertFsRedirection(std::uintptr_t oldValue) {
 }
 
 Dword RememberedFolders::GetFileAttributes(const std::string& path) {
-    auto& answers = m_attributes[FolderKey(path)];
+    const std::string folder = FolderKey(path);
+    auto& answers = m_attributes[folder];
     const std::pair<std::string, bool> key{path, t_redirectionOff > 0};
     if (const auto it = answers.find(key); it != answers.end()) return it->second;
-    const Dword a = m_files.GetFileAttributes(path);
+    const std::optional<Dword> listed = fromListing(path, folder);
+    const Dword a = listed ? *listed : m_files.GetFileAttributes(path);
     answers[key] = a;
     return a;
+}
+
+std::optional<Dword> RememberedFolders::fromListing(const std::string& path, const std::string& folder) {
+    const std::string name = NameKey(path);
+    if (folder.empty() || !ListedName(name)) return std::nullopt;
+    FolderListing& l = m_folderListings[{folder, t_redirectionOff > 0}];
+    if (!l.listed) {
+        // Listed once, at the probe that reaches the count; one that cannot be listed is not tried again.
+        if (++l.probes != kProbesBeforeListing) return std::nullopt;
+        std::vector<FindEntry> entries;
+        if (!m_files.FindFiles(path.substr(0, path.find_last_of("\\/")) + "\\*", &entries))
+            return std::nullopt;
+        l.listed = true;
+        for (const FindEntry& e : entries) l.entries[ToLower(e.name)] = e.attributes;
+    }
+    if (l.written.count(name)) return std::nullopt;
+    const auto it = l.entries.find(name);
+    return it == l.entries.end() ? kInvalidFileAttributes : it->second;
 }
 
 bool RememberedFolders::FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) {
@@ -75,11 +113,25 @@ void RememberedFolders::written(const std::string& path) {
         const std::string listed = FolderKey(listing.first);
         return folder.empty() || listed.empty() || listed == folder;
     });
-    if (folder.empty()) {
+    // The path as a folder: what was probed or listed in it, or below it, is out of date too.
+    const std::string self = FolderKey(path + "\\-");
+    if (folder.empty() || self.empty()) {
         m_attributes.clear();
-    } else {
-        m_attributes.erase(folder);
-        m_attributes.erase("");  // paths whose folder could be any folder
+        m_folderListings.clear();
+        return;
+    }
+    const auto inSelf = [&](const std::string& key) { return key == self || key.rfind(self + "\\", 0) == 0; };
+    std::erase_if(m_attributes, [&](const auto& answers) {
+        return answers.first == folder || answers.first.empty() || inSelf(answers.first);
+    });
+    const std::string name = NameKey(path);
+    for (auto it = m_folderListings.begin(); it != m_folderListings.end();) {
+        if (inSelf(it->first.first)) {
+            it = m_folderListings.erase(it);
+            continue;
+        }
+        if (it->first.first == folder) it->second.written.insert(name);
+        ++it;
     }
 }
 

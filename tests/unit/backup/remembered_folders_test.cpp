@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/fake_platform.h"
 
 namespace zv {
@@ -68,6 +70,43 @@ TEST(RememberedFoldersTest, KeepsAnAnswerOfAttributesUntilItsFolderIsWritten) {
     EXPECT_EQ(folders.GetFileAttributes(sys), kInvalidFileAttributes);
     folders.written("C:\\Windows\\system32\\drivers\\b.sys");
     EXPECT_NE(folders.GetFileAttributes(sys), kInvalidFileAttributes);
+}
+
+// A folder probed again and again is listed once and answers as the file system would,
+// for names it holds in another case and names it lacks; what is written in it, or in a
+// folder made where a probe found none, is asked again.
+TEST(RememberedFoldersTest, AFolderProbedOftenAnswersFromOneListing) {
+    fakes::FakePlatform p;
+    p.files.addDrive('C');
+    const std::string drivers = "C:\\Windows\\system32\\drivers\\";
+    p.files.addFile(drivers + "Present.sys", "x", kFileAttributeArchive | kFileAttributeReadonly);
+    p.files.addFolder(drivers + "etc");
+    backup::RememberedFolders folders(p.files);
+    const auto probes = [&] {
+        return std::count_if(p.files.log.begin(), p.files.log.end(),
+                             [](const std::string& l) { return l.rfind("GetFileAttributes", 0) == 0; });
+    };
+    const std::vector<std::string> names = {"a.dll", "b.dll", "c.dll", "d.dll",       "PRESENT.SYS",
+                                            "ETC",   "e.dll", "f.dll", "PRESEN~1.SYS"};
+    std::vector<Dword> expected;
+    for (const std::string& name : names) expected.push_back(p.files.GetFileAttributes(drivers + name));
+    p.files.log.clear();
+    for (std::size_t k = 0; k < names.size(); ++k)
+        EXPECT_EQ(folders.GetFileAttributes(drivers + names[k]), expected[k]) << names[k];
+    // The probes before the listing, then only the short alias.
+    EXPECT_EQ(probes(), backup::RememberedFolders::kProbesBeforeListing - 1 + 1);
+
+    p.files.addFile(drivers + "new.dll", "y");  // made by the run: it says so
+    EXPECT_EQ(folders.GetFileAttributes(drivers + "new.dll"), kInvalidFileAttributes);
+    folders.written(drivers + "new.dll");
+    EXPECT_NE(folders.GetFileAttributes(drivers + "new.dll"), kInvalidFileAttributes);
+
+    const std::string made = drivers + "made";
+    for (const char* name : {"x", "y", "z", "w"})
+        EXPECT_EQ(folders.GetFileAttributes(made + "\\" + name), kInvalidFileAttributes);
+    EXPECT_TRUE(folders.CreateDirectory(made));
+    p.files.addFile(made + "\\w", "z");
+    EXPECT_NE(folders.GetFileAttributes(made + "\\w"), kInvalidFileAttributes);
 }
 
 }  // namespace
