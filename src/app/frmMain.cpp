@@ -145,7 +145,11 @@ void frmMain::mnuBackupOtherWindows_Click() {
             "Select the other Windows: the root of its drive or its Windows folder.", kBifReturnOnlyFsDirs);
         if (!folder) return;
         auto other = std::make_unique<OtherWindows>(m_env);
-        if (!other->open(*folder)) {
+        // Its hives are read whole, which for a large SYSTEM takes a moment.
+        m_controls.form.setMousePointer(kPointerHourglass);
+        const bool opened = other->open(*folder);
+        m_controls.form.setMousePointer(kPointerDefault);
+        if (!opened) {
             (void)ui.MessageBox(other->message() + "\r\n\r\nThe list still shows the drivers it showed.",
                                 "Back up another Windows", kMbIconExclamation);
             return;
