@@ -22,7 +22,8 @@ ALLOWED = {
     "restore": {"platform", "support", "ui", "format", "signing"},
     "signing": {"platform", "support", "format"},        # signature classes, the load forecast, packages read for it
     "about": {"platform", "support"},
-    "app": {"platform", "support", "ui", "net", "inventory", "format", "backup", "restore", "about", "signing"},
+    "app": {"platform", "support", "ui", "net", "inventory", "format", "backup", "restore", "about", "signing",
+            "hive"},
     "cli": {"platform", "support", "ui", "inventory", "format", "backup", "restore", "app", "hive", "signing"},
     "resources": set(),
     "platform/win32": {"platform", "support"},          # the seam's implementations: nothing above them

@@ -1,7 +1,10 @@
 #include "app/frmMain.h"
 
+#include <memory>
+#include <optional>
 #include <utility>
 
+#include "app/other_windows.h"
 #include "backup/backup_run.h"
 #include "inventory/ReadDrivers.h"
 #include "inventory/driver_selection.h"
@@ -27,7 +30,10 @@ frmMain::frmMain(Env& env, MainControls& controls)
     : m_env(env),
       m_controls(controls),
       m_backupRun([this](Env& e, MainControls& c) {
-          (void)backup::Run(e, c, ShownDrivers(c.lstDrivers, m_drivers));
+          if (m_other)
+              (void)BackUpOtherWindows(e, c, m_drivers, m_other->description());
+          else
+              (void)backup::Run(e, c, ShownDrivers(c.lstDrivers, m_drivers));
       }),
       m_restoreRun([this](Env& e, MainControls& c) {
           restore::Options options;
@@ -35,6 +41,8 @@ frmMain::frmMain(Env& env, MainControls& controls)
           options.handOverFailure = m_handOverFailure;
           (void)restore::Run(e, c, options);
       }) {}
+
+frmMain::~frmMain() = default;
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
@@ -94,8 +102,78 @@ void frmMain::chkMicrosoft_Click() {
         m_rereadAfterRun = !m_rereadAfterRun;  // a second click puts the box back as it was
         return;
     }
-    zv::chkMicrosoft_Click(m_env, m_controls, &m_drivers);
+    Reread();
+}
+
+Env& frmMain::listEnv() {
+    return m_other ? m_other->env() : m_env;
+}
+
+void frmMain::Reread() {
+    DriverLister lister;
+    if (m_other)
+        lister = [](Env& env, const ICheckBox& check) {
+            return OfflineDrivers(env, check, check.value() == 1);
+        };
+    zv::chkMicrosoft_Click(listEnv(), m_controls, &m_drivers, lister);
     ListRefilled();
+}
+
+std::string frmMain::otherWindows() const {
+    return m_other ? m_other->description() : "";
+}
+
+// The list and the caption switched to other's drivers, or to this PC's for none. Reading the
+// list lets messages through: no run may start on half a list, and a click on the box
+// meanwhile reads it again afterwards.
+void frmMain::Show(std::unique_ptr<OtherWindows> other) {
+    {
+        Running running(m_runInProgress);
+        m_rereadAfterRun = false;
+        m_other = std::move(other);
+        Reread();
+    }
+    if (std::exchange(m_rereadAfterRun, false)) Reread();
+    const std::string caption = m_env.app.Appname + " " + m_env.app.CurrentVersion;
+    m_controls.form.setCaption(m_other ? caption + " - drivers of " + m_other->description() : caption);
+}
+
+void frmMain::mnuBackupOtherWindows_Click() {
+    if (m_runInProgress) return;
+    try {
+        IUi& ui = m_env.os.ui;
+        const std::optional<std::string> folder = m_env.os.shell.BrowseForFolder(
+            m_controls.form.handle(),
+            "Select the other Windows: the root of its drive or its Windows folder.", kBifReturnOnlyFsDirs);
+        if (!folder) return;
+        auto other = std::make_unique<OtherWindows>(m_env);
+        // Its hives are read whole, which for a large SYSTEM takes a moment.
+        m_controls.form.setMousePointer(kPointerHourglass);
+        const bool opened = other->open(*folder);
+        m_controls.form.setMousePointer(kPointerDefault);
+        if (!opened) {
+            (void)ui.MessageBox(other->message() + "\r\n\r\nThe list still shows the drivers it showed.",
+                                "Back up another Windows", kMbIconExclamation);
+            return;
+        }
+        Show(std::move(other));
+        std::string notes;
+        if (m_other->windows().dirty()) notes += "Note: " + DirtyHiveText(m_other->windows(), "the list is");
+        if (const std::string dropped = DroppedNamesText(m_other->windows()); !dropped.empty())
+            notes += (notes.empty() ? "Note: " : "\r\n\r\nNote: ") + dropped;
+        if (!notes.empty()) (void)ui.MessageBox(notes, "Back up another Windows", kMbIconInformation);
+    } catch (...) {
+        (void)CurrentFailure();
+    }
+}
+
+void frmMain::mnuBackupThisPc_Click() {
+    if (m_runInProgress || !m_other) return;
+    try {
+        Show(nullptr);
+    } catch (...) {
+        (void)CurrentFailure();
+    }
 }
 
 void frmMain::cmdSelect_Click() {
@@ -110,9 +188,9 @@ void frmMain::cmdBackup_Click() {
     if (m_runInProgress) return;
     Running running(m_runInProgress);
     m_rereadAfterRun = false;
-    m_backupRun(m_env, m_controls);
+    m_backupRun(listEnv(), m_controls);
     m_runInProgress = false;
-    if (std::exchange(m_rereadAfterRun, false)) chkMicrosoft_Click();
+    if (std::exchange(m_rereadAfterRun, false)) Reread();
 }
 
 void frmMain::mnuSelectThisPc_Click() {
@@ -159,9 +237,9 @@ bool frmMain::FillSignatureColumn() {
             std::string cls = signing::ClassName(signing::SignatureClass::kUnknown);
             try {
                 const auto index = static_cast<std::size_t>(list.addedAs(row) - 1);
-                if (!m_places) m_places = backup::InstalledPlacesOf(m_env);
+                if (!m_places) m_places = backup::InstalledPlacesOf(listEnv());
                 const backup::InstalledDriver installed =
-                    backup::ReadInstalledDriver(m_env, *m_places, m_drivers.at(index));
+                    backup::ReadInstalledDriver(listEnv(), *m_places, m_drivers.at(index));
                 cls = signing::ClassName(backup::ForecastOf(installed, signing::CleanWindows11()).cls);
             } catch (...) {
                 (void)CurrentFailure();  // a driver whose files cannot be read is of no known class
@@ -206,7 +284,7 @@ void frmMain::mnuRestore_Click() {
         Form_QueryUnload(cancel, 0);
         return;
     }
-    if (std::exchange(m_rereadAfterRun, false)) chkMicrosoft_Click();
+    if (std::exchange(m_rereadAfterRun, false)) Reread();
 }
 
 }  // namespace zv

@@ -2,6 +2,7 @@
 // The main window's logic: its load and close handlers, the menu handlers and
 // the command handlers, over the controls the window gives it.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,9 +16,14 @@
 
 namespace zv {
 
+class OtherWindows;
+
 class frmMain {
 public:
     frmMain(Env& env, MainControls& controls);
+    ~frmMain();
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
 
     void Form_Load();
     // Closing is never refused: cancel is left unset and the program ends. During a
@@ -31,6 +37,15 @@ public:
     void mnuRestore_Click();
     // File, Verify backup...: reads only; kept out while a backup or restore runs.
     void mnuVerify_Click();
+    // File, Back up another Windows...: asks for the other Windows' folder (the root of its drive
+    // or its Windows folder) and shows its drivers in place of this PC's; the list, the box and
+    // the backup then work on them. A folder that is no Windows, or whose hives cannot serve, is
+    // named in a box and the list stays as it was. Kept out while a run is under way.
+    void mnuBackupOtherWindows_Click();
+    // File, Back up this PC: this PC's drivers again, after another Windows'.
+    void mnuBackupThisPc_Click();
+    // The other Windows whose drivers are shown ("D:\Windows, build 19045, amd64"); "" for this PC.
+    [[nodiscard]] std::string otherWindows() const;
     void chkMicrosoft_Click();
     void cmdSelect_Click();
     void cmdInvert_Click();
@@ -65,6 +80,11 @@ private:
     void End();
     // lstDrivers was filled again: its Signature cells are empty.
     void ListRefilled();
+    // The environment the list and the backup see: the other Windows' while it is shown.
+    Env& listEnv();
+    // lstDrivers read again from what it shows, as a click on the box does.
+    void Reread();
+    void Show(std::unique_ptr<OtherWindows> other);
     // True when a restore runs: the close is recorded and happens once it returns.
     bool DeferCloseDuringRestore();
 
@@ -90,6 +110,8 @@ private:
     BackupRun m_backupRun;
     RestoreRun m_restoreRun;
     std::string m_handOverFailure;
+    // Set while another Windows' drivers are shown.
+    std::unique_ptr<OtherWindows> m_other;
 };
 
 }  // namespace zv

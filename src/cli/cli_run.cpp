@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/other_windows.h"
 #include "backup/backup_result.h"
 #include "backup/backup_run.h"
 #include "backup/installed_forecast.h"
-#include "backup/store_only.h"
 #include "cli/command_line.h"
 #include "cli/console_front.h"
-#include "format/architecture.h"
 #include "hive/offline_platform.h"
 #include "hive/offline_windows.h"
 #include "inventory/ReadDrivers.h"
@@ -50,34 +49,6 @@ struct Front {
     ModError::Reporter errors{ui};
     AppValues app = CommandLineAppValues();
     Env env{os, errors, app};
-};
-
-// Another Windows as the runs see it: its hives for the registry, its folders for the
-// system's, the devices of its Enum key, its architecture and its store without setupapi.
-struct OfflinePlatform {
-    OfflinePlatform(Platform& real, hive::OfflineWindows& windows)
-        : system(real.system, windows.windowsFolder),
-          known(hive::OfflineArchitecture(*windows.registry, &architecture)),
-          setup(known ? architecture : real.setup.NativeProcessorArchitecture()),
-          devices(*windows.registry, real.locale),
-          os{*windows.registry, real.profile, system,    real.files,  real.internet, real.shell,
-             real.ui,           setup,        real.data, real.locale, devices,       real.signatures} {}
-
-    // "D:\Windows, build 19045, amd64", each part the hives do not tell "unknown"; a dirty hive
-    // is named, since the drivers were read from it without its logs.
-    std::string description(hive::OfflineWindows& windows) const {
-        const std::string build = hive::OfflineBuild(*windows.registry);
-        return windows.windowsFolder + ", build " + (build.empty() ? "unknown" : build) + ", " +
-               (known ? ArchitectureOf(architecture).sources : "unknown") +
-               (windows.dirty() ? ", registry not closed cleanly" : "");
-    }
-
-    hive::OfflineSystem system;
-    std::uint16_t architecture = 0;
-    bool known;
-    hive::OfflineSetup setup;
-    hive::OfflineDevices devices;
-    Platform os;
 };
 
 bool Accepted(Env& env) {
@@ -164,26 +135,6 @@ std::string DriverLine(const backup::DriverResult& d, long number, long ticked) 
     return line + "\r\n";
 }
 
-// Whether path lies on the drive (or network share) of the other Windows' folder.
-bool OnDriveOf(const std::string& path, const std::string& windowsFolder) {
-    const auto volume = [](const std::string& p) {
-        if (p.size() >= 2 && p[1] == ':') return p.substr(0, 2);
-        // \\server\share: the first two names.
-        const std::size_t share = p.rfind("\\\\", 0) == 0 ? p.find('\\', 2) : std::string::npos;
-        const std::size_t end = share == std::string::npos ? std::string::npos : p.find('\\', share + 1);
-        return p.substr(0, end);
-    };
-    return EqualsNoCase(volume(path), volume(windowsFolder));
-}
-
-// The other Windows' drivers: those of its hive, then the store's packages none of them uses.
-std::vector<DriverRecord> OfflineDrivers(Env& env, const ICheckBox& check, bool microsoft) {
-    std::vector<DriverRecord> drivers = ListDrivers(env, check);
-    for (DriverRecord& r : backup::StoreOnlyPackages(env, drivers, microsoft))
-        drivers.push_back(std::move(r));
-    return drivers;
-}
-
 // The other Windows of /offline, opened; false when it is none or its hives cannot serve,
 // with the message written and *code set. Nothing on its disk is written.
 bool OpenOffline(Platform& os, IConsole& console, const Command& c, hive::OfflineWindows* windows,
@@ -202,24 +153,16 @@ bool OpenOffline(Platform& os, IConsole& console, const Command& c, hive::Offlin
         return false;
     }
     if (windows->dirty())
-        (void)console.Write(ConsoleStream::Err,
-                            "Note: the registry of " + windows->windowsFolder +
-                                " was not closed cleanly (Windows stopped while writing it); " +
-                                (c.action == Action::List ? "the list is" : "the drivers are") +
-                                " read from the hive as it is, without its logs.\r\n");
+        (void)console.Write(
+            ConsoleStream::Err,
+            "Note: " + DirtyHiveText(*windows, c.action == Action::List ? "the list is" : "the drivers are") +
+                "\r\n");
     return true;
 }
 
 void NoteDroppedNames(IConsole& console, const hive::OfflineWindows& windows) {
-    if (const std::size_t dropped = windows.registry->droppedNames())
-        (void)console.Write(
-            ConsoleStream::Err,
-            "Note: " +
-                (dropped == 1
-                     ? std::string("1 registry name is left out: this Windows' code page cannot hold it")
-                     : std::to_string(dropped) +
-                           " registry names are left out: this Windows' code page cannot hold them") +
-                " unchanged.\r\n");
+    if (const std::string text = DroppedNamesText(windows); !text.empty())
+        (void)console.Write(ConsoleStream::Err, "Note: " + text + "\r\n");
 }
 
 // /list /offline: the drivers of the other Windows' SYSTEM hive, listed as the live ones are.
@@ -500,11 +443,7 @@ int RunCommandLine(Platform& os, IConsole& console, const std::vector<std::u16st
                 int code = 0;
                 if (!OpenOffline(os, console, c, &windows, &code)) return code;
                 if (OnDriveOf(folder, windows.windowsFolder))
-                    return Fail(console, kExitBadArguments,
-                                "The backup cannot go to " + folder.substr(0, 2) + ", the drive of " +
-                                    windows.windowsFolder +
-                                    ": nothing is written to the disk of the Windows being backed up. "
-                                    "Pick a folder on another drive, such as a USB stick.");
+                    return Fail(console, kExitBadArguments, OnItsDriveText(folder, windows.windowsFolder));
                 OfflinePlatform offline(os, windows);
                 Front o(offline.os, console, folder, c.microsoft);
                 code = RunBackupCommand(o, console, c, folder, offline.description(windows));

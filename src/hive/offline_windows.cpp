@@ -49,8 +49,17 @@ OfflineStatus OpenOfflineWindows(IFileSystem& files, IFileData& data, ILocale& l
         *found = files.GetFileAttributes(path) != kInvalidFileAttributes;
         if (!*found) return OfflineStatus::kHiveMissing;
         if (!data.ReadWholeFile(path, kLargestHive, &bytes)) {
-            out->message = "The registry hive " + path + " cannot be read (Windows error " +
-                           std::to_string(data.GetLastError()) + ").";
+            const Dword error = data.GetLastError();
+            // Read as shared as Windows lets a file be: only a program holding it wholly to
+            // itself keeps it from us, as Windows does with a hive it has loaded.
+            out->message =
+                "The registry hive " + path + " cannot be read (Windows error " + std::to_string(error) +
+                ")" +
+                (error == kErrorSharingViolation
+                     ? ": another program holds it open for itself alone. A hive loaded into this "
+                       "PC's registry (as Registry Editor's Load Hive does) is held so: unload it, "
+                       "or close that program, and try again."
+                     : ".");
             return OfflineStatus::kHiveMissing;
         }
         const LoadStatus s = hive.Load(std::move(bytes));

@@ -128,13 +128,14 @@ std::vector<DriverRecord> ListDrivers(Env& env, const ICheckBox& chkMicrosoft) {
     return records;
 }
 
-void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
+void ReadDrivers(Env& env, MainControls& c, std::vector<DriverRecord>* shown, const DriverLister& lister) {
     Skip([&] { c.form.setMousePointer(kPointerHourglass); });
     Skip([&] { env.os.ui.DoEvents(); });
     Skip([&] { c.lstDrivers.clear(); });
     if (shown) shown->clear();
 
-    const std::vector<DriverRecord> records = ListDrivers(env, c.chkMicrosoft);
+    const std::vector<DriverRecord> records =
+        lister ? lister(env, c.chkMicrosoft) : ListDrivers(env, c.chkMicrosoft);
     // The list holds its redraw until the last row and makes room for all rows at once.
     struct Fill {
         IDriverList& list;
@@ -176,9 +177,9 @@ std::vector<std::string> CellsOf(const DriverRecord& r) {
 
 // One statement per marked line: the line table takes each line as written.
 // clang-format off
-void chkMicrosoft_Click(Env& env, MainControls& c, std::vector<DriverRecord>* shown) {
+void chkMicrosoft_Click(Env& env, MainControls& c, std::vector<DriverRecord>* shown, const DriverLister& lister) {
     Guard(env, [&](int& erl) {
-        LN(204) ReadDrivers(env, c, shown);
+        LN(204) ReadDrivers(env, c, shown, lister);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The driver list: reading the device-class key into driver records, showing them in
 // lstDrivers, and the two list commands.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,14 @@ inline constexpr const char* kPresentNo = "No";
 // A record as the list's cells show it, column by column.
 [[nodiscard]] std::vector<std::string> CellsOf(const DriverRecord& record);
 
-// Clears lstDrivers and adds one row per record of ListDrivers. shown, when given, gets
-// the record of each row added, in row order. Skips failing steps as ListDrivers does.
-void ReadDrivers(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr);
+// What a listing shows in place of ListDrivers' records (another Windows' drivers with its
+// store's packages); an empty one is ListDrivers.
+using DriverLister = std::function<std::vector<DriverRecord>(Env& env, const ICheckBox& chkMicrosoft)>;
+
+// Clears lstDrivers and adds one row per record of ListDrivers (or of lister). shown, when
+// given, gets the record of each row added, in row order. Skips failing steps as ListDrivers does.
+void ReadDrivers(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr,
+                 const DriverLister& lister = {});
 
 // lstDrivers' rows with the records ReadDrivers gave them: the ticks are the list's.
 class ShownDrivers : public IDriverRows {
@@ -48,7 +54,8 @@ private:
     const std::vector<DriverRecord>& m_records;
 };
 
-void chkMicrosoft_Click(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr);
+void chkMicrosoft_Click(Env& env, MainControls& controls, std::vector<DriverRecord>* shown = nullptr,
+                        const DriverLister& lister = {});
 void cmdSelect_Click(Env& env, MainControls& controls);
 void cmdInvert_Click(Env& env, MainControls& controls);
 

@@ -7,6 +7,8 @@
 #define IDM_EXIT 102
 #define IDM_RESTORE 103
 #define IDM_VERIFY 104
+#define IDM_OTHER_WINDOWS 105
+#define IDM_THIS_PC 106
 #define IDM_ABOUT_ZORVANE 111
 // The driver list's context menu
 #define IDM_LIST_THIS_PC 121

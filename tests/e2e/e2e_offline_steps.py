@@ -8,13 +8,14 @@ import os
 import subprocess
 import sys
 
-from run_e2e import ROOT
+from run_e2e import MAIN_TITLE, ROOT, free_port
 
 sys.path.insert(0, str(ROOT / "tools" / "demo"))
 import seed  # noqa: E402
 
 
 PRESENT = "Yes"
+IDM_OTHER_WINDOWS, IDM_THIS_PC = 105, 106
 # The demo store's package that no driver uses: a byte off its published INF.
 STORE_ONLY = [p[0] for p in seed.pop.PACKAGES if p[4]]
 
@@ -111,6 +112,46 @@ def run_offline_steps(s):
         after = {p: p.stat().st_mtime_ns for p in root.rglob("*")}
         s.expect(after == before, "the offline Windows' disk changed")
 
+    def window_shows_the_other_windows():
+        """File, Back up another Windows...: its list and the caption naming it; Backup refuses a
+        folder on its drive and asks again; File, Back up this PC shows this PC's again. The folder
+        browser under Wine offers only the drives its mount manager knew at the start, so the
+        other Windows is a folder of C: here (the backup itself is the host tests')."""
+        other = drive_c / "e2e-other-windows"
+        os.symlink(root, other)
+        try:
+            s.set_proxy(free_port())
+            s.start_app()
+            s.expect(s.find(MAIN_TITLE), f"no main window; windows: {s.windows()}")
+            s.auto_("command", MAIN_TITLE, IDM_OTHER_WINDOWS)
+            s.expect(s.find("Browse for Folder"), f"no folder browser; windows: {s.windows()}")
+            s.auto_("browse", "Browse for Folder", "C:\\e2e-other-windows")
+            s.answer("Browse for Folder", "OK")
+            title = (f"{MAIN_TITLE} - drivers of C:\\e2e-other-windows\\Windows, build {seed.OFFLINE_BUILD}, "
+                     f"{'amd64' if arch == 'AMD64' else 'x86'}")
+            box = s.dialog_text("Back up another Windows") if s.find("Back up another Windows", 0) else ""
+            s.expect(s.find(title), f"no caption {title!r}; windows: {s.windows()}; {box}")
+            rows = [l.split("\t") for l in s.auto_("list", title)[1].splitlines() if l]
+            s.expect([r[1:5] for r in rows] == [r[:4] for r in listed("/offline", drive)[1:]],
+                     f"the window's rows {rows}")
+            s.expect(all(r[10] != PRESENT for r in rows), f"a present device in the other Windows: {rows}")
+            s.auto_("check", title, 0, 1)
+            s.auto_("press", title, "Backup")
+            s.answer("Install", "OK")
+            s.expect(s.find("Browse for Folder"), f"no folder browser; windows: {s.windows()}")
+            s.auto_("browse", "Browse for Folder", "C:\\e2e-other-windows")
+            s.answer("Browse for Folder", "OK")
+            s.answer("Backup", "OK", "The backup cannot go to C:, the drive of C:\\e2e-other-windows\\Windows")
+            s.expect(s.find("Browse for Folder"), f"not asked again; windows: {s.windows()}")
+            s.answer("Browse for Folder", "Cancel")
+            s.expect(not (root / "Zorvane").exists(), "a backup was written to the other Windows' disk")
+            s.auto_("command", title, IDM_THIS_PC)
+            s.expect(s.find(MAIN_TITLE), f"this PC's caption did not come back; windows: {s.windows()}")
+            s.expect([r[1:5] for r in s.rows()] == [r[:4] for r in listed()[1:]], "this PC's list did not come back")
+            s.stop_app()
+        finally:
+            os.unlink(other)
+
     def a_broken_hive_ends_with_a_message():
         hive = root / "windows" / "system32" / "config" / "SYSTEM"
         whole = hive.read_bytes()
@@ -130,6 +171,8 @@ def run_offline_steps(s):
              list_is_the_live_one),
             ("/backup /offline gives the live backup's tree byte for byte and its report rows, writing nothing "
              "there", backup_is_the_live_one),
+            ("the window's File, Back up another Windows...: its list and caption, no backup on its drive, "
+             "this PC again", window_shows_the_other_windows),
             ("/backup /offline of a cut SYSTEM hive: code 3, nothing written", a_broken_hive_ends_with_a_message),
         ]:
             s.step(name, fn)

@@ -1,6 +1,8 @@
 // /list /offline under Wine: the hives read through the real file calls from a Windows folder
 // of the prefix's temporary folder, the names converted by the real code page, and nothing
 // on that "other disk" changed.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -69,6 +71,32 @@ TEST_F(OfflineListWine, ACutHiveEndsWithCodeThree) {
     EXPECT_EQ(run((root / "Windows").string()), cli::kExitNothingDone);
     EXPECT_NE(console.err.find("is cut short (truncated)"), std::string::npos) << console.err;
     EXPECT_TRUE(console.out.empty());
+}
+
+// A program holding a hive open for writing (a tool that has it open) does not keep it from
+// being read; one holding it wholly to itself does, and the message names the hive and why.
+TEST_F(OfflineListWine, AHiveHeldOpenForWritingIsStillRead) {
+    place("SYSTEM", Bytes(fs::path(ZV_TEST_HIVES) / "SYSTEM"));
+    place("DRIVERS", Bytes(fs::path(ZV_TEST_HIVES) / "DRIVERS"));
+    const std::string hive = (root / "Windows" / "System32" / "config" / "SYSTEM").string();
+    HANDLE writer = ::CreateFileA(hive.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(run(root.string()), cli::kExitDone) << console.err;
+    EXPECT_NE(console.out.find("Pixelwerk GX,Display adapters,Pixelwerk,"), std::string::npos) << console.out;
+    ::CloseHandle(writer);
+
+    console.out.clear();
+    console.err.clear();
+    HANDLE alone = ::CreateFileA(hive.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(alone, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(run(root.string()), cli::kExitNothingDone);
+    EXPECT_NE(console.err.find("SYSTEM cannot be read (Windows error 32): another program holds it open"),
+              std::string::npos)
+        << console.err;
+    EXPECT_TRUE(console.out.empty());
+    ::CloseHandle(alone);
 }
 
 }  // namespace

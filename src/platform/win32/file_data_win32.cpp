@@ -14,11 +14,14 @@
 namespace zv::win32 {
 namespace {
 
+// Read-only and shared for writing too: a file another program has open for writing (another
+// Windows' hive a tool holds, a log) is still read, as the hashed copy reads its source.
 class File {
 public:
     explicit File(const std::string& path)
-        : m_h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+        : m_h(::CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
     [[nodiscard]] bool ok() const { return static_cast<bool>(m_h); }
     [[nodiscard]] HANDLE get() const { return m_h.get(); }
 

@@ -37,6 +37,9 @@ HMENU BuildMenu() {
     AppendMenuA(file, MF_STRING, IDM_BACKUP, "&Backup");
     AppendMenuA(file, MF_STRING, IDM_RESTORE, "&Restore from backup...\tCtrl+R");
     AppendMenuA(file, MF_STRING, IDM_VERIFY, "&Verify backup...");
+    AppendMenuA(file, MF_STRING, IDM_OTHER_WINDOWS, "Back up &another Windows...");
+    // Only while another Windows' drivers are shown.
+    AppendMenuA(file, MF_STRING | MF_GRAYED, IDM_THIS_PC, "Back up this &PC");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, IDM_EXIT, "E&xit");
     HMENU about = CreatePopupMenu();
@@ -274,6 +277,17 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             case IDM_EXIT: dispatch([&] { m_logic->mnuExit_Click(); }); break;
             case IDM_RESTORE: dispatch([&] { m_logic->mnuRestore_Click(); }); break;
             case IDM_VERIFY: dispatch([&] { m_logic->mnuVerify_Click(); }); break;
+            case IDM_OTHER_WINDOWS:
+            case IDM_THIS_PC:
+                dispatch([&] {
+                    if (id == IDM_OTHER_WINDOWS)
+                        m_logic->mnuBackupOtherWindows_Click();
+                    else
+                        m_logic->mnuBackupThisPc_Click();
+                });
+                EnableMenuItem(m_menu, IDM_THIS_PC,
+                               MF_BYCOMMAND | (m_logic->otherWindows().empty() ? MF_GRAYED : MF_ENABLED));
+                break;
             case IDM_ABOUT_ZORVANE: dispatch([&] { m_logic->mnuAboutZorvane_Click(); }); break;
             case IDM_LIST_THIS_PC:
             case IDM_LIST_SELECT_ALL:
