@@ -31,5 +31,15 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
         as_root apt-get update -qq && break
         [ "$attempt" -lt 3 ] && sleep 20
     done
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    install() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null; }
+    if ! install "${missing[@]}"; then
+        # The 32-bit packages come from lists of their own, which a mirror may serve out of step
+        # with the 64-bit ones for a while. Without them the 64-bit program is still tested, and
+        # the test command says that the 32-bit one was not run and why.
+        native=()
+        for p in "${missing[@]}"; do [[ "$p" == *:i386 ]] || native+=("$p"); done
+        [ ${#native[@]} -lt ${#missing[@]} ] || exit 1
+        echo "The 32-bit packages could not be installed; installing the others." >&2
+        [ ${#native[@]} -eq 0 ] || install "${native[@]}"
+    fi
 fi

@@ -46,6 +46,9 @@ for arch in i686 x86_64; do
         if [ -n "${ZV_NO_I386:-}" ]; then
             summary+=("i686: skipped, ZV_NO_I386 is set (treated as a machine that cannot run 32-bit programs)")
             not_run="ZV_NO_I386 is set"
+        elif [ ! -x /usr/lib/wine/wine ]; then
+            summary+=("i686: skipped, 32-bit Wine is not installed (its packages could not be installed)")
+            not_run="32-bit Wine is not installed"
         else
             summary+=("i686: skipped, this machine cannot run 32-bit programs")
             not_run="this machine cannot run 32-bit programs"
