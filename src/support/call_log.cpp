@@ -36,6 +36,7 @@ public:
           data(log, real.data),
           setup(log, real.setup),
           devices(log, real.devices),
+          signatures(log, real.signatures),
           console(log, console) {}
 
     struct Registry final : IRegistry {
@@ -215,6 +216,17 @@ public:
         IDevices& real;
     };
 
+    struct Signatures final : ISignatures {
+        Signatures(CallLog& l, ISignatures& r) : log(l), real(r) {}
+        bool ReadSignature(const std::string& path, SignedFileKind kind, SignatureRecord* record,
+                           Dword* error) override {
+            Timed t(log, "ReadSignature");
+            return real.ReadSignature(path, kind, record, error);
+        }
+        CallLog& log;
+        ISignatures& real;
+    };
+
     struct Console final : IConsole {
         Console(CallLog& l, IConsole& r) : log(l), real(r) {}
         std::u16string CommandLine() override { return real.CommandLine(); }
@@ -238,6 +250,7 @@ public:
     Data data;
     Setup setup;
     Devices devices;
+    Signatures signatures;
     Console console;
 };
 
@@ -254,7 +267,7 @@ CallLog::CallLog(const Platform& real, IConsole& console)
                  m_wrappers->data,
                  real.locale,
                  m_wrappers->devices,
-                 real.signatures} {}
+                 m_wrappers->signatures} {}
 
 CallLog::~CallLog() = default;
 
