@@ -18,16 +18,19 @@ constexpr const char* kPrompt = "Select the folder where it will be Backup done.
 
 // Waits for the browser dialog, checks its prompt, and clicks the button. The shell and
 // the window's DLLs load with the first browser, which on a busy machine has taken over a
-// minute in a new Wine session: it waits up to 200 s, within the test's time limit.
+// minute in a new Wine session. A click that comes while the dialog is still being set up
+// can be lost, so it clicks once the dialog is shown and again while it stays.
 void Answer(int button, std::atomic<bool>* promptSeen) {
+    bool clicked = false;
     for (int i = 0; i < 4000; ++i) {
         HWND dialog = ::FindWindowA("#32770", "Browse for Folder");
-        if (dialog) {
+        if (!dialog && clicked) return;
+        if (dialog && ::IsWindowVisible(dialog)) {
             char text[256] = {};
             ::GetDlgItemTextA(dialog, 14146, text, sizeof text);
-            *promptSeen = std::string(text) == kPrompt;
+            if (std::string(text) == kPrompt) *promptSeen = true;
             ::SendMessageA(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-            return;
+            clicked = true;
         }
         ::Sleep(50);
     }
