@@ -136,7 +136,9 @@ class Suite:
         return "\n".join(texts).replace("\\r\\n", "\n").replace("\\n", "\n")
 
     def answer(self, title, button, expect_text=None):
-        self.expect(self.find(title), f"no '{title}' box appeared; windows: {self.windows()}")
+        # A box is found as soon as it shows: the long wait only bounds one that never does. A
+        # folder browser busy reading its tree has taken over 15 s to answer for its title.
+        self.expect(self.find(title, 45000), f"no '{title}' box appeared; windows: {self.windows()}")
         if expect_text is not None:
             text = self.dialog_text(title)
             self.expect(expect_text in text, f"'{title}' box says {text!r}, expected {expect_text!r}")
