@@ -84,6 +84,7 @@ void BackupPipeline::start(const std::string& root, const WindowsFolders& folder
 void BackupPipeline::beginDriver(const DriverRecord& driver) {
     m_result.drivers.push_back(DriverResult{driver, "", {}, false, std::nullopt});
     m_inDriver = true;
+    m_heads.clear();
 }
 
 void BackupPipeline::setDriverFolder(const std::string& folder) {
@@ -100,10 +101,14 @@ void BackupPipeline::record(const std::string& from, const std::string& to, cons
     // An empty INF name from the registry copies to the folder itself: no file to list.
     if (to.empty() || to.back() == '\\') return;
     DriverResult& d = current();
-    const std::string prefix = d.folder + "\\";
-    std::string rel = to;
-    if (!d.folder.empty() && to.size() > prefix.size() && EqualsNoCase(to.substr(0, prefix.size()), prefix))
-        rel = to.substr(prefix.size());
+    const std::string rel = nameInFolder(to);
+    // A copy that was not made again leaves the target as the run's last copy there wrote
+    // it, and whatever head was kept of that; a failed one leaves none to trust.
+    const bool madeAgain = copy.size == 0 || !copy.head.empty();
+    if (!copy.ok || (madeAgain && copy.head.size() != std::min<std::uint64_t>(copy.size, kCopyHeadBytes)))
+        m_heads.erase(ToLower(rel));
+    else if (madeAgain)
+        m_heads[ToLower(rel)] = {copy.head, copy.size};
     auto it = std::find_if(d.files.begin(), d.files.end(),
                            [&](const FileResult& f) { return EqualsNoCase(f.file, rel); });
     if (it == d.files.end()) it = d.files.insert(d.files.end(), FileNamed(rel, FileOutcome::Copied));
@@ -168,7 +173,10 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         // sections of any length. One that cannot be read names nothing.
         InfFile inf;
         Dword error = 0;
-        const bool readable = ReadInf(m_env, infCopy, &inf, &error);
+        // The copy's bytes as they were written, when the copy kept them all.
+        const std::string* copied = headOf(nameInFolder(infCopy), true);
+        const bool readable =
+            copied ? (inf = ParseInf(*copied, m_env.os.locale), true) : ReadInf(m_env, infCopy, &inf, &error);
         bool package = false;
         if (m_finder && IsPlainName(d.driver.infName)) {
             const std::string folder = m_finder->find(m_folders.inf + d.driver.infName);
@@ -192,7 +200,10 @@ void BackupPipeline::endDriver(const std::string& infCopy) {
         const bool known = readable && IsPlainName(d.driver.infName) &&
                            signing::PackageOf(
                                m_env, inf, d.folder, target,
-                               [&](const std::string& name) { return written(name); }, &signedPackage);
+                               [&](const std::string& name) {
+                                   return signing::FolderFile{written(name), headOf(name, false)};
+                               },
+                               &signedPackage);
         d.forecast = signing::ForecastOrUnknown(known, signedPackage, target);
     } catch (...) {
         // Nothing above raises by design; should it, the driver says so and the run goes on.
@@ -231,6 +242,20 @@ void BackupPipeline::storeOnly() {
         if (m_options.onDriver)
             m_options.onDriver(m_result.drivers.back(), static_cast<long>(m_result.drivers.size()), m_ticked);
     }
+}
+
+std::string BackupPipeline::nameInFolder(const std::string& path) {
+    const std::string& folder = current().folder;
+    const std::string prefix = folder + "\\";
+    if (!folder.empty() && path.size() > prefix.size() && EqualsNoCase(path.substr(0, prefix.size()), prefix))
+        return path.substr(prefix.size());
+    return path;
+}
+
+const std::string* BackupPipeline::headOf(const std::string& file, bool whole) const {
+    const auto it = m_heads.find(ToLower(file));
+    if (it == m_heads.end() || (whole && it->second.first.size() != it->second.second)) return nullptr;
+    return &it->second.first;
 }
 
 bool BackupPipeline::written(const std::string& file) const {
@@ -352,6 +377,7 @@ void BackupPipeline::notFound(const InfFile& inf) {
 void BackupPipeline::closeDriver() {
     if (!m_inDriver) return;
     m_inDriver = false;
+    m_heads.clear();
     std::vector<FileResult>& files = current().files;
     const auto firstMissing = std::stable_partition(
         files.begin(), files.end(), [](const FileResult& f) { return f.outcome != FileOutcome::NotFound; });

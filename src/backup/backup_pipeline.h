@@ -8,9 +8,12 @@
 //
 // Only the numbered copies raise (the run's failure path is theirs). Everything else here
 // records its failures for the driver and lets the run go on.
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backup/backup_result.h"
@@ -72,6 +75,10 @@ private:
     void copyAddition(const std::string& from, const std::string& to);
     void copyPackage(const std::string& from, const std::string& to, int depth);
     [[nodiscard]] bool written(const std::string& file) const;
+    // The first bytes of a file the current driver's copies wrote, by its name in the
+    // driver folder; nullptr when they are not known. whole: only when they are all of it.
+    [[nodiscard]] const std::string* headOf(const std::string& file, bool whole) const;
+    [[nodiscard]] std::string nameInFolder(const std::string& path);
     bool catalogFromStore(const std::vector<std::string>& names, const std::string& file);
     void catalogUnderItsName(const InfFile& inf);
     void sourcesWithoutPackage(const InfFile& inf);
@@ -89,6 +96,8 @@ private:
     std::unique_ptr<PackageFinder> m_finder;
     long m_ticked = 0;
     bool m_inDriver = false;
+    // By lower-cased name in the driver folder: what the last copy there began with, and its size.
+    std::map<std::string, std::pair<std::string, std::uint64_t>> m_heads;
     BackupResult m_result;
 };
 

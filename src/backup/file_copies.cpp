@@ -68,9 +68,10 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
     // What was asked of the target's folder while the copy was prepared is out of date now.
     if (m_profile) m_profile->written(to);
     if (m_folders) m_folders->written(to);
-    if (result.ok)
+    if (result.ok) {
         m_made[key] = Made{ToLower(from), result};
-    else
+        m_made[key].result.head.clear();
+    } else
         m_made.erase(key);  // what the target holds now is not known
     return result;
 }
@@ -79,7 +80,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
 CopyResult RunCopies::copyOnce(const std::string& from, const std::string& to) {
     CopyResult r;
     RedirectionOff off(m_env.os.files);
-    r.ok = m_env.os.data.CopyFileHashed(from, to, &r.size, &r.sha256);
+    r.ok = m_env.os.data.CopyFileHashed(from, to, &r.size, &r.sha256, &r.head);
     if (!r.ok) r.error = m_env.os.data.GetLastError();
     return r;
 }

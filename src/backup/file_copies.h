@@ -21,6 +21,9 @@ struct CopyResult {
     Dword error = 0;  // the Windows error of a failed copy
     std::uint64_t size = 0;
     std::string sha256;
+    // The first bytes written (IFileData's head); empty when this copy wrote nothing, its
+    // target holding what an earlier copy of the run wrote.
+    std::string head;
 };
 
 // How a copy treats its target.

@@ -1,12 +1,15 @@
 #pragma once
 // Reading a file's bytes, hashing them and copying them with their hash, in the
 // platform's terms. Each failing call leaves its error for GetLastError().
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "platform/types.h"
 
 namespace zv {
+
+inline constexpr std::size_t kCopyHeadBytes = std::size_t{64} << 10;
 
 class IFileData {
 public:
@@ -20,9 +23,11 @@ public:
     // the target takes the source's attributes and last-write time; a read-only or hidden
     // target is refused), reading the source once, and gives the size and SHA-256 (64
     // lower-case hex digits) of the bytes written. On failure a target it began to write is
-    // removed, and size and sha256hex are unchanged.
+    // removed, and size, sha256hex and head are unchanged. head, when given, gets the first
+    // kCopyHeadBytes written (the whole file when it is no larger), so a caller that looks
+    // into what it copied need not open the copy again.
     virtual bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                                std::string* sha256hex) = 0;
+                                std::string* sha256hex, std::string* head) = 0;
 };
 
 }  // namespace zv

@@ -6,6 +6,7 @@
 #include "format/folder_names.h"
 #include "format/inf_reader.h"
 #include "support/redirection.h"
+#include "support/signature_head.h"
 #include "support/text.h"
 
 namespace zv::signing {
@@ -43,7 +44,12 @@ std::vector<std::string> InstallSections(const InfFile& inf) {
 
 }  // namespace
 
-bool ReadSigned(Env& env, const std::string& path, SignedFileKind kind, std::optional<SignatureRecord>* out) {
+bool ReadSigned(Env& env, const std::string& path, SignedFileKind kind, std::optional<SignatureRecord>* out,
+                const std::string* head) {
+    if (head && !MayHoldSignature(*head, kind)) {
+        out->reset();
+        return true;
+    }
     // A 32-bit program on 64-bit Windows would read SysWOW64's copies.
     RedirectionOff off(env.os.files);
     SignatureRecord record;
@@ -87,7 +93,7 @@ std::vector<Architecture> ArchitecturesOf(const InfFile& inf) {
 }
 
 bool PackageOf(Env& env, const InfFile& inf, const std::string& folder, const Target& target,
-               const std::function<bool(const std::string& name)>& holds, Package* package) {
+               const std::function<FolderFile(const std::string& name)>& lookup, Package* package) {
     // A backup of the 32-bit build in the system folder must not see SysWOW64 instead.
     RedirectionOff off(env.os.files);
     const std::string arch = ArchitectureName(target.architecture);
@@ -95,14 +101,17 @@ bool PackageOf(Env& env, const InfFile& inf, const std::string& folder, const Ta
     package->architectures = ArchitecturesOf(inf);
     bool readable = true;
     const std::string catalog = CatalogFileOf(inf, arch);
-    if (IsPlainName(catalog) && holds(catalog))
-        readable = ReadSigned(env, folder + "\\" + catalog, SignedFileKind::kCatalog, &package->catalog);
+    if (IsPlainName(catalog)) {
+        if (const FolderFile f = lookup(catalog); f.present)
+            readable =
+                ReadSigned(env, folder + "\\" + catalog, SignedFileKind::kCatalog, &package->catalog, f.head);
+    }
     for (const std::string& name : SourceDisksFilesOf(inf, arch)) {
         if (!EndsWithNoCase(name, ".sys") || !IsPlainName(name)) continue;
         std::optional<SignatureRecord> embedded;
-        if (holds(name))
-            readable =
-                ReadSigned(env, folder + "\\" + name, SignedFileKind::kEmbedded, &embedded) && readable;
+        if (const FolderFile f = lookup(name); f.present)
+            readable = ReadSigned(env, folder + "\\" + name, SignedFileKind::kEmbedded, &embedded, f.head) &&
+                       readable;
         package->kernelFiles.push_back(std::move(embedded));
     }
     return readable;
@@ -117,7 +126,7 @@ bool ReadBackedUpPackage(Env& env, const std::string& folder, const std::string&
     return PackageOf(
         env, inf, folder, target,
         [&](const std::string& name) {
-            return env.os.files.GetFileAttributes(folder + "\\" + name) != kInvalidFileAttributes;
+            return FolderFile{env.os.files.GetFileAttributes(folder + "\\" + name) != kInvalidFileAttributes};
         },
         package);
 }

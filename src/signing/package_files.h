@@ -26,9 +26,10 @@ namespace zv::signing {
 [[nodiscard]] std::vector<Architecture> ArchitecturesOf(const InfFile& inf);
 
 // The file's signature through the platform's seam: the record, nullopt when it holds none;
-// false when it cannot be read.
+// false when it cannot be read. head, when given, is the file's start as just written: a
+// file it proves unsigned is not opened.
 [[nodiscard]] bool ReadSigned(Env& env, const std::string& path, SignedFileKind kind,
-                              std::optional<SignatureRecord>* out);
+                              std::optional<SignatureRecord>* out, const std::string* head = nullptr);
 
 // The package a backed-up driver folder holds: its INF, the catalog the INF names and the
 // .sys files it names, each as copied into the folder; sections are read for the target's
@@ -36,10 +37,18 @@ namespace zv::signing {
 [[nodiscard]] bool ReadBackedUpPackage(Env& env, const std::string& folder, const std::string& infName,
                                        const Target& target, Package* package);
 
-// The same from an INF already read, for a folder that holds what holds(name) says: a run
-// that has just written the folder knows without asking.
+// What a caller knows of a file of the folder: whether it is there and, when the caller has
+// just written it, its first bytes (nullptr: not known).
+struct FolderFile {
+    bool present = false;
+    const std::string* head = nullptr;
+};
+
+// The same from an INF already read, for a folder whose files lookup(name) tells: a run that
+// has just written the folder knows without asking.
 [[nodiscard]] bool PackageOf(Env& env, const InfFile& inf, const std::string& folder, const Target& target,
-                             const std::function<bool(const std::string& name)>& holds, Package* package);
+                             const std::function<FolderFile(const std::string& name)>& lookup,
+                             Package* package);
 
 // A package's forecast on the target, or unknown when it could not be read.
 [[nodiscard]] Forecast ForecastOrUnknown(bool readable, const Package& package, const Target& target);

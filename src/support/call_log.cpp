@@ -169,9 +169,9 @@ public:
             return real.Sha256File(path, hex);
         }
         bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                            std::string* sha256hex) override {
+                            std::string* sha256hex, std::string* head) override {
             Timed t(log, "CopyFileHashed");
-            return real.CopyFileHashed(from, to, size, sha256hex);
+            return real.CopyFileHashed(from, to, size, sha256hex, head);
         }
         CallLog& log;
         IFileData& real;

@@ -62,7 +62,7 @@ TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
 }
 
 // The hashed copy ends as CopyFileA(from, to, FALSE) ends (result, error, the target's bytes,
-// attributes and time), and its size and hash are those of the bytes written.
+// attributes and time), and its size, hash and head are those of the bytes written.
 TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
     const std::string big = Pattern((5u << 20) + 17);  // many chunks, the last one short
     const struct {
@@ -108,14 +108,16 @@ TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
             Outcome o{};
             if (hashed) {
                 std::uint64_t size = 99;
-                std::string hex = "unchanged";
-                o.ok = fx->data().CopyFileHashed(from, to, &size, &hex);
+                std::string hex = "unchanged", head = "unchanged";
+                o.ok = fx->data().CopyFileHashed(from, to, &size, &hex, &head);
                 if (o.ok) {
                     EXPECT_EQ(size, bytes.size());
                     EXPECT_EQ(hex, Sha256Hex(bytes));
+                    EXPECT_TRUE(head == bytes.substr(0, kCopyHeadBytes)) << head.size() << " bytes";
                 } else {
                     EXPECT_EQ(size, 99u);
                     EXPECT_EQ(hex, "unchanged");
+                    EXPECT_EQ(head, "unchanged");
                 }
                 o.error = o.ok ? 0 : fx->data().GetLastError();
             } else {

@@ -2,6 +2,7 @@
 // kept at once, before a close can overwrite them.
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -83,7 +84,8 @@ bool WriteAll(HANDLE dst, const BYTE* data, DWORD size) {
 // GetLastError(). A second thread hashing the chunks read was measured under Wine on two
 // processors: no faster with the other one idle, and much slower with it busy, the
 // hand-overs costing what they save.
-bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* written, std::string* hex) {
+bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* written, std::string* hex,
+               std::string* head) {
     Sha256 hash;
     for (;;) {
         DWORD n = 0;
@@ -91,6 +93,9 @@ bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* 
         if (n == 0) break;
         hash.update(chunk.data(), n);
         if (!WriteAll(dst, chunk.data(), n)) return false;
+        if (head && head->size() < kCopyHeadBytes)
+            head->append(reinterpret_cast<const char*>(chunk.data()),
+                         std::min<std::size_t>(n, kCopyHeadBytes - head->size()));
         *written += n;
     }
     *hex = hash.finalHex();
@@ -138,7 +143,7 @@ public:
     }
 
     bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                        std::string* sha256hex) override {
+                        std::string* sha256hex, std::string* head) override {
         // Shared as CopyFileA shares its source, so a file another program has open can be copied.
         UniqueFile src(::CreateFileA(from.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -158,10 +163,10 @@ public:
                                      attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!dst) return keep();
         std::uint64_t written = 0;
-        std::string hex;
+        std::string hex, firstBytes;
         const std::lock_guard lock(m_copying);
         if (m_chunk.empty()) m_chunk.resize(kChunk);
-        if (!CopyBytes(src.get(), dst.get(), m_chunk, &written, &hex) ||
+        if (!CopyBytes(src.get(), dst.get(), m_chunk, &written, &hex, head ? &firstBytes : nullptr) ||
             !::SetFileTime(dst.get(), nullptr, nullptr, &lastWrite) || !::CloseHandle(dst.release())) {
             keep();
             dst = UniqueFile();
@@ -172,6 +177,7 @@ public:
         }
         *size = written;
         *sha256hex = std::move(hex);
+        if (head) *head = std::move(firstBytes);
         return true;
     }
 

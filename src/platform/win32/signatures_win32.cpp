@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/signatures.h"
@@ -17,6 +18,7 @@
 #include "platform/win32/factories.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
+#include "support/signature_head.h"
 
 namespace zv::win32 {
 namespace {
@@ -107,28 +109,11 @@ CertificateRecord Record(PCCERT_CONTEXT cert, bool leaf) {
     return r;
 }
 
-// A PKCS#7 message in DER starts with a SEQUENCE; a PE file carries an embedded one only
-// when its security directory (data directory 4) is not empty. Anything else is no match.
 bool MayHoldSignature(HANDLE file, SignedFileKind kind) {
-    unsigned char head[4096] = {};
+    char head[kSignatureHeadBytes];
     DWORD got = 0;
-    if (!::ReadFile(file, head, sizeof head, &got, nullptr) || got == 0) return true;  // let crypt32 say
-    if (kind == SignedFileKind::kCatalog) return head[0] == 0x30;
-    if (got < 0x40 || head[0] != 'M' || head[1] != 'Z') return false;
-    DWORD pe = 0;
-    std::memcpy(&pe, head + 0x3C, sizeof pe);
-    if (pe > got - 24 || std::memcmp(head + pe, "PE\0\0", 4) != 0) return true;  // beyond the head
-    WORD magic = 0;
-    const DWORD optional = pe + 24;
-    if (optional + 2 > got) return true;
-    std::memcpy(&magic, head + optional, sizeof magic);
-    // The data directories start at 96 (PE32) or 112 (PE32+) bytes into the optional header.
-    const DWORD directories = optional + (magic == 0x20B ? 112 : 96);
-    const DWORD security = directories + 4 * 8;
-    if (security + 8 > got) return true;
-    DWORD size = 0;
-    std::memcpy(&size, head + security + 4, sizeof size);
-    return size != 0;
+    if (!::ReadFile(file, head, sizeof head, &got, nullptr)) return true;  // let crypt32 say
+    return zv::MayHoldSignature(std::string_view(head, got), kind);
 }
 
 class Win32Signatures final : public ISignatures {

@@ -66,8 +66,9 @@ struct Machine {
         file(kSys + "\\drivers\\" + sys, embedded, SignedFileKind::kEmbedded);
     }
     void file(const std::string& path, const std::string& generated, SignedFileKind kind) {
-        p.files.addFile(path, "bytes of " + path);
-        if (!generated.empty()) signatures.addMessage("bytes of " + path, kind, Generated(generated));
+        const std::string bytes = fakes::SignedLooking(kind, "bytes of " + path);
+        p.files.addFile(path, bytes);
+        if (!generated.empty()) signatures.addMessage(bytes, kind, Generated(generated));
     }
     void thisWindows(const std::string& build, bool secureBoot) {
         const std::string version = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
