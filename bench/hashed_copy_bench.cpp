@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
                 std::uint64_t size = 0;
                 std::string hex;
                 const bool ok = side == 0   ? ::CopyFileA(p.from.c_str(), to.c_str(), FALSE) != 0
-                                : side == 1 ? data->CopyFileHashed(p.from, to, &size, &hex, nullptr)
+                                : side == 1 ? data->CopyFileHashed(p.from, to, &size, &hex, nullptr, 0)
                                             : BareCopy(p.from, to, side == 3, &size);
                 if (!ok) std::fprintf(stderr, "%s: error %lu\n", p.from.c_str(), ::GetLastError());
                 total += size;

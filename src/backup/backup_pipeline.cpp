@@ -105,7 +105,7 @@ void BackupPipeline::record(const std::string& from, const std::string& to, cons
     // A copy that was not made again leaves the target as the run's last copy there wrote
     // it, and whatever head was kept of that; a failed one leaves none to trust.
     const bool madeAgain = copy.size == 0 || !copy.head.empty();
-    if (!copy.ok || (madeAgain && copy.head.size() != std::min<std::uint64_t>(copy.size, kCopyHeadBytes)))
+    if (!copy.ok || (madeAgain && copy.head.size() != std::min<std::uint64_t>(copy.size, HeadBytesFor(to))))
         m_heads.erase(ToLower(rel));
     else if (madeAgain)
         m_heads[ToLower(rel)] = {copy.head, copy.size};

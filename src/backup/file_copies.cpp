@@ -2,6 +2,7 @@
 
 #include "backup/backup_files.h"
 #include "support/paths.h"
+#include "support/signature_head.h"
 #include "support/text.h"
 
 namespace zv::backup {
@@ -10,6 +11,10 @@ namespace {
 constexpr std::size_t kShortPathLimit = 248;
 
 }  // namespace
+
+std::size_t HeadBytesFor(const std::string& target) {
+    return EndsWithNoCase(target, ".inf") ? std::size_t{64} << 10 : kSignatureHeadBytes;
+}
 
 std::string LongPath(const std::string& path) {
     const bool full = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
@@ -68,10 +73,9 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
     // What was asked of the target's folder while the copy was prepared is out of date now.
     if (m_profile) m_profile->written(to);
     if (m_folders) m_folders->written(to);
-    if (result.ok) {
-        m_made[key] = Made{ToLower(from), result};
-        m_made[key].result.head.clear();
-    } else
+    if (result.ok)
+        m_made[key] = Made{ToLower(from), CopyResult{true, 0, result.size, result.sha256, {}}};
+    else
         m_made.erase(key);  // what the target holds now is not known
     return result;
 }
@@ -80,7 +84,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
 CopyResult RunCopies::copyOnce(const std::string& from, const std::string& to) {
     CopyResult r;
     RedirectionOff off(m_env.os.files);
-    r.ok = m_env.os.data.CopyFileHashed(from, to, &r.size, &r.sha256, &r.head);
+    r.ok = m_env.os.data.CopyFileHashed(from, to, &r.size, &r.sha256, &r.head, HeadBytesFor(to));
     if (!r.ok) r.error = m_env.os.data.GetLastError();
     return r;
 }

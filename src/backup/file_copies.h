@@ -5,6 +5,7 @@
 // any copy once the window has waited long enough, run off the window's thread while it
 // keeps processing messages.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -21,10 +22,15 @@ struct CopyResult {
     Dword error = 0;  // the Windows error of a failed copy
     std::uint64_t size = 0;
     std::string sha256;
-    // The first bytes written (IFileData's head); empty when this copy wrote nothing, its
+    // The first HeadBytesFor(target) bytes written; empty when this copy wrote nothing, its
     // target holding what an earlier copy of the run wrote.
     std::string head;
 };
+
+// What a copy keeps of the bytes it wrote: an INF whole up to 64 KB, so that the run parses
+// it without reading it back, and of any other file as much as tells whether it can hold a
+// signature. Kept small, as the heap of the process pays for every larger block.
+[[nodiscard]] std::size_t HeadBytesFor(const std::string& target);
 
 // How a copy treats its target.
 enum class CopyKind {

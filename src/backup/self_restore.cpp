@@ -87,7 +87,7 @@ SelfRestore WriteSelfRestore(Env& env, const std::string& root) {
             // Wine's CopyFileA leaves the part it wrote under the program's name.
             std::uint64_t size = 0;
             std::string sha256;
-            if (!env.os.data.CopyFileHashed(program, copy, &size, &sha256, nullptr))
+            if (!env.os.data.CopyFileHashed(program, copy, &size, &sha256, nullptr, 0))
                 fail(kProgramCopyName, ErrorOf(env, env.os.data.GetLastError()));
         }
         const std::string script = root + "\\" + kRestoreScriptName;

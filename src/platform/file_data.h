@@ -9,8 +9,6 @@
 
 namespace zv {
 
-inline constexpr std::size_t kCopyHeadBytes = std::size_t{64} << 10;
-
 class IFileData {
 public:
     virtual ~IFileData() = default;
@@ -24,10 +22,10 @@ public:
     // target is refused), reading the source once, and gives the size and SHA-256 (64
     // lower-case hex digits) of the bytes written. On failure a target it began to write is
     // removed, and size, sha256hex and head are unchanged. head, when given, gets the first
-    // kCopyHeadBytes written (the whole file when it is no larger), so a caller that looks
-    // into what it copied need not open the copy again.
+    // headBytes written (the whole file when it is no larger), so a caller that looks into
+    // what it copied need not open the copy again.
     virtual bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                                std::string* sha256hex, std::string* head) = 0;
+                                std::string* sha256hex, std::string* head, std::size_t headBytes) = 0;
 };
 
 }  // namespace zv

@@ -169,9 +169,9 @@ public:
             return real.Sha256File(path, hex);
         }
         bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                            std::string* sha256hex, std::string* head) override {
+                            std::string* sha256hex, std::string* head, std::size_t headBytes) override {
             Timed t(log, "CopyFileHashed");
-            return real.CopyFileHashed(from, to, size, sha256hex, head);
+            return real.CopyFileHashed(from, to, size, sha256hex, head, headBytes);
         }
         CallLog& log;
         IFileData& real;

@@ -64,7 +64,8 @@ TEST_F(FileDataContract, ReadWholeFileGivesTheBytesWithinTheLimit) {
 // The hashed copy ends as CopyFileA(from, to, FALSE) ends (result, error, the target's bytes,
 // attributes and time), and its size, hash and head are those of the bytes written.
 TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
-    const std::string big = Pattern((5u << 20) + 17);  // many chunks, the last one short
+    const std::string big = Pattern((5u << 20) + 17);   // many chunks, the last one short
+    constexpr std::size_t kHeadBytes = (1u << 20) + 3;  // more than a chunk, not a whole one
     const struct {
         const char* name;
         const char* source;  // nullptr: none
@@ -109,11 +110,11 @@ TEST_F(FileDataContract, CopyFileHashedEndsAsCopyFileDoes) {
             if (hashed) {
                 std::uint64_t size = 99;
                 std::string hex = "unchanged", head = "unchanged";
-                o.ok = fx->data().CopyFileHashed(from, to, &size, &hex, &head);
+                o.ok = fx->data().CopyFileHashed(from, to, &size, &hex, &head, kHeadBytes);
                 if (o.ok) {
                     EXPECT_EQ(size, bytes.size());
                     EXPECT_EQ(hex, Sha256Hex(bytes));
-                    EXPECT_TRUE(head == bytes.substr(0, kCopyHeadBytes)) << head.size() << " bytes";
+                    EXPECT_TRUE(head == bytes.substr(0, kHeadBytes)) << head.size() << " bytes";
                 } else {
                     EXPECT_EQ(size, 99u);
                     EXPECT_EQ(hex, "unchanged");

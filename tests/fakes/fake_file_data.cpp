@@ -62,7 +62,7 @@ bool FakeFileData::Sha256File(const std::string& path, std::string* hex) {
 }
 
 bool FakeFileData::CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                                  std::string* sha256hex, std::string* head) {
+                                  std::string* sha256hex, std::string* head, std::size_t headBytes) {
     ++hashedCopies;
     if (m_failing.count(Upper(from))) {
         m_lastError = kErrorAccessDenied;
@@ -75,7 +75,7 @@ bool FakeFileData::CopyFileHashed(const std::string& from, const std::string& to
     const std::string written = m_files.contents(to).value_or("");
     *size = written.size();
     *sha256hex = zv::Sha256Hex(written);
-    if (head) *head = written.substr(0, kCopyHeadBytes);
+    if (head) *head = written.substr(0, headBytes);
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
     // The file system's CopyFile (its failure switches apply, and it is logged there), then
     // the hash of what landed; a source made unreadable here fails with access denied.
     bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                        std::string* sha256hex, std::string* head) override;
+                        std::string* sha256hex, std::string* head, std::size_t headBytes) override;
 
     // Reads of this path (as given, any letter case) fail with access denied.
     void failOn(const std::string& path);

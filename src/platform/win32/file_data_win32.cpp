@@ -85,7 +85,7 @@ bool WriteAll(HANDLE dst, const BYTE* data, DWORD size) {
 // processors: no faster with the other one idle, and much slower with it busy, the
 // hand-overs costing what they save.
 bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* written, std::string* hex,
-               std::string* head) {
+               std::string* head, std::size_t headBytes) {
     Sha256 hash;
     for (;;) {
         DWORD n = 0;
@@ -93,9 +93,9 @@ bool CopyBytes(HANDLE src, HANDLE dst, std::vector<BYTE>& chunk, std::uint64_t* 
         if (n == 0) break;
         hash.update(chunk.data(), n);
         if (!WriteAll(dst, chunk.data(), n)) return false;
-        if (head && head->size() < kCopyHeadBytes)
+        if (head && head->size() < headBytes)
             head->append(reinterpret_cast<const char*>(chunk.data()),
-                         std::min<std::size_t>(n, kCopyHeadBytes - head->size()));
+                         std::min<std::size_t>(n, headBytes - head->size()));
         *written += n;
     }
     *hex = hash.finalHex();
@@ -143,7 +143,7 @@ public:
     }
 
     bool CopyFileHashed(const std::string& from, const std::string& to, std::uint64_t* size,
-                        std::string* sha256hex, std::string* head) override {
+                        std::string* sha256hex, std::string* head, std::size_t headBytes) override {
         // Shared as CopyFileA shares its source, so a file another program has open can be copied.
         UniqueFile src(::CreateFileA(from.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -166,7 +166,8 @@ public:
         std::string hex, firstBytes;
         const std::lock_guard lock(m_copying);
         if (m_chunk.empty()) m_chunk.resize(kChunk);
-        if (!CopyBytes(src.get(), dst.get(), m_chunk, &written, &hex, head ? &firstBytes : nullptr) ||
+        if (!CopyBytes(src.get(), dst.get(), m_chunk, &written, &hex, head ? &firstBytes : nullptr,
+                       headBytes) ||
             !::SetFileTime(dst.get(), nullptr, nullptr, &lastWrite) || !::CloseHandle(dst.release())) {
             keep();
             dst = UniqueFile();
