@@ -4,14 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/registry_answers.h"
+
 namespace zv::hive {
 namespace {
 
 constexpr Long kErrorInvalidParameter = 87;
-
-bool IsStringType(Dword type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
-}
 
 // The names this class itself gives (the mounts, CurrentControlSet) are ASCII.
 bool SameAscii(const std::string& a, const std::string& b) {
@@ -302,29 +300,8 @@ Long HiveRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchV
     std::string bytes;
     // A value whose data is damaged is listed with none, rather than ending the listing.
     if (!DataOf(node, v.cell, &storedType, &bytes)) bytes.clear();
-    const auto size = static_cast<Dword>(bytes.size());
-    if (v.name.size() + 1 > *cchValueName) {
-        if (*cchValueName > 0) {
-            std::memcpy(valueName, v.name.data(), *cchValueName - 1);
-            valueName[*cchValueName - 1] = 0;
-        }
-        if (cbData) *cbData = size;
-        return kErrorMoreData;
-    }
-    if (data && cbData && *cbData < size) {
-        if (type) *type = storedType;
-        *cbData = size;
-        return kErrorMoreData;
-    }
-    std::memcpy(valueName, v.name.c_str(), v.name.size() + 1);
-    *cchValueName = static_cast<Dword>(v.name.size());
-    if (type) *type = storedType;
-    if (data && cbData) {
-        if (size) std::memcpy(data, bytes.data(), size);
-        if (IsStringType(storedType) && *cbData > size && size > 0 && bytes.back() != 0) data[size] = 0;
-    }
-    if (cbData) *cbData = size;
-    return kErrorSuccess;
+    return EnumValueAnswer(v.name, storedType, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                           static_cast<Dword>(bytes.size()), valueName, cchValueName, type, data, cbData);
 }
 
 Cell HiveRegistry::FindValue(const Node& node, const std::string& name) {
@@ -350,23 +327,9 @@ Long HiveRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* t
     const Cell value = FindValue(node, valueName);
     Dword storedType = kRegNone;
     std::string bytes;
-    if (value == kNoCell || !DataOf(node, value, &storedType, &bytes)) {
-        if (type) *type = kRegNone;
-        if (cbData && !data) *cbData = 0;
-        return kErrorFileNotFound;
-    }
-    if (type) *type = storedType;
-    const auto size = static_cast<Dword>(bytes.size());
-    if (data) {
-        if (*cbData < size) {
-            *cbData = size;
-            return kErrorMoreData;
-        }
-        if (size) std::memcpy(data, bytes.data(), size);
-        if (IsStringType(storedType) && *cbData > size && size > 0 && bytes.back() != 0) data[size] = 0;
-    }
-    if (cbData) *cbData = size;
-    return kErrorSuccess;
+    const bool found = value != kNoCell && DataOf(node, value, &storedType, &bytes);
+    return QueryValueAnswer(found, storedType, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                            static_cast<Dword>(bytes.size()), type, data, cbData);
 }
 
 Long HiveRegistry::SetValueEx(Hkey key, const std::string&, Dword, const std::uint8_t*, Dword) {

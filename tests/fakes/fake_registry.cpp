@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/registry_answers.h"
 #include "support/runtime_error.h"
 
 namespace zv::fakes {
@@ -14,10 +15,6 @@ constexpr Dword kErrorInvalidParameter = 87;
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-bool IsStringType(Dword type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
 }  // namespace
@@ -196,32 +193,8 @@ Long FakeRegistry::EnumValue(Hkey key, Dword index, char* valueName, Dword* cchV
     if (!node) return kErrorInvalidHandle;
     if (index >= node->values.size()) return kErrorNoMoreItems;
     const auto& v = node->values[index];
-    const auto size = static_cast<Dword>(v.data.size());
-    // A name that does not fit comes back cut to the buffer, with the data size; the
-    // name length is left as it was.
-    if (v.name.size() + 1 > *cchValueName) {
-        if (*cchValueName > 0) {
-            std::memcpy(valueName, v.name.data(), *cchValueName - 1);
-            valueName[*cchValueName - 1] = 0;
-        }
-        if (cbData) *cbData = size;
-        return kErrorMoreData;
-    }
-    // Data that does not fit: the type and size needed, nothing written.
-    if (data && cbData && *cbData < size) {
-        if (type) *type = v.type;
-        *cbData = size;
-        return kErrorMoreData;
-    }
-    std::memcpy(valueName, v.name.c_str(), v.name.size() + 1);
-    *cchValueName = static_cast<Dword>(v.name.size());
-    if (type) *type = v.type;
-    if (data && cbData) {
-        if (!v.data.empty()) std::memcpy(data, v.data.data(), v.data.size());
-        if (IsStringType(v.type) && *cbData > size && size > 0 && v.data.back() != 0) data[size] = 0;
-    }
-    if (cbData) *cbData = size;
-    return kErrorSuccess;
+    return EnumValueAnswer(v.name, v.type, v.data.data(), static_cast<Dword>(v.data.size()), valueName,
+                           cchValueName, type, data, cbData);
 }
 
 Long FakeRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* type, std::uint8_t* data,
@@ -231,26 +204,9 @@ Long FakeRegistry::QueryValueEx(Hkey key, const std::string& valueName, Dword* t
     if (!node) return kErrorInvalidHandle;
     if (data && !cbData) return kErrorInvalidParameter;
     const Node::Value* v = node->value(valueName);
-    if (!v) {
-        // As Wine does: the type is cleared, and so is the size of a size-only query;
-        // a caller's buffer size is left alone.
-        if (type) *type = kRegNone;
-        if (cbData && !data) *cbData = 0;
-        return kErrorFileNotFound;
-    }
-    if (type) *type = v->type;
-    const auto size = static_cast<Dword>(v->data.size());
-    if (data) {
-        if (*cbData < size) {
-            *cbData = size;
-            return kErrorMoreData;
-        }
-        if (size) std::memcpy(data, v->data.data(), size);
-        // The platform terminates a string stored without its NUL when there is room.
-        if (IsStringType(v->type) && *cbData > size && size > 0 && v->data.back() != 0) data[size] = 0;
-    }
-    if (cbData) *cbData = size;
-    return kErrorSuccess;
+    if (!v) return QueryValueAnswer(false, kRegNone, nullptr, 0, type, data, cbData);
+    return QueryValueAnswer(true, v->type, v->data.data(), static_cast<Dword>(v->data.size()), type, data,
+                            cbData);
 }
 
 Long FakeRegistry::SetValueEx(Hkey key, const std::string& valueName, Dword type, const std::uint8_t* data,
