@@ -16,7 +16,7 @@ namespace {
 
 using hive::testing::HiveBytes;
 
-const std::string kConfig = "D:\\Windows\\System32\\config";
+const std::string kConfig = hive::testing::kOtherConfig;
 const std::string kTitle = "Back up another Windows";
 
 // This PC with a driver of its own, and another Windows on D: whose hives are the test hives.
@@ -26,17 +26,11 @@ struct TwoWindows {
     frmMain form{p.env, ui.controls};
 
     TwoWindows() {
-        const std::string live =
-            "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
-        p.registry.setString(kHkeyLocalMachine, live, "DriverDesc", "Live driver");
-        p.registry.setString(kHkeyLocalMachine, live, "ProviderName", "Acme");
-        p.registry.setString(kHkeyLocalMachine, live, "InfPath", "oem3.inf");
-        p.files.addDrive('D');
-        p.files.addDrive('E');
-        p.files.addFolder("D:\\Windows");
-        p.files.addFolder("D:\\Windows\\System32");
-        p.files.addFolder(kConfig);
-        p.files.addFolder("D:\\Data");
+        hive::testing::AddTwoWindows(p);
+        p.registry.setString(
+            kHkeyLocalMachine,
+            "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000",
+            "InfPath", "oem3.inf");
         p.files.addFolder("C:\\WINDOWS\\System32\\config");
         form.chkMicrosoft_Click();  // this PC's list, as the load reads it
         ui.form.captionText = "Zorvane 1.03";

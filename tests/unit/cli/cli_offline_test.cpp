@@ -15,25 +15,16 @@ namespace {
 
 using hive::testing::HiveBytes;
 
-const std::string kConfig = "D:\\Windows\\System32\\config";
+const std::string kConfig = hive::testing::kOtherConfig;
 
-// This PC with a driver of its own, and another Windows on D: whose hives are the test hives.
+// hive::testing::AddTwoWindows, through the command line.
 struct Offline {
     fakes::FakePlatform p;
     fakes::FakeConsole console;
 
     Offline() {
-        const std::string live =
-            "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
-        p.registry.setString(kHkeyLocalMachine, live, "DriverDesc", "Live driver");
-        p.registry.setString(kHkeyLocalMachine, live, "ProviderName", "Acme");
+        hive::testing::AddTwoWindows(p);
         p.devices.devices = {{"{4d36e968-e325-11ce-bfc1-08002be10318}\\0001", "This PC's card", true, {}}};
-        p.files.addDrive('D');
-        p.files.addDrive('E');
-        p.files.addFolder("D:\\Windows");
-        p.files.addFolder("D:\\Windows\\System32");
-        p.files.addFolder(kConfig);
-        p.files.addFolder("D:\\Data");
     }
     int run(const std::string& line) {
         console.commandLine = "Zorvane.exe " + line;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "fakes/fake_platform.h"
 #include "hive/hive_file.h"
 
 namespace zv::hive::testing {
@@ -32,6 +33,24 @@ inline Cell KeyAt(const HiveFile& hive, std::initializer_list<std::u16string_vie
     for (auto name : path)
         if (key != kNoCell) key = hive.FindSubkey(key, name);
     return key;
+}
+
+// The folder of the other Windows' hives that AddTwoWindows makes.
+inline const std::string kOtherConfig = "D:\\Windows\\System32\\config";
+
+// This PC with a driver of its own, and another Windows on D: whose hive folder is there
+// for a test to fill; E: and D:\Data are drives and folders that are no Windows.
+inline void AddTwoWindows(fakes::FakePlatform& p) {
+    const std::string live =
+        "SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
+    p.registry.setString(kHkeyLocalMachine, live, "DriverDesc", "Live driver");
+    p.registry.setString(kHkeyLocalMachine, live, "ProviderName", "Acme");
+    p.files.addDrive('D');
+    p.files.addDrive('E');
+    p.files.addFolder("D:\\Windows");
+    p.files.addFolder("D:\\Windows\\System32");
+    p.files.addFolder(kOtherConfig);
+    p.files.addFolder("D:\\Data");
 }
 
 }  // namespace zv::hive::testing
