@@ -217,7 +217,16 @@ int main(int argc, char** argv) {
         for (HWND h : Children(top))
             if (lstrcmpiA(ClassOf(h).c_str(), "Button") == 0 && StripAmpersand(TextOf(h)) == caption) {
                 // Posted, not sent: the click may open a modal box whose loop would hold a send.
-                PostMessageA(h, BM_CLICK, 0, 0);
+                // An enabled push button's click goes to its parent as the button itself would
+                // send it: BM_CLICK plays a mouse click, and under Wine one was seen lost (a
+                // Backup press that never opened its first box). A check box needs BM_CLICK to
+                // change its state, and a disabled button must ignore the press.
+                const LONG_PTR type = GetWindowLongPtrA(h, GWL_STYLE) & BS_TYPEMASK;
+                if (IsWindowEnabled(h) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+                    PostMessageA(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(h));
+                else
+                    PostMessageA(h, BM_CLICK, 0, 0);
                 std::printf("pressed %s\n", caption.c_str());
                 return 0;
             }
