@@ -102,12 +102,11 @@ void BackupPipeline::record(const std::string& from, const std::string& to, cons
     if (to.empty() || to.back() == '\\') return;
     DriverResult& d = current();
     const std::string rel = nameInFolder(to);
-    // A copy that was not made again leaves the target as the run's last copy there wrote
-    // it, and whatever head was kept of that; a failed one leaves none to trust.
-    const bool madeAgain = copy.size == 0 || !copy.head.empty();
-    if (!copy.ok || (madeAgain && copy.head.size() != std::min<std::uint64_t>(copy.size, HeadBytesFor(to))))
+    // A copy not made again leaves the target, and what was kept of its start, as they were;
+    // a failed one leaves nothing to trust.
+    if (!copy.ok)
         m_heads.erase(ToLower(rel));
-    else if (madeAgain)
+    else if (!copy.reused)
         m_heads[ToLower(rel)] = {copy.head, copy.size};
     auto it = std::find_if(d.files.begin(), d.files.end(),
                            [&](const FileResult& f) { return EqualsNoCase(f.file, rel); });

@@ -74,7 +74,7 @@ CopyResult RunCopies::copy(const std::string& from, const std::string& to, CopyK
     if (m_profile) m_profile->written(to);
     if (m_folders) m_folders->written(to);
     if (result.ok)
-        m_made[key] = Made{ToLower(from), CopyResult{true, 0, result.size, result.sha256, {}}};
+        m_made[key] = Made{ToLower(from), CopyResult{true, 0, result.size, result.sha256, {}, true}};
     else
         m_made.erase(key);  // what the target holds now is not known
     return result;

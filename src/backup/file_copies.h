@@ -22,9 +22,10 @@ struct CopyResult {
     Dword error = 0;  // the Windows error of a failed copy
     std::uint64_t size = 0;
     std::string sha256;
-    // The first HeadBytesFor(target) bytes written; empty when this copy wrote nothing, its
-    // target holding what an earlier copy of the run wrote.
+    // The first HeadBytesFor(target) bytes written; empty when the copy was not made again.
     std::string head;
+    // Not made again: the target holds what the run's earlier copy from the same source wrote.
+    bool reused = false;
 };
 
 // What a copy keeps of the bytes it wrote: an INF whole up to 64 KB, so that the run parses
